@@ -1,0 +1,43 @@
+#pragma once
+// Chemins DOS (C:\DOC\A.TXT) vers chemins de l'hôte et retour.
+// Comparaison sans égard à la casse ; résolution composant par composant.
+#include <QByteArray>
+#include <QChar>
+#include <QString>
+#include <optional>
+
+namespace plateforme {
+
+// Forme absolue normalisée d'un chemin DOS : lettre en capitale, "\" comme
+// séparateur, "." et ".." résolus, "\" final seulement à la racine.
+// Un chemin relatif part du répertoire courant de son unité (ou de l'unité
+// courante). Lève 68 si l'unité est inconnue, 64 si un nom est invalide.
+QString chemin_dos_absolu(const QString& chemin_dos);
+
+// Chemin de l'hôte désigné par un chemin DOS. Chaque composant existant est
+// trouvé par nom exact puis sans égard à la casse ; les composants absents
+// sont gardés tels quels. Lève 68 (unité inconnue) ou 64 (nom invalide).
+QString dos_vers_hote(const QString& chemin_dos);
+
+// Chemin DOS d'un chemin de l'hôte, par l'unité dont le répertoire en est le
+// plus long préfixe ; vide si aucune unité ne le couvre ou si un composant
+// n'est pas exprimable en DOS.
+std::optional<QString> hote_vers_dos(const QString& chemin_hote);
+
+// Un nom de l'hôte est exprimable en DOS s'il est en UTF-8 valide et ne
+// contient ni '\' ni ':' (ni caractère de contrôle).
+bool nom_exprimable(const QByteArray& nom_hote);
+
+// Unité et répertoire courants (un répertoire courant par unité).
+QChar unite_courante();
+void changer_unite(QChar lettre);                // lève 68 si inconnue
+QString repertoire_courant(QChar lettre = QChar()); // chemin DOS absolu
+void changer_repertoire(const QString& chemin_dos); // lève 76 si absent
+void reinitialiser_repertoires_courants();          // tests
+
+// Découpage d'un chemin DOS absolu.
+QString dernier_composant(const QString& chemin_dos);
+QString repertoire_parent(const QString& chemin_dos);
+QString joindre(const QString& repertoire_dos, const QString& nom);
+
+} // namespace plateforme

@@ -1,0 +1,79 @@
+#pragma once
+// Fichiers : listes, attributs, renommage, suppression, blocs, espace libre.
+// Toute erreur lève ErreurExecution (erreurs.h). Les chemins sont DOS.
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+
+namespace plateforme {
+
+enum Attribut : unsigned {
+    ATTR_NORMAL = 0,
+    ATTR_LECTURE_SEULE = 1, // absence du droit d'écriture du propriétaire
+    ATTR_CACHE = 2,         // user.DOSATTRIB, ou nom commençant par '.'
+    ATTR_SYSTEME = 4,       // user.DOSATTRIB
+    ATTR_REPERTOIRE = 16,
+    ATTR_ARCHIVE = 32, // user.DOSATTRIB
+};
+
+struct EntreeFichier {
+    QString nom; // nom tel qu'il est sur le disque (exprimable en DOS)
+    qint64 taille = 0;
+    QDateTime modification;
+    unsigned attributs = 0;
+};
+
+// Fichiers (pas les répertoires) d'un répertoire dont le nom correspond au
+// motif DOS (motifs.h, plusieurs motifs séparés par ';'). Les fichiers
+// cachés ou système ne sont listés que si 'attributs' contient ATTR_CACHE ou
+// ATTR_SYSTEME. Triés par nom sans égard à la casse. Lève 380 pour un motif
+// invalide, 76 pour un répertoire absent.
+QList<EntreeFichier> lister_fichiers(const QString& repertoire_dos, const QString& motif,
+                                     unsigned attributs = ATTR_NORMAL);
+// Sous-répertoires (noms), triés sans égard à la casse ; les cachés seulement
+// si 'avec_caches'. Les liens vers des répertoires sont listés.
+QStringList lister_repertoires(const QString& repertoire_dos, bool avec_caches = true);
+
+bool existe(const QString& chemin_dos);
+bool est_repertoire(const QString& chemin_dos);
+qint64 longueur(const QString& chemin_dos);              // 64 bits ; lève 53
+QDateTime date_modification(const QString& chemin_dos); // lève 53
+unsigned attributs(const QString& chemin_dos);          // lève 53
+void definir_attributs(const QString& chemin_dos, unsigned attributs);
+
+// Ne remplace jamais : lève 58 si la cible existe. Entre deux systèmes de
+// fichiers d'une même unité, copie puis supprime.
+void renommer(const QString& ancien_dos, const QString& nouveau_dos);
+void supprimer_fichier(const QString& chemin_dos); // lève 75 si lecture seule
+void creer_repertoire(const QString& chemin_dos);  // lève 75 si existe déjà
+void supprimer_repertoire(const QString& chemin_dos); // lève 75 s'il n'est pas vide
+
+// Octets libres de l'unité qui contient le chemin.
+qint64 espace_libre(const QString& chemin_dos);
+
+// Fichier ouvert en lecture ou en écriture par blocs.
+class FichierOuvert {
+public:
+    enum Mode { Lecture, Ecriture, Ajout };
+    // L'écriture sur un fichier en lecture seule lève 75.
+    FichierOuvert(const QString& chemin_dos, Mode mode);
+    ~FichierOuvert();
+    FichierOuvert(const FichierOuvert&) = delete;
+    FichierOuvert& operator=(const FichierOuvert&) = delete;
+
+    QByteArray lire(qint64 taille); // moins d'octets en fin de fichier
+    void ecrire(const QByteArray& octets); // lève 61 si le disque est plein
+    qint64 taille() const;
+    qint64 position() const;
+    void fermer();
+    bool ouvert() const;
+    QString chemin_hote() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace plateforme
