@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace plateforme {
@@ -25,12 +26,19 @@ QString dos_vers_hote(const QString& chemin_dos);
 std::optional<QString> hote_vers_dos(const QString& chemin_hote);
 
 // Un nom de l'hôte est exprimable en DOS s'il est en UTF-8 valide et ne
-// contient ni '\' ni ':' (ni caractère de contrôle).
+// contient ni '\' ni ':' (ni caractère de contrôle, ni < > | " * ? qu'un
+// chemin DOS refuse : un nom listé doit pouvoir être désigné).
 bool nom_exprimable(const QByteArray& nom_hote);
+// Noms exprimables d'un répertoire de l'hôte, sans "." ni "..", dans l'ordre
+// du disque. Si le répertoire ne peut être lu : liste vide, et errno dans
+// *erreur quand il est donné (0 sinon).
+QStringList noms_hote(const QString& repertoire_hote, int* erreur = nullptr);
+// Chemin de l'hôte d'un nom dans un répertoire de l'hôte ("/" compris).
+QString joindre_hote(const QString& repertoire_hote, const QString& nom);
 
 // Unité et répertoire courants (un répertoire courant par unité).
 QChar unite_courante();
-void changer_unite(QChar lettre);                // lève 68 si inconnue
+void changer_unite(QChar lettre);                   // lève 68 si inconnue
 QString repertoire_courant(QChar lettre = QChar()); // chemin DOS absolu
 void changer_repertoire(const QString& chemin_dos); // lève 76 si absent
 void reinitialiser_repertoires_courants();          // tests

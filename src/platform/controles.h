@@ -9,6 +9,8 @@
 
 namespace plateforme {
 
+struct EntreeFichier;
+
 // Liste des unités : "c: [nom]" comme l'original ; drive() rend ce texte.
 class ListeUnites : public QComboBox {
     Q_OBJECT
@@ -21,6 +23,14 @@ public:
 signals:
     void driveChanged(); // changement par l'utilisateur ou par setDrive
     void enterPressed();
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    int index_de(QChar lettre) const;
+    QChar lettre_courante() const;
+    bool m_remplissage = false;
 };
 
 // Liste des répertoires : ancêtres du chemin, le répertoire lui-même, puis
@@ -37,12 +47,35 @@ public:
     QStringList sousRepertoires() const;
     // Chemin de l'entrée sous le curseur (vide si aucune).
     QString cheminSousCurseur() const;
+    // Répertoires cachés montrés (non par défaut) ; relit la liste.
+    void setHidden(bool caches);
+    bool hiddenShown() const { return m_caches; }
 signals:
     void pathChanged();
-    void clicked();
+    void clicked(); // clic de souris sur une entrée : le curseur y est
+    // Double clic ou Entrée vers un répertoire devenu inaccessible.
+    void errorRaised(int numero, const QString& description);
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    void remplir(const QStringList& sous_repertoires);
+    void activer(const QString& chemin);
+
+    QString m_chemin;
+    QStringList m_sous;
+    QString m_chemin_presse; // entrée sous la souris au premier clic
+    bool m_caches = false;
 };
 
-// Liste des fichiers d'un répertoire, filtrée par un motif DOS.
+// Liste des fichiers d'un répertoire, filtrée par un motif DOS. Les noms
+// sont montrés en minuscules ; list(i) rend le nom tel qu'il est sur le
+// disque. Une relecture du même répertoire garde la sélection des noms
+// encore présents (clearSelection() pour la perdre).
 class ListeFichiers : public QListWidget {
     Q_OBJECT
 public:
@@ -60,13 +93,26 @@ public:
     bool selected(int i) const;
     void setSelected(int i, bool choisi);
     int listIndex() const { return currentRow(); }
-    void setListIndex(int i);
+    void setListIndex(int i); // déplace le curseur sans toucher la sélection
 signals:
     void pathChanged();
     void patternChanged();
-    void clicked();
+    void clicked(); // sélection changée par la souris ou le clavier
+    void mousePressed();
+    void keyPressed(int touche); // touche Qt, avant son traitement
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    QList<EntreeFichier> lire(const QString& chemin, const QString& motif, bool caches,
+                              bool systeme) const;
+    void remplir(const QList<EntreeFichier>& entrees, bool garder_selection);
+
+    int m_changements = 0; // sélections changées par l'utilisateur
+    bool m_interne = false;
     QString m_chemin;
     QString m_motif = QStringLiteral("*.*");
     bool m_caches = false;

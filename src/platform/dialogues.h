@@ -1,6 +1,7 @@
 #pragma once
 // Boîtes de message, de saisie, d'ouverture et d'enregistrement, bip :
 // une seule interface, que les tests remplacent par une version scriptée.
+#include <QList>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -47,12 +48,30 @@ public:
                                  const QString& bouton2, const QString& bouton3,
                                  const QString& icone, const QString& titre) = 0;
     // Sélecteurs de fichier : chemin de l'hôte choisi, vide si annulé.
+    // 'filtre' a la forme d'origine (filtre_qt) ; 'repertoire' est un chemin
+    // DOS ou de l'hôte, répertoire ou fichier proposé.
     virtual QString ouvrir_fichier(const QString& titre, const QString& filtre,
                                    const QString& repertoire) = 0;
     virtual QString enregistrer_fichier(const QString& titre, const QString& filtre,
                                         const QString& repertoire) = 0;
     virtual void bip() = 0;
 };
+
+// Lecture d'un style d'origine : boutons dans l'ordre, icône, défaut, Échap.
+struct DescriptionStyle {
+    QList<int> boutons;  // réponses REP_* dans l'ordre d'affichage
+    int icone = 0;       // 0, MB_STOP, MB_QUESTION, MB_EXCLAMATION ou MB_INFORMATION
+    int defaut = REP_OK; // réponse du bouton par défaut
+    int echappement = 0; // réponse de la touche Échap ; 0 : Échap sans effet
+};
+DescriptionStyle decrire_style(int style);
+// Libellé français d'un bouton : "OK", "Annuler", "Oui"...
+QString libelle_reponse(int reponse);
+// Les retours chariot (13) du texte deviennent des sauts de ligne.
+QString texte_affichable(const QString& texte);
+// Filtre d'origine "Texte|*.txt;*.doc|Tous (*.*)|*.*" en filtre Qt
+// "Texte (*.txt *.doc);;Tous (*.*) (*)".
+QString filtre_qt(const QString& filtre);
 
 // Service en vigueur (par défaut l'implantation Qt).
 ServiceDialogues& dialogues();

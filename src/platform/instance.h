@@ -5,6 +5,7 @@
 #include <memory>
 
 class QLocalServer;
+class QLocalSocket;
 class QLockFile;
 
 namespace plateforme {
@@ -18,13 +19,23 @@ public:
 
     // Vrai si cette copie est la première (elle écoute alors les suivantes).
     bool acquerir();
-    // Envoie des arguments, chacun entier, à la première copie.
+    // Envoie des arguments, chacun entier, à la première copie ; vrai quand
+    // elle en a accusé réception. Fait tourner la boucle d'événements.
     bool envoyer(const QStringList& arguments, int delai_ms = 3000);
+
+    // "<nom>-<uid>", suivi de "-" et de $KALDRON_INSTANCE s'il est défini
+    // (les tests s'isolent ainsi les uns des autres).
+    QString identifiant() const;
+    // Répertoire privé de l'utilisateur qui tient le verrou et la prise.
+    static QString repertoire();
 
 signals:
     void argumentsRecus(const QStringList& arguments);
 
 private:
+    void recevoir(QLocalSocket* prise);
+    QString chemin_prise() const;
+
     QString m_nom;
     std::unique_ptr<QLockFile> m_verrou;
     QLocalServer* m_serveur = nullptr;

@@ -10,8 +10,8 @@
 namespace plateforme {
 
 struct Unite {
-    QChar lettre;          // en capitale : 'C'
-    QString repertoire;    // répertoire de l'hôte, absolu, sans '/' final sauf pour "/"
+    QChar lettre;       // en capitale : 'C'
+    QString repertoire; // répertoire de l'hôte, absolu, sans '/' final sauf pour "/"
 };
 
 class TableUnites {
@@ -25,6 +25,8 @@ public:
     void definir(const QList<Unite>& unites);
     // Ajoute ou remplace une unité en mémoire (tests).
     void ajouter(QChar lettre, const QString& repertoire);
+    // Retire une unité de la table en mémoire (tests).
+    void retirer(QChar lettre);
     void vider();
 
     // Unités triées par lettre.

@@ -1,0 +1,58 @@
+// KALDRON, gestionnaire de fichiers : démarrage par l'écran d'accueil.
+#include "manager/common/dialogue.h"
+#include "manager/main_window/apropos.h"
+#include "manager/main_window/auto_controle.h"
+#include "manager/main_window/gestion_fichiers.h"
+#include "platform/dialogues.h"
+#include "platform/formats.h"
+#include "platform/instance.h"
+#include "platform/unites.h"
+#include <QApplication>
+#include <QPointer>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Les questions à boutons libellés passent par la fenêtre Dialogue.
+void installer_dialogue() {
+    auto* qt = dynamic_cast<plateforme::DialoguesQt*>(&plateforme::dialogues());
+    if (!qt)
+        return;
+    qt->definir_message_dialogue([](const QString& t, const QString& b1, const QString& b2,
+                                    const QString& b3, const QString& i, const QString& titre) {
+        return Dialogue::instance().poser(t, b1, b2, b3, i, titre);
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"KALDRON"_s);
+    if (argc > 1 && std::strcmp(argv[1], "--self-test") == 0) {
+        QTextStream sortie(stdout);
+        return auto_controle(sortie);
+    }
+    plateforme::TableUnites::instance().charger();
+    installer_dialogue();
+
+    plateforme::InstanceUnique instance(u"kaldron"_s);
+    if (refuser_seconde_copie(!instance.acquerir()))
+        return 0;
+
+    QPointer<Gestion_Fichiers> principale;
+    auto* apropos = new Apropos([&principale, &instance] {
+        // La fenêtre principale se charge pendant que l'accueil est montré.
+        auto* f = new Gestion_Fichiers;
+        f->setAttribute(Qt::WA_DeleteOnClose);
+        principale = f;
+        f->heure_depart = plateforme::secondes_monotones();
+        f->show();
+        f->Form_Load(true);
+    });
+    apropos->Form_Load();
+    apropos->show();
+    return app.exec();
+}

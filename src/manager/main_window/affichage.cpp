@@ -1,0 +1,205 @@
+// Retour à l'état de repos, couleurs, taille fixe et sortie du programme.
+#include "manager/common/etat_commande.h"
+#include "manager/configuration/reglages.h"
+#include "manager/main_window/gestion_fichiers.h"
+#include "platform/dialogues.h"
+#include "platform/fichiers.h"
+#include "platform/formats.h"
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QScreen>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Palette standard à 16 couleurs du mode texte.
+QColor couleur_palette(int n) {
+    static const QRgb palette[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+                                     0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
+                                     0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    return QColor(palette[qBound(0, n, 15)]);
+}
+
+void fond(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+} // namespace
+
+void Gestion_Fichiers::Rafraichir_affichage() {
+    QApplication::setApplicationDisplayName(u"KALDRON"_s);
+    EtatCommande& etat = etat_commande();
+    etat.demande_d_arrêt = false;
+    etat.mode_de_confirmation = false;
+    etat.commande_en_cours = false;
+    etat.mode_recherche = false;
+    etat.fichier_trouvé = false;
+    drapeau_tip = true;
+
+    Croiser->setVisible(true);
+    Tip->hide();
+    Jauge->hide();
+    Arret->hide();
+    En_cours->hide();
+    for (Ligne* l : lignes_jauge)
+        l->hide();
+    Ligne11->show();
+    Titre_dest->setVisible(true);
+    Fichier_sél->hide();
+
+    // La liste SOURCE est relue du disque en gardant sa position.
+    const int index = Fichier_srce->listIndex();
+    Fichier_srce->rafraichir();
+    Fichier_srce->setPattern(Sélection_fichiers->currentText());
+    if (Fichier_srce->listCount() > 0) {
+        const int garde = qBound(0, index, Fichier_srce->listCount() - 1);
+        Fichier_srce->setListIndex(garde);
+        Fichier_srce->setSelected(garde, true);
+        etat.fichier_courant = Fichier_srce->list(garde);
+        Chemin_fichier_courant();
+    } else {
+        etat.fichier_courant.clear();
+        Sélecte->setEnabled(false);
+        Ligne_message->clear();
+    }
+    etat.commande_courante.clear();
+    etat.éléments_pas_à_pas = 0;
+    etat.fermer_fichiers();
+}
+
+void Gestion_Fichiers::Chemin_fichier_courant() {
+    QString chemin = Fichier_srce->path();
+    if (!chemin.endsWith(u'\\'))
+        chemin += u'\\';
+    etat_commande().chemin_source = chemin + etat_commande().fichier_courant;
+}
+
+void Gestion_Fichiers::Appliquer_couleurs(int& schema) {
+    QWidget* fonds[] = {this,       Cadre_srce, Cadre_dest,   Titre_srce,
+                        Titre_dest, En_cours,   Ligne_message};
+    int couleur_fond = 8, couleur_traits = 7;
+    if (schema != 0) {
+        QPalette p = Jauge->palette();
+        p.setColor(QPalette::Highlight, couleur_palette(schema == 1 ? 8 : 9));
+        Jauge->setPalette(p);
+        if (schema < 0 || schema > 7)
+            schema = 7;
+        couleur_fond = schema;
+        couleur_traits = schema + 8;
+    }
+    for (QWidget* w : fonds)
+        fond(w, couleur_palette(couleur_fond));
+    for (Ligne* l : lignes_cadres)
+        l->setBorderColor(couleur_palette(couleur_traits));
+}
+
+void Gestion_Fichiers::Afficher_espace_libre() {
+    const QString racine = Unité_dest->drive().left(2) + u"\\"_s;
+    const qint64 libres = plateforme::espace_libre(racine);
+    Espace_libre->setText(plateforme::format_milliers(libres / 1000) + u" Ko libres "_s);
+    QCoreApplication::processEvents();
+}
+
+void Gestion_Fichiers::Fichier_srce_PathChange() {
+    if (Fichier_srce->listCount() > 0 && !etat_commande().mode_répertoire) {
+        Sélecte->setEnabled(false); // la sélection globale vient avec les panneaux
+        return;
+    }
+    Sélecte->setEnabled(false);
+    Fichier_srce->setPalette(QApplication::palette());
+    Ligne_message->clear();
+}
+
+void Gestion_Fichiers::Form_Resize() {
+    if (windowState() & Qt::WindowMinimized) {
+        if (windowTitle() != u"KALDRON"_s)
+            légende_sauvée = windowTitle();
+        setWindowTitle(u"KALDRON"_s);
+        return;
+    }
+    if (!légende_sauvée.isEmpty())
+        setWindowTitle(légende_sauvée);
+    const QScreen* ecran = screen();
+    const int largeur_ecran = ecran ? ecran->geometry().width() : 1024;
+    const QPoint voulu((largeur_ecran - width()) / 2 + plateforme::twips_vers_pixels_x(8),
+                       plateforme::twips_vers_pixels_y(100));
+    if (largeur_fixe > 0)
+        setFixedSize(plateforme::twips_vers_pixels_x(largeur_fixe),
+                     plateforme::twips_vers_pixels_y(hauteur_fixe));
+    if (pos() != voulu)
+        move(voulu);
+}
+
+void Gestion_Fichiers::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void Gestion_Fichiers::moveEvent(QMoveEvent* e) {
+    QWidget::moveEvent(e);
+    if (isVisible() && largeur_fixe > 0)
+        Form_Resize();
+}
+
+void Gestion_Fichiers::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    if (isVisible() && largeur_fixe > 0)
+        Form_Resize();
+}
+
+void Gestion_Fichiers::keyPressEvent(QKeyEvent* e) {
+    // F1 : l'aide contextuelle arrive avec l'aide du programme.
+    QWidget::keyPressEvent(e);
+}
+
+void Gestion_Fichiers::Arret_Click() {
+    etat_commande().demande_d_arrêt = true;
+}
+
+void Gestion_Fichiers::Quitter_Click() {
+    EtatCommande& etat = etat_commande();
+    if (etat.commande_en_cours)
+        return;
+    if (etat.mode_recherche) {
+        Rafraichir_affichage();
+        return;
+    }
+    plateforme::dialogues().bip();
+    const QString texte =
+        u"Voulez-vous QUITTER"_s + QChar(13) + u"le "_s + u"Gestionnaire de fichiers"_s + u" ?"_s;
+    etat.réponse_de_commande = plateforme::dialogues().message(
+        texte, plateforme::MB_OUI_NON + plateforme::MB_QUESTION + plateforme::MB_DEFAUT_2,
+        u"Gestionnaire de fichiers"_s);
+    if (etat.réponse_de_commande == plateforme::REP_OUI) {
+        m_quitter_accepte = true;
+        close();
+        QCoreApplication::quit();
+    }
+}
+
+void Gestion_Fichiers::closeEvent(QCloseEvent* e) {
+    // Seul un Oui explicite ferme la fenêtre : ni une commande en cours ni
+    // l'affichage d'une recherche ne laissent partir sans question.
+    if (!m_quitter_accepte)
+        Quitter_Click();
+    if (m_quitter_accepte)
+        e->accept();
+    else
+        e->ignore();
+}
+
+void Gestion_Fichiers::suivre_repertoires() {
+    // Les listes de fichiers suivent leur répertoire.
+    connect(Répertoire_srce, &plateforme::ListeRepertoires::pathChanged, this, [this] {
+        Fichier_srce->setPath(Répertoire_srce->path());
+        Chemin_srce->setText(Répertoire_srce->path().toLower());
+    });
+    connect(Répertoire_dest, &plateforme::ListeRepertoires::pathChanged, this, [this] {
+        Fichier_dest->setPath(Répertoire_dest->path());
+        Chemin_dest->setText(Répertoire_dest->path().toLower());
+    });
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Fenêtre « A propos », qui sert aussi d'écran d'accueil au démarrage.
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+class Apropos : public QWidget {
+public:
+    // 'montrer_principale' crée et charge la fenêtre principale au démarrage.
+    explicit Apropos(std::function<void()> montrer_principale = {}, QWidget* parent = nullptr);
+
+    void Form_Load();
+    void Attente_Timer();
+    void OK_Click();
+
+    QTimer* Attente;
+    QPushButton* OK;
+    QLabel* Titre;
+
+private:
+    std::function<void()> m_montrer_principale;
+};
+
+// Texte d'une copie refusée, et vrai si une autre copie tourne.
+bool refuser_seconde_copie(bool autre_copie);

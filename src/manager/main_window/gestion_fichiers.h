@@ -1,0 +1,109 @@
+#pragma once
+// Fenêtre principale du gestionnaire de fichiers, de taille fixe.
+#include "manager/main_window/ligne.h"
+#include "platform/controles.h"
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+
+class Apropos;
+
+class Gestion_Fichiers : public QWidget {
+public:
+    explicit Gestion_Fichiers(QWidget* parent = nullptr);
+    ~Gestion_Fichiers() override;
+
+    // Taille de conception, en twips.
+    static constexpr int LARGEUR = 10080;
+    static constexpr int HAUTEUR = 7440;
+
+    // Initialisation, dans l'ordre d'origine ; 'premiere_copie' est faux
+    // quand une autre copie tourne déjà (la fenêtre se ferme sans rien dire).
+    void Form_Load(bool premiere_copie = true);
+    void Rafraichir_affichage();
+    void Appliquer_couleurs(int& schema);
+    void Chemin_fichier_courant();
+    void Afficher_espace_libre();
+    void Fichier_srce_PathChange();
+    void Form_Resize();
+    void Quitter_Click();
+    void Arret_Click();
+
+    // Heure de départ (secondes monotones) posée par Apropos ; 0 sinon.
+    double heure_depart = 0;
+    QPointer<Apropos> apropos;
+
+    // Contrôles, sous leurs noms d'origine.
+    QFrame *Cadre_srce, *Cadre_dest;
+    QLabel *Titre_srce, *Titre_dest;
+    plateforme::ListeUnites *Unité_srce, *Unité_dest;
+    plateforme::ListeRepertoires *Répertoire_srce, *Répertoire_dest;
+    plateforme::ListeFichiers *Fichier_srce, *Fichier_dest;
+    QListWidget* Fichier_sél;
+    QLineEdit *Chemin_srce, *Chemin_dest;
+    QComboBox* Sélection_fichiers;
+    QStringList Liste_sel;
+    QComboBox* Ligne_commande;
+    std::array<QPushButton*, 8> Bouton{}; // indices 1 à 7
+    QPushButton* Bouton_suite;
+    QPushButton *Copier, *Déplacer, *Renommer, *Effacer, *Créer, *Supprimer, *Info;
+    QPushButton *Exécuter, *Editer, *Visualiser, *Imprimer, *Chercher;
+    QPushButton *Mode, *Sélecte, *Croiser, *Quitter, *Arret;
+    QPushButton *Corbeill, *Options, *Configurer, *Aide, *A_propos, *Prompt;
+    QLabel *Ligne_message, *Espace_libre, *En_cours, *Étiquette_sélection;
+    plateforme::Jauge* Jauge;
+    QLineEdit* Tip;
+    std::array<Ligne*, 11> lignes_cadres{};
+    std::array<Ligne*, 4> lignes_jauge{}; // Ligne12 à Ligne15
+    Ligne* Ligne11;
+
+    // État de la fenêtre.
+    int hauteur_fixe = 0; // twips
+    int largeur_fixe = 0;
+    QString légende_sauvée;
+    int compteur_boutons = 1;
+    bool liste_rep_périmée[2] = {false, false};
+    QString motif_mémorisé = QStringLiteral("*.*");
+    bool drapeau_tip = false;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+
+private:
+    // Construction des contrôles, par petites étapes.
+    void construire_cadres();
+    void construire_cadre(QFrame*& cadre, QLabel*& titre, plateforme::ListeUnites*& unite,
+                          QLineEdit*& chemin, plateforme::ListeRepertoires*& repertoire,
+                          plateforme::ListeFichiers*& fichier, int gauche, const QString& legende);
+    void construire_commandes();
+    void construire_boutons_programmables();
+    void construire_progression();
+    void construire_lignes();
+    void suivre_repertoires();
+    QPushButton* bouton(const QString& legende, int gauche, int haut, int largeur);
+
+    // Étapes de Form_Load.
+    bool executer_etape(int etape);
+    void etape_positionner();
+    void etape_chemins();
+    void etape_corbeille();
+    void etape_repertoire(bool racine);
+    void aller_racine();
+    void aller_repertoire(const QString& valeur);
+    void etape_selections();
+    void etape_boutons();
+    void attendre_apropos();
+    void afficher_chemins();
+
+    bool m_quitter_accepte = false;
+};

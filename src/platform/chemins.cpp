@@ -1,0 +1,223 @@
+#include "platform/chemins.h"
+
+#include "platform/erreurs.h"
+#include "platform/unites.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QStringDecoder>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <sys/stat.h>
+
+namespace plateforme {
+
+namespace {
+
+// Un répertoire courant par unité, comme l'original ; unité nulle = défaut.
+struct EtatCourant {
+    QChar unite;
+    QHash<QChar, QString> repertoires; // chemins DOS absolus
+};
+
+EtatCourant& etat() {
+    static EtatCourant e;
+    return e;
+}
+
+bool caractere_interdit(QChar c) {
+    return c.unicode() < 0x20 || c.category() == QChar::Other_Control ||
+           QStringView(u"<>|\"*?:\\/").contains(c);
+}
+
+bool nom_valide(QStringView nom) {
+    return !nom.isEmpty() && std::none_of(nom.begin(), nom.end(), caractere_interdit);
+}
+
+QChar lettre_connue(QChar lettre) {
+    const QChar l = lettre.toUpper();
+    if (!TableUnites::instance().repertoire(l))
+        lever(ERR_PERIPHERIQUE_ABSENT);
+    return l;
+}
+
+// Noms d'un chemin DOS absolu ("C:\A\B" => A, B).
+QStringList composants(const QString& chemin_absolu) {
+    return chemin_absolu.mid(3).split(u'\\', Qt::SkipEmptyParts);
+}
+
+void appliquer(QStringList& noms, QStringView nom) {
+    if (nom == u".")
+        return;
+    if (nom == u"..") {
+        if (!noms.isEmpty())
+            noms.removeLast();
+        return;
+    }
+    if (!nom_valide(nom))
+        lever(ERR_NOM_INCORRECT);
+    noms.append(nom.toString());
+}
+
+bool existe_hote(const QString& chemin) {
+    struct stat st;
+    return ::lstat(QFile::encodeName(chemin).constData(), &st) == 0;
+}
+
+// Nom réel d'un composant : exact d'abord, sinon le premier (dans l'ordre
+// trié) qui n'en diffère que par la casse ; vide si aucun.
+QString nom_sur_disque(const QString& repertoire, const QString& nom) {
+    if (existe_hote(joindre_hote(repertoire, nom)))
+        return nom;
+    QStringList candidats = noms_hote(repertoire);
+    candidats.removeIf(
+        [&](const QString& c) { return QString::compare(c, nom, Qt::CaseInsensitive) != 0; });
+    std::sort(candidats.begin(), candidats.end());
+    return candidats.isEmpty() ? QString() : candidats.first();
+}
+
+struct FermeRepertoire {
+    void operator()(DIR* d) const { ::closedir(d); }
+};
+
+} // namespace
+
+bool nom_exprimable(const QByteArray& nom_hote) {
+    QStringDecoder decodeur(QStringDecoder::Utf8);
+    const QString nom = decodeur.decode(nom_hote);
+    return !decodeur.hasError() && nom_valide(nom);
+}
+
+QStringList noms_hote(const QString& repertoire_hote, int* erreur) {
+    std::unique_ptr<DIR, FermeRepertoire> rep(::opendir(QFile::encodeName(repertoire_hote)));
+    if (erreur)
+        *erreur = rep ? 0 : errno;
+    QStringList noms;
+    while (rep) {
+        const dirent* entree = ::readdir(rep.get());
+        if (!entree)
+            break;
+        const QByteArray nom(entree->d_name);
+        if (nom != "." && nom != ".." && nom_exprimable(nom))
+            noms.append(QString::fromUtf8(nom));
+    }
+    return noms;
+}
+
+QString joindre_hote(const QString& repertoire_hote, const QString& nom) {
+    return repertoire_hote.endsWith(u'/') ? repertoire_hote + nom : repertoire_hote + u'/' + nom;
+}
+
+QString chemin_dos_absolu(const QString& chemin_dos) {
+    QString texte = chemin_dos;
+    texte.replace(u'/', u'\\');
+    QStringView reste = texte;
+    QChar lettre;
+    if (texte.size() >= 2 && texte.at(1) == u':') {
+        if (!texte.at(0).isLetter() || texte.at(0).unicode() > 0x7F)
+            lever(ERR_NOM_INCORRECT);
+        lettre = lettre_connue(texte.at(0));
+        reste = reste.mid(2);
+    } else {
+        lettre = lettre_connue(unite_courante());
+    }
+    QStringList noms;
+    if (!reste.startsWith(u'\\'))
+        noms = composants(repertoire_courant(lettre));
+    for (QStringView nom : reste.split(u'\\', Qt::SkipEmptyParts))
+        appliquer(noms, nom);
+    return QString(lettre) + QStringLiteral(":\\") + noms.join(u'\\');
+}
+
+QString dos_vers_hote(const QString& chemin_dos) {
+    const QString absolu = chemin_dos_absolu(chemin_dos);
+    QString hote = *TableUnites::instance().repertoire(absolu.at(0));
+    // Après un composant absent, les suivants sont gardés tels quels.
+    bool present = true;
+    for (const QString& nom : composants(absolu)) {
+        const QString reel = present ? nom_sur_disque(hote, nom) : QString();
+        present = !reel.isEmpty();
+        hote = joindre_hote(hote, present ? reel : nom);
+    }
+    return hote;
+}
+
+std::optional<QString> hote_vers_dos(const QString& chemin_hote) {
+    if (chemin_hote.isEmpty())
+        return std::nullopt;
+    const QString chemin = QDir::cleanPath(QDir::current().absoluteFilePath(chemin_hote));
+    const auto unite = TableUnites::instance().unite_de(chemin);
+    if (!unite)
+        return std::nullopt;
+    const QStringList noms = chemin.mid(unite->repertoire.size()).split(u'/', Qt::SkipEmptyParts);
+    if (!std::all_of(noms.begin(), noms.end(), [](const QString& n) { return nom_valide(n); }))
+        return std::nullopt;
+    return QString(unite->lettre) + QStringLiteral(":\\") + noms.join(u'\\');
+}
+
+QChar unite_courante() {
+    const TableUnites& table = TableUnites::instance();
+    const QChar choisie = etat().unite;
+    if (!choisie.isNull() && table.repertoire(choisie))
+        return choisie;
+    if (table.repertoire(u'C') || table.unites().isEmpty())
+        return u'C';
+    return table.unites().first().lettre;
+}
+
+void changer_unite(QChar lettre) {
+    const QChar l = lettre_connue(lettre);
+    // Un support retiré laisse l'unité dans la table sans sa racine.
+    if (!QFileInfo(*TableUnites::instance().repertoire(l)).isDir())
+        lever(ERR_PERIPHERIQUE_ABSENT);
+    etat().unite = l;
+    // Le répertoire du processus suit celui de l'unité courante.
+    QDir::setCurrent(dos_vers_hote(repertoire_courant(l)));
+}
+
+QString repertoire_courant(QChar lettre) {
+    const QChar l = lettre_connue(lettre.isNull() ? unite_courante() : lettre);
+    return etat().repertoires.value(l, QString(l) + QStringLiteral(":\\"));
+}
+
+void changer_repertoire(const QString& chemin_dos) {
+    const QString absolu = chemin_dos_absolu(chemin_dos);
+    const QString hote = dos_vers_hote(absolu);
+    if (!QFileInfo(hote).isDir())
+        lever(ERR_CHEMIN_INTROUVABLE);
+    etat().repertoires.insert(absolu.at(0), absolu);
+    if (absolu.at(0) == unite_courante())
+        QDir::setCurrent(hote);
+}
+
+void reinitialiser_repertoires_courants() {
+    etat() = EtatCourant();
+}
+
+QString dernier_composant(const QString& chemin_dos) {
+    const qsizetype barre = chemin_dos.lastIndexOf(u'\\');
+    if (barre >= 0)
+        return chemin_dos.mid(barre + 1);
+    return chemin_dos.size() >= 2 && chemin_dos.at(1) == u':' ? chemin_dos.mid(2) : chemin_dos;
+}
+
+QString repertoire_parent(const QString& chemin_dos) {
+    const qsizetype barre = chemin_dos.lastIndexOf(u'\\');
+    if (barre < 0)
+        return chemin_dos.size() >= 2 && chemin_dos.at(1) == u':' ? chemin_dos.left(2) : QString();
+    // "C:\A" => "C:\" : la racine garde sa barre.
+    const bool racine = barre == 2 && chemin_dos.at(1) == u':';
+    return chemin_dos.left(racine || barre == 0 ? barre + 1 : barre);
+}
+
+QString joindre(const QString& repertoire_dos, const QString& nom) {
+    if (repertoire_dos.isEmpty() || repertoire_dos.endsWith(u'\\'))
+        return repertoire_dos + nom;
+    return repertoire_dos + u'\\' + nom;
+}
+
+} // namespace plateforme

@@ -1,0 +1,375 @@
+#include "platform/controles.h"
+
+#include "platform/chemins.h"
+#include "platform/erreurs.h"
+#include "platform/fichiers.h"
+#include "platform/motifs.h"
+#include "platform/unites.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSet>
+#include <QStyle>
+#include <algorithm>
+
+namespace plateforme {
+
+namespace {
+
+constexpr int ROLE_CHEMIN = Qt::UserRole; // chemin DOS ou nom réel de l'entrée
+
+QString texte_unite(const Unite& u) {
+    const QString nom = QFileInfo(u.repertoire).fileName();
+    return QString(u.lettre.toLower()) + QStringLiteral(": [") +
+           (nom.isEmpty() ? QStringLiteral("/") : nom) + QLatin1Char(']');
+}
+
+bool est_entree(const QKeyEvent* e) {
+    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
+
+// Chemin DOS avec la casse du disque, quand l'hôte le rend sur la même unité.
+QString casse_du_disque(const QString& absolu) {
+    try {
+        const std::optional<QString> dos = hote_vers_dos(dos_vers_hote(absolu));
+        if (dos && !dos->isEmpty() && dos->at(0).toUpper() == absolu.at(0).toUpper())
+            return *dos;
+    } catch (const ErreurExecution&) {
+    }
+    return absolu;
+}
+
+// "C:\A\B" -> "C:\", "C:\A", "C:\A\B".
+QStringList ancetres(const QString& chemin) {
+    QStringList liste{chemin.left(3)};
+    QString courant = chemin.left(2);
+    for (const QString& nom : chemin.mid(3).split(QLatin1Char('\\'), Qt::SkipEmptyParts)) {
+        courant += QLatin1Char('\\') + nom;
+        liste << courant;
+    }
+    return liste;
+}
+
+QListWidgetItem* entree_repertoire(const QString& chemin, const QString& nom, int niveau,
+                                   bool ouvert, const QStyle* style) {
+    auto* item = new QListWidgetItem(QString(2 * niveau, QLatin1Char(' ')) + nom.toLower());
+    item->setIcon(style->standardIcon(ouvert ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
+    item->setData(ROLE_CHEMIN, chemin);
+    return item;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- unités
+
+ListeUnites::ListeUnites(QWidget* parent) : QComboBox(parent) {
+    connect(this, &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_remplissage)
+            emit driveChanged();
+    });
+    rafraichir();
+    m_remplissage = true;
+    try {
+        setCurrentIndex(std::max(index_de(unite_courante()), currentIndex()));
+    } catch (const ErreurExecution&) {
+        // pas d'unité courante : la première de la liste reste choisie
+    }
+    m_remplissage = false;
+}
+
+QString ListeUnites::drive() const {
+    return currentText();
+}
+
+QChar ListeUnites::lettre_courante() const {
+    return currentData().toChar();
+}
+
+int ListeUnites::index_de(QChar lettre) const {
+    for (int i = 0; i < count(); ++i)
+        if (itemData(i).toChar() == lettre.toUpper())
+            return i;
+    return -1;
+}
+
+void ListeUnites::setDrive(const QString& unite) {
+    const QString t = unite.trimmed();
+    if (t.isEmpty() || !t.at(0).isLetter() || (t.size() > 1 && t.at(1) != QLatin1Char(':')))
+        lever(ERR_PERIPHERIQUE_ABSENT);
+    int i = index_de(t.at(0));
+    if (i < 0) { // la table a pu changer depuis le remplissage
+        rafraichir();
+        i = index_de(t.at(0));
+    }
+    if (i < 0)
+        lever(ERR_PERIPHERIQUE_ABSENT);
+    setCurrentIndex(i); // émet driveChanged si l'unité change
+}
+
+void ListeUnites::rafraichir() {
+    const QChar avant = lettre_courante();
+    m_remplissage = true;
+    clear();
+    for (const Unite& u : TableUnites::instance().unites())
+        addItem(texte_unite(u), QVariant(u.lettre));
+    setCurrentIndex(std::max(index_de(avant), count() > 0 ? 0 : -1));
+    m_remplissage = false;
+    if (!avant.isNull() && lettre_courante() != avant)
+        emit driveChanged();
+}
+
+void ListeUnites::keyPressEvent(QKeyEvent* e) {
+    if (!est_entree(e))
+        return QComboBox::keyPressEvent(e);
+    e->accept();
+    emit enterPressed();
+}
+
+// ----------------------------------------------------------- répertoires
+
+ListeRepertoires::ListeRepertoires(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    try {
+        setPath(repertoire_courant());
+    } catch (const ErreurExecution&) {
+        // unité courante absente : la liste reste vide jusqu'au premier setPath
+    }
+}
+
+QString ListeRepertoires::path() const {
+    return m_chemin;
+}
+
+void ListeRepertoires::setPath(const QString& chemin_dos) {
+    const QString absolu = casse_du_disque(chemin_dos_absolu(chemin_dos));
+    if (!est_repertoire(absolu))
+        lever(est_repertoire(absolu.left(3)) ? ERR_CHEMIN_INTROUVABLE : ERR_DISQUE_PAS_PRET);
+    const QStringList sous = lister_repertoires(absolu, m_caches);
+    const bool change = absolu != m_chemin;
+    m_chemin = absolu;
+    remplir(sous);
+    if (change)
+        emit pathChanged();
+}
+
+void ListeRepertoires::rafraichir() {
+    if (m_chemin.isEmpty())
+        return;
+    const QString curseur = cheminSousCurseur();
+    remplir(lister_repertoires(m_chemin, m_caches));
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->data(ROLE_CHEMIN).toString() == curseur)
+            setCurrentRow(i);
+}
+
+void ListeRepertoires::setHidden(bool caches) {
+    if (caches == m_caches)
+        return;
+    m_caches = caches;
+    rafraichir();
+}
+
+QStringList ListeRepertoires::sousRepertoires() const {
+    return m_sous;
+}
+
+QString ListeRepertoires::cheminSousCurseur() const {
+    const QListWidgetItem* i = currentItem();
+    return i ? i->data(ROLE_CHEMIN).toString() : QString();
+}
+
+// Ancêtres depuis la racine, le répertoire lui-même, puis ses sous-répertoires.
+void ListeRepertoires::remplir(const QStringList& sous_repertoires) {
+    clear();
+    m_sous.clear();
+    const QStringList hauts = ancetres(m_chemin);
+    for (int n = 0; n < hauts.size(); ++n) {
+        const QString nom = n == 0 ? hauts[n] : dernier_composant(hauts[n]);
+        addItem(entree_repertoire(hauts[n], nom, n, true, style()));
+    }
+    for (const QString& nom : sous_repertoires) {
+        m_sous << joindre(m_chemin, nom);
+        addItem(entree_repertoire(m_sous.last(), nom, int(hauts.size()), false, style()));
+    }
+    setCurrentRow(int(hauts.size()) - 1);
+}
+
+void ListeRepertoires::activer(const QString& chemin) {
+    if (chemin.isEmpty() || chemin == m_chemin)
+        return;
+    try {
+        setPath(chemin);
+    } catch (const ErreurExecution& e) {
+        emit errorRaised(e.numero(), e.description());
+    }
+}
+
+void ListeRepertoires::mousePressEvent(QMouseEvent* e) {
+    QListWidget::mousePressEvent(e);
+    m_chemin_presse = itemAt(e->position().toPoint()) ? cheminSousCurseur() : QString();
+}
+
+void ListeRepertoires::mouseReleaseEvent(QMouseEvent* e) {
+    QListWidget::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && itemAt(e->position().toPoint()))
+        emit clicked();
+}
+
+// L'entrée visée est celle du premier clic : celui-ci a pu déjà changer la liste.
+void ListeRepertoires::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton)
+        activer(m_chemin_presse);
+}
+
+void ListeRepertoires::keyPressEvent(QKeyEvent* e) {
+    if (!est_entree(e))
+        return QListWidget::keyPressEvent(e);
+    e->accept();
+    activer(cheminSousCurseur());
+}
+
+// -------------------------------------------------------------- fichiers
+
+ListeFichiers::ListeFichiers(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_interne)
+            ++m_changements;
+    });
+    try {
+        setPath(repertoire_courant());
+    } catch (const ErreurExecution&) {
+        // liste vide jusqu'au premier setPath
+    }
+}
+
+QString ListeFichiers::path() const {
+    return m_chemin;
+}
+QString ListeFichiers::pattern() const {
+    return m_motif;
+}
+
+QList<EntreeFichier> ListeFichiers::lire(const QString& chemin, const QString& motif, bool caches,
+                                         bool systeme) const {
+    if (chemin.isEmpty())
+        return {};
+    const unsigned attributs =
+        ATTR_NORMAL | (caches ? ATTR_CACHE : 0u) | (systeme ? ATTR_SYSTEME : 0u);
+    return lister_fichiers(chemin, motif, attributs);
+}
+
+void ListeFichiers::setPath(const QString& chemin_dos) {
+    const QString absolu = casse_du_disque(chemin_dos_absolu(chemin_dos));
+    if (!est_repertoire(absolu))
+        lever(est_repertoire(absolu.left(3)) ? ERR_CHEMIN_INTROUVABLE : ERR_DISQUE_PAS_PRET);
+    const QList<EntreeFichier> entrees = lire(absolu, m_motif, m_caches, m_systeme);
+    const bool change = absolu != m_chemin;
+    m_chemin = absolu;
+    remplir(entrees, !change);
+    if (change)
+        emit pathChanged();
+}
+
+// Le motif est vérifié avant tout changement : refusé, rien ne bouge.
+void ListeFichiers::setPattern(const QString& motif) {
+    verifier_motif_dos(motif);
+    const QList<EntreeFichier> entrees = lire(m_chemin, motif, m_caches, m_systeme);
+    const bool change = motif != m_motif;
+    m_motif = motif;
+    remplir(entrees, true);
+    if (change)
+        emit patternChanged();
+}
+
+void ListeFichiers::setHidden(bool caches) {
+    if (caches == m_caches)
+        return;
+    remplir(lire(m_chemin, m_motif, caches, m_systeme), true);
+    m_caches = caches;
+}
+
+void ListeFichiers::setSystem(bool systeme) {
+    if (systeme == m_systeme)
+        return;
+    remplir(lire(m_chemin, m_motif, m_caches, systeme), true);
+    m_systeme = systeme;
+}
+
+void ListeFichiers::rafraichir() {
+    remplir(lire(m_chemin, m_motif, m_caches, m_systeme), true);
+}
+
+void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_selection) {
+    QSet<QString> choisis;
+    const QString courant = listIndex() >= 0 ? list(listIndex()) : QString();
+    for (int i = 0; garder_selection && i < count(); ++i)
+        if (item(i)->isSelected())
+            choisis.insert(list(i));
+    m_interne = true;
+    clear();
+    for (const EntreeFichier& e : entrees) {
+        auto* item = new QListWidgetItem(e.nom.toLower(), this);
+        item->setData(ROLE_CHEMIN, e.nom);
+        item->setSelected(choisis.contains(e.nom));
+        if (garder_selection && e.nom == courant)
+            setCurrentItem(item, QItemSelectionModel::NoUpdate);
+    }
+    m_interne = false;
+}
+
+QString ListeFichiers::list(int i) const {
+    const QListWidgetItem* e = item(i);
+    return e ? e->data(ROLE_CHEMIN).toString() : QString();
+}
+
+bool ListeFichiers::selected(int i) const {
+    const QListWidgetItem* e = item(i);
+    return e && e->isSelected();
+}
+
+void ListeFichiers::setSelected(int i, bool choisi) {
+    if (QListWidgetItem* e = item(i)) {
+        m_interne = true;
+        e->setSelected(choisi);
+        m_interne = false;
+    }
+}
+
+void ListeFichiers::setListIndex(int i) {
+    m_interne = true;
+    setCurrentRow(i, QItemSelectionModel::NoUpdate);
+    m_interne = false;
+}
+
+void ListeFichiers::mousePressEvent(QMouseEvent* e) {
+    QListWidget::mousePressEvent(e);
+    emit mousePressed();
+}
+
+// Un clic compte même s'il ne change pas la sélection, comme l'original.
+void ListeFichiers::mouseReleaseEvent(QMouseEvent* e) {
+    QListWidget::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && itemAt(e->position().toPoint()))
+        emit clicked();
+}
+
+void ListeFichiers::keyPressEvent(QKeyEvent* e) {
+    emit keyPressed(e->key());
+    const int avant = m_changements;
+    QListWidget::keyPressEvent(e);
+    if (m_changements != avant)
+        emit clicked();
+}
+
+// ----------------------------------------------------------------- jauge
+
+Jauge::Jauge(QWidget* parent) : QProgressBar(parent) {
+    setRange(0, 100);
+    setValue(0);
+    setTextVisible(true);
+    setFormat(QStringLiteral("%p %"));
+}
+
+} // namespace plateforme

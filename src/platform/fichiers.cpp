@@ -1,0 +1,602 @@
+#include "platform/fichiers.h"
+
+#include "platform/chemins.h"
+#include "platform/erreurs.h"
+#include "platform/motifs.h"
+#include "platform/unites.h"
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <linux/msdos_fs.h>
+#include <optional>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <utility>
+
+namespace plateforme {
+
+namespace {
+
+constexpr unsigned k_attr_etendus = ATTR_CACHE | ATTR_SYSTEME | ATTR_ARCHIVE;
+constexpr char k_nom_xattr[] = "user.DOSATTRIB";
+constexpr mode_t k_ecriture = S_IWUSR | S_IWGRP | S_IWOTH;
+
+QByteArray hote_de(const QString& chemin_dos) {
+    return QFile::encodeName(dos_vers_hote(chemin_dos));
+}
+
+QByteArray parent_hote(const QByteArray& chemin) {
+    const qsizetype barre = chemin.lastIndexOf('/');
+    return barre <= 0 ? QByteArray("/") : chemin.left(barre);
+}
+
+QByteArray nom_hote(const QByteArray& chemin) {
+    return chemin.mid(chemin.lastIndexOf('/') + 1);
+}
+
+// Absent : 53 si le répertoire parent existe, 76 sinon.
+[[noreturn]] void lever_absent(const QByteArray& chemin) {
+    struct stat st;
+    const bool parent = ::stat(parent_hote(chemin).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    lever(parent ? ERR_FICHIER_INTROUVABLE : ERR_CHEMIN_INTROUVABLE);
+}
+
+[[noreturn]] void lever_echec(int code, const QByteArray& chemin) {
+    if (code == ENOENT || code == ENOTDIR)
+        lever_absent(chemin);
+    lever_errno(code);
+}
+
+// stat (suit les liens) ou lstat ; lève 53/76 si le nom n'existe pas.
+struct stat etat_de(const QByteArray& chemin, bool suivre = true) {
+    struct stat st;
+    const int r = suivre ? ::stat(chemin.constData(), &st) : ::lstat(chemin.constData(), &st);
+    if (r != 0)
+        lever_echec(errno, chemin);
+    return st;
+}
+
+QDateTime date_de(const struct stat& st) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 +
+                                          st.st_mtim.tv_nsec / 1000000);
+}
+
+class Descripteur {
+public:
+    explicit Descripteur(int fd) : m_fd(fd) {}
+    ~Descripteur() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descripteur(const Descripteur&) = delete;
+    Descripteur& operator=(const Descripteur&) = delete;
+    int fd() const { return m_fd; }
+    int fermer() {
+        const int fd = std::exchange(m_fd, -1);
+        return fd >= 0 ? ::close(fd) : 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// Sur vfat, pas d'attributs étendus mais les vrais attributs du disque.
+std::optional<unsigned> lire_attributs_fat(const QByteArray& chemin) {
+    Descripteur fichier(::open(chemin.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    __u32 valeur = 0;
+    if (fichier.fd() < 0 || ::ioctl(fichier.fd(), FAT_IOCTL_GET_ATTRIBUTES, &valeur) != 0)
+        return std::nullopt;
+    return unsigned(valeur);
+}
+
+bool ecrire_attributs_fat(const QByteArray& chemin, unsigned bits) {
+    Descripteur fichier(::open(chemin.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    __u32 valeur = 0;
+    if (fichier.fd() < 0 || ::ioctl(fichier.fd(), FAT_IOCTL_GET_ATTRIBUTES, &valeur) != 0)
+        return false;
+    valeur = (valeur & ~k_attr_etendus) | bits;
+    return ::ioctl(fichier.fd(), FAT_IOCTL_SET_ATTRIBUTES, &valeur) == 0;
+}
+
+// Valeur décimale ("34") ; l'ancienne forme hexadécimale ("0x22") est lue aussi.
+unsigned lire_xattr(const QByteArray& chemin) {
+    char tampon[64];
+    const ssize_t n = ::getxattr(chemin.constData(), k_nom_xattr, tampon, sizeof tampon);
+    if (n < 0 && errno == ENOTSUP)
+        return lire_attributs_fat(chemin).value_or(0) & k_attr_etendus;
+    if (n <= 0)
+        return 0;
+    const QByteArray texte = QByteArray(tampon, n).replace('\0', ' ').trimmed();
+    bool ok = false;
+    const unsigned valeur =
+        texte.startsWith("0x") ? texte.mid(2).toUInt(&ok, 16) : texte.toUInt(&ok);
+    return ok ? valeur & k_attr_etendus : 0;
+}
+
+// Sans attributs étendus ni attributs vfat (exFAT...), l'archive, simple
+// indication, est ignorée ; caché et système lèvent 70 plutôt que de prétendre
+// cacher un fichier qui resterait visible.
+void ecrire_xattr(const QByteArray& chemin, unsigned bits) {
+    const QByteArray texte = QByteArray::number(bits);
+    const int r = bits == 0 ? ::removexattr(chemin.constData(), k_nom_xattr)
+                            : ::setxattr(chemin.constData(), k_nom_xattr, texte.constData(),
+                                         size_t(texte.size()), 0);
+    const int code = r == 0 ? 0 : errno;
+    if (code == 0 || (bits == 0 && code == ENODATA))
+        return;
+    if (code != ENOTSUP)
+        lever_errno(code);
+    if (!ecrire_attributs_fat(chemin, bits) && (bits & ~unsigned(ATTR_ARCHIVE)) != 0)
+        lever(ERR_PERMISSION);
+}
+
+unsigned attributs_de(const QByteArray& chemin, const struct stat& st) {
+    unsigned a = lire_xattr(chemin);
+    if (!(st.st_mode & S_IWUSR))
+        a |= ATTR_LECTURE_SEULE;
+    if (S_ISDIR(st.st_mode))
+        a |= ATTR_REPERTOIRE;
+    if (nom_hote(chemin).startsWith('.'))
+        a |= ATTR_CACHE;
+    return a;
+}
+
+bool avant(const QString& a, const QString& b) {
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+// Noms du répertoire ; 76 s'il n'existe pas.
+QStringList noms_de(const QString& repertoire_hote) {
+    int erreur = 0;
+    const QStringList noms = noms_hote(repertoire_hote, &erreur);
+    if (erreur == ENOENT || erreur == ENOTDIR)
+        lever(ERR_CHEMIN_INTROUVABLE);
+    if (erreur != 0)
+        lever_errno(erreur);
+    return noms;
+}
+
+void changer_mode(const QByteArray& chemin, mode_t mode) {
+    if (::chmod(chemin.constData(), mode & 07777) != 0)
+        lever_errno(errno);
+}
+
+} // namespace
+
+QList<EntreeFichier> lister_fichiers(const QString& repertoire_dos, const QString& motif,
+                                     unsigned attributs) {
+    verifier_motif_dos(motif);
+    const QString repertoire = dos_vers_hote(repertoire_dos);
+    QList<EntreeFichier> liste;
+    for (const QString& nom : noms_de(repertoire)) {
+        if (!motif_dos_correspond(nom, motif))
+            continue;
+        const QByteArray chemin = QFile::encodeName(joindre_hote(repertoire, nom));
+        struct stat st;
+        // Liens cassés, répertoires, tubes et périphériques ne sont pas des fichiers.
+        if (::stat(chemin.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        const unsigned a = attributs_de(chemin, st);
+        if ((a & (ATTR_CACHE | ATTR_SYSTEME) & ~attributs) == 0)
+            liste.append({nom, qint64(st.st_size), date_de(st), a});
+    }
+    std::sort(liste.begin(), liste.end(),
+              [](const EntreeFichier& a, const EntreeFichier& b) { return avant(a.nom, b.nom); });
+    return liste;
+}
+
+QStringList lister_repertoires(const QString& repertoire_dos, bool avec_caches) {
+    const QString repertoire = dos_vers_hote(repertoire_dos);
+    QStringList liste;
+    for (const QString& nom : noms_de(repertoire)) {
+        const QByteArray chemin = QFile::encodeName(joindre_hote(repertoire, nom));
+        struct stat st;
+        if (::stat(chemin.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            continue;
+        if (avec_caches || !(attributs_de(chemin, st) & ATTR_CACHE))
+            liste.append(nom);
+    }
+    std::sort(liste.begin(), liste.end(), avant);
+    return liste;
+}
+
+bool existe(const QString& chemin_dos) {
+    struct stat st;
+    return ::lstat(hote_de(chemin_dos).constData(), &st) == 0;
+}
+
+bool est_repertoire(const QString& chemin_dos) {
+    struct stat st;
+    return ::stat(hote_de(chemin_dos).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+qint64 longueur(const QString& chemin_dos) {
+    const struct stat st = etat_de(hote_de(chemin_dos));
+    return S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
+}
+
+QDateTime date_modification(const QString& chemin_dos) {
+    return date_de(etat_de(hote_de(chemin_dos)));
+}
+
+unsigned attributs(const QString& chemin_dos) {
+    const QByteArray chemin = hote_de(chemin_dos);
+    return attributs_de(chemin, etat_de(chemin));
+}
+
+void definir_attributs(const QString& chemin_dos, unsigned attributs) {
+    const QByteArray chemin = hote_de(chemin_dos);
+    const struct stat st = etat_de(chemin);
+    unsigned bits = attributs & k_attr_etendus;
+    // Le point initial rend déjà caché : rien à garder (ni à effacer).
+    if (nom_hote(chemin).startsWith('.'))
+        bits &= ~unsigned(ATTR_CACHE);
+    const mode_t mode =
+        attributs & ATTR_LECTURE_SEULE ? st.st_mode & ~k_ecriture : st.st_mode | S_IWUSR;
+    if (bits != lire_xattr(chemin)) {
+        // user.* n'est modifiable qu'avec le droit d'écriture sur le fichier.
+        if (!(st.st_mode & S_IWUSR))
+            changer_mode(chemin, st.st_mode | S_IWUSR);
+        try {
+            ecrire_xattr(chemin, bits);
+        } catch (const ErreurExecution&) {
+            ::chmod(chemin.constData(), st.st_mode & 07777);
+            throw;
+        }
+    }
+    changer_mode(chemin, mode);
+}
+
+void supprimer_fichier(const QString& chemin_dos) {
+    const QByteArray chemin = hote_de(chemin_dos);
+    const struct stat st = etat_de(chemin, false);
+    if (S_ISDIR(st.st_mode))
+        lever(ERR_FICHIER_INTROUVABLE);
+    // Un lien s'efface sans toucher à sa cible, quels que soient ses droits.
+    if (!S_ISLNK(st.st_mode) && !(st.st_mode & S_IWUSR))
+        lever(ERR_ACCES);
+    if (::unlink(chemin.constData()) != 0)
+        lever_echec(errno, chemin);
+}
+
+void creer_repertoire(const QString& chemin_dos) {
+    const QByteArray chemin = hote_de(chemin_dos);
+    if (::mkdir(chemin.constData(), 0777) == 0)
+        return;
+    if (errno == EEXIST)
+        lever(ERR_ACCES);
+    if (errno == ENOENT || errno == ENOTDIR)
+        lever(ERR_CHEMIN_INTROUVABLE);
+    lever_errno(errno);
+}
+
+void supprimer_repertoire(const QString& chemin_dos) {
+    const QString absolu = chemin_dos_absolu(chemin_dos);
+    const QByteArray chemin = hote_de(absolu);
+    struct stat st;
+    if (::lstat(chemin.constData(), &st) != 0)
+        lever(errno == ENOENT || errno == ENOTDIR ? int(ERR_CHEMIN_INTROUVABLE)
+                                                  : numero_depuis_errno(errno));
+    if (S_ISLNK(st.st_mode)) {
+        // Un lien vers un répertoire s'efface seul : la cible reste intacte.
+        if (!est_repertoire(absolu))
+            lever(ERR_CHEMIN_INTROUVABLE);
+        if (::unlink(chemin.constData()) != 0)
+            lever_errno(errno);
+        return;
+    }
+    if (!S_ISDIR(st.st_mode))
+        lever(ERR_CHEMIN_INTROUVABLE);
+    // Comme l'original : ni un répertoire en lecture seule, ni le répertoire
+    // courant de son unité (qui ne désignerait plus rien).
+    const bool courant =
+        QString::compare(absolu, repertoire_courant(absolu.at(0)), Qt::CaseInsensitive) == 0;
+    if (!(st.st_mode & S_IWUSR) || courant)
+        lever(ERR_ACCES);
+    if (::rmdir(chemin.constData()) != 0)
+        lever_errno(errno == EEXIST ? ENOTEMPTY : errno);
+}
+
+qint64 espace_libre(const QString& chemin_dos) {
+    const QString absolu = chemin_dos_absolu(chemin_dos);
+    const QByteArray racine = QFile::encodeName(*TableUnites::instance().repertoire(absolu.at(0)));
+    QByteArray chemin = hote_de(absolu);
+    struct statvfs sv;
+    // Le chemin peut ne pas exister encore : on remonte jusqu'à la racine.
+    while (::statvfs(chemin.constData(), &sv) != 0) {
+        if (chemin.size() <= racine.size())
+            lever(ERR_PERIPHERIQUE_ABSENT);
+        if (errno != ENOENT && errno != ENOTDIR)
+            lever_errno(errno);
+        chemin = parent_hote(chemin);
+    }
+    const unsigned __int128 octets = static_cast<unsigned __int128>(sv.f_bavail) * sv.f_frsize;
+    return octets > LLONG_MAX ? LLONG_MAX : qint64(octets);
+}
+
+// ---- Renommage ----
+
+namespace {
+
+// Système de fichiers sans RENAME_NOREPLACE : link() ne remplace pas ; à
+// défaut de liens (vfat), on vérifie l'absence avant de renommer.
+bool deplacer_par_lien(const QByteArray& source, const QByteArray& cible, bool meme_fichier) {
+    if (::link(source.constData(), cible.constData()) == 0) {
+        if (::unlink(source.constData()) == 0)
+            return true;
+        const int code = errno;
+        ::unlink(cible.constData());
+        errno = code;
+        return false;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+        return false;
+    struct stat st;
+    if (!meme_fichier && ::lstat(cible.constData(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(source.constData(), cible.constData()) == 0;
+}
+
+// Renomme sans jamais remplacer. 'meme_fichier' : la cible désigne déjà la
+// source (changement de casse sur un système qui l'ignore). Faux et errno
+// posé en cas d'échec.
+bool deplacer_sans_remplacer(const QByteArray& source, const QByteArray& cible, bool meme_fichier) {
+    const int r =
+        ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, cible.constData(), RENAME_NOREPLACE);
+    if (r == 0)
+        return true;
+    if (errno == EEXIST && meme_fichier)
+        return ::rename(source.constData(), cible.constData()) == 0;
+    if (errno == EINVAL || errno == ENOSYS)
+        return deplacer_par_lien(source, cible, meme_fichier);
+    return false;
+}
+
+[[noreturn]] void lever_ecriture(int code) {
+    lever_errno(code == EDQUOT ? ENOSPC : code);
+}
+
+void copier_contenu(int source, int cible) {
+    QByteArray tampon(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t lu = ::read(source, tampon.data(), size_t(tampon.size()));
+        if (lu < 0 && errno == EINTR)
+            continue;
+        if (lu < 0)
+            lever_errno(errno);
+        if (lu == 0)
+            return;
+        for (ssize_t fait = 0; fait < lu;) {
+            const ssize_t n = ::write(cible, tampon.constData() + fait, size_t(lu - fait));
+            if (n < 0 && errno != EINTR)
+                lever_ecriture(errno);
+            fait += std::max<ssize_t>(n, 0);
+        }
+    }
+}
+
+// Attributs étendus user.* (dont user.DOSATTRIB) ; les autres espaces de
+// noms demandent des droits que l'on n'a pas forcément.
+void copier_xattrs(int source, int cible) {
+    QByteArray noms(65536, Qt::Uninitialized);
+    const ssize_t n = ::flistxattr(source, noms.data(), size_t(noms.size()));
+    if (n <= 0)
+        return;
+    for (const QByteArray& nom : noms.left(n).split('\0')) {
+        if (!nom.startsWith("user."))
+            continue;
+        QByteArray valeur(65536, Qt::Uninitialized);
+        const ssize_t t =
+            ::fgetxattr(source, nom.constData(), valeur.data(), size_t(valeur.size()));
+        if (t >= 0 && ::fsetxattr(cible, nom.constData(), valeur.constData(), size_t(t), 0) != 0 &&
+            errno != ENOTSUP)
+            lever_errno(errno);
+    }
+}
+
+void copier_fichier(const QByteArray& source, int fd_cible, const struct stat& st) {
+    Descripteur entree(::open(source.constData(), O_RDONLY | O_CLOEXEC));
+    if (entree.fd() < 0)
+        lever_echec(errno, source);
+    copier_contenu(entree.fd(), fd_cible);
+    copier_xattrs(entree.fd(), fd_cible);
+    const struct timespec dates[2] = {st.st_atim, st.st_mtim};
+    if (::fchmod(fd_cible, st.st_mode & 07777) != 0 || ::futimens(fd_cible, dates) != 0 ||
+        ::fsync(fd_cible) != 0)
+        lever_ecriture(errno);
+}
+
+// Entre deux systèmes de fichiers : copie complète sous un nom temporaire
+// voisin de la cible, qui ne prend le nom final qu'une fois entière ; la
+// source n'est effacée qu'ensuite. Aucun échec ne laisse de demi-copie.
+void copier_puis_supprimer(const QByteArray& source, const QByteArray& cible,
+                           const struct stat& st) {
+    if (!S_ISREG(st.st_mode))
+        lever(ERR_AUTRE_UNITE);
+    QByteArray temporaire = parent_hote(cible) + "/.kaldron-XXXXXX";
+    Descripteur sortie(::mkostemp(temporaire.data(), O_CLOEXEC));
+    if (sortie.fd() < 0)
+        lever_echec(errno, cible);
+    try {
+        copier_fichier(source, sortie.fd(), st);
+        if (sortie.fermer() != 0)
+            lever_ecriture(errno);
+        if (!deplacer_sans_remplacer(temporaire, cible, false))
+            lever_errno(errno);
+    } catch (const ErreurExecution&) {
+        ::unlink(temporaire.constData());
+        throw;
+    }
+    if (::unlink(source.constData()) != 0) {
+        const int code = errno;
+        ::unlink(cible.constData());
+        lever_errno(code);
+    }
+}
+
+enum class Occupation { Libre, Source, Autre };
+
+// Le nom visé, à la casse près, est-il pris ? Il ne l'est pas par la source
+// elle-même sous une autre casse (changement de casse seul).
+Occupation occupation_de(const QString& nouveau, const QByteArray& source, const struct stat& st) {
+    const QByteArray occupant = hote_de(nouveau);
+    struct stat st_occupant;
+    if (::lstat(occupant.constData(), &st_occupant) != 0)
+        return Occupation::Libre;
+    const bool meme_inode = st_occupant.st_dev == st.st_dev && st_occupant.st_ino == st.st_ino;
+    const bool meme_nom =
+        QString::compare(QFile::decodeName(nom_hote(occupant)), QFile::decodeName(nom_hote(source)),
+                         Qt::CaseInsensitive) == 0;
+    return meme_inode && meme_nom ? Occupation::Source : Occupation::Autre;
+}
+
+[[noreturn]] void lever_renommage(int code) {
+    if (code == EEXIST || code == ENOTEMPTY)
+        lever(ERR_FICHIER_EXISTE);
+    if (code == ENOENT || code == ENOTDIR)
+        lever(ERR_CHEMIN_INTROUVABLE);
+    lever_errno(code);
+}
+
+} // namespace
+
+void renommer(const QString& ancien_dos, const QString& nouveau_dos) {
+    const QString ancien = chemin_dos_absolu(ancien_dos);
+    const QString nouveau = chemin_dos_absolu(nouveau_dos);
+    if (ancien.at(0) != nouveau.at(0))
+        lever(ERR_AUTRE_UNITE);
+    if (dernier_composant(ancien).isEmpty() || dernier_composant(nouveau).isEmpty())
+        lever(ERR_ACCES);
+    const QByteArray source = hote_de(ancien);
+    const struct stat st = etat_de(source, false);
+    // Le nouveau nom est pris tel qu'il est tapé (changement de casse).
+    const QByteArray cible = QFile::encodeName(
+        joindre_hote(dos_vers_hote(repertoire_parent(nouveau)), dernier_composant(nouveau)));
+    if (cible == source)
+        return;
+    const Occupation occupation = occupation_de(nouveau, source, st);
+    if (occupation == Occupation::Autre)
+        lever(ERR_FICHIER_EXISTE);
+    if (deplacer_sans_remplacer(source, cible, occupation == Occupation::Source))
+        return;
+    if (errno != EXDEV)
+        lever_renommage(errno);
+    copier_puis_supprimer(source, cible, st);
+}
+
+// ---- Fichier ouvert ----
+
+struct FichierOuvert::Impl {
+    int fd = -1;
+    QString hote;
+
+    int descripteur() const {
+        // 52 : numéro de fichier incorrect (fichier déjà fermé).
+        if (fd < 0)
+            lever(52);
+        return fd;
+    }
+};
+
+FichierOuvert::FichierOuvert(const QString& chemin_dos, Mode mode) : d(new Impl) {
+    d->hote = dos_vers_hote(chemin_dos);
+    const QByteArray chemin = QFile::encodeName(d->hote);
+    struct stat st;
+    const bool present = ::stat(chemin.constData(), &st) == 0;
+    if (present && S_ISDIR(st.st_mode))
+        lever(ERR_ACCES);
+    // Contrôle explicite : le super-utilisateur passerait outre les droits.
+    if (present && mode != Lecture && !(st.st_mode & S_IWUSR))
+        lever(ERR_ACCES);
+    const int acces = mode == Lecture    ? O_RDONLY
+                      : mode == Ecriture ? O_WRONLY | O_CREAT | O_TRUNC
+                                         : O_WRONLY | O_CREAT | O_APPEND;
+    // O_NONBLOCK : un tube nommé ne bloque pas l'ouverture.
+    d->fd = ::open(chemin.constData(), acces | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (d->fd < 0)
+        lever_echec(errno, chemin);
+    ::fcntl(d->fd, F_SETFL, ::fcntl(d->fd, F_GETFL) & ~O_NONBLOCK);
+}
+
+FichierOuvert::~FichierOuvert() {
+    if (d->fd >= 0)
+        ::close(d->fd);
+}
+
+QByteArray FichierOuvert::lire(qint64 taille) {
+    const int fd = d->descripteur();
+    struct stat st;
+    // Pas de tampon plus grand que ce qui reste à lire d'un fichier ordinaire.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        taille = std::min(taille, std::max<qint64>(st.st_size - position(), 0));
+    QByteArray octets(std::max<qint64>(taille, 0), Qt::Uninitialized);
+    qint64 lus = 0;
+    while (lus < octets.size()) {
+        const ssize_t n = ::read(fd, octets.data() + lus, size_t(octets.size() - lus));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            lever_errno(errno);
+        if (n == 0)
+            break;
+        lus += n;
+    }
+    octets.truncate(lus);
+    return octets;
+}
+
+void FichierOuvert::ecrire(const QByteArray& octets) {
+    const int fd = d->descripteur();
+    for (qint64 fait = 0; fait < octets.size();) {
+        const ssize_t n = ::write(fd, octets.constData() + fait, size_t(octets.size() - fait));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            lever_ecriture(errno);
+        if (n == 0)
+            lever(ERR_DISQUE_PLEIN);
+        fait += n;
+    }
+}
+
+qint64 FichierOuvert::taille() const {
+    struct stat st;
+    if (::fstat(d->descripteur(), &st) != 0)
+        lever_errno(errno);
+    return qint64(st.st_size);
+}
+
+qint64 FichierOuvert::position() const {
+    const off_t position = ::lseek(d->descripteur(), 0, SEEK_CUR);
+    if (position < 0)
+        lever_errno(errno);
+    return qint64(position);
+}
+
+void FichierOuvert::fermer() {
+    if (d->fd < 0)
+        return;
+    // Certains systèmes ne signalent le disque plein qu'à la fermeture.
+    if (::close(std::exchange(d->fd, -1)) != 0 && errno != EINTR)
+        lever_ecriture(errno);
+}
+
+bool FichierOuvert::ouvert() const {
+    return d->fd >= 0;
+}
+
+QString FichierOuvert::chemin_hote() const {
+    return d->hote;
+}
+
+} // namespace plateforme

@@ -1,0 +1,342 @@
+// Démarrage de la fenêtre principale selon KALDRON.INI, couleurs, sortie.
+#include "manager/common/etat_commande.h"
+#include "manager/configuration/reglages.h"
+#include "manager/main_window/apropos.h"
+#include "manager/main_window/gestion_fichiers.h"
+#include "platform/formats.h"
+#include "support/dialogues_scriptes.h"
+#include "support/unite_temporaire.h"
+#include <QScreen>
+#include <QtTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString CR = QString(QChar(13));
+
+QColor palette16(int n) {
+    static const QRgb p[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
+                               0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
+                               0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    return QColor(p[n]);
+}
+
+int boutons_visibles(const Gestion_Fichiers& f) {
+    int n = 0;
+    for (int i = 1; i <= 7; ++i)
+        n += f.Bouton[i]->isVisibleTo(&f) ? 1 : 0;
+    return n;
+}
+} // namespace
+
+class TestDemarrage : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<essai::UniteTemporaire> c;
+    std::unique_ptr<essai::DialoguesScriptes> d;
+
+    // KALDRON.INI écrit à la main, en Windows-1252, dans le répertoire du programme.
+    void ecrire_ini(const QString& texte) {
+        c->creer_fichier(u"kaldron/KALDRON.INI"_s, texte.toLatin1());
+    }
+
+    std::unique_ptr<Gestion_Fichiers> charger() {
+        auto f = std::make_unique<Gestion_Fichiers>();
+        f->Form_Load(true);
+        return f;
+    }
+
+private slots:
+    void init() {
+        etat_commande().reinitialiser();
+        reglages().reinitialiser();
+        c = std::make_unique<essai::UniteTemporaire>();
+        c->creer_repertoire(u"kaldron"_s);
+        qputenv("KALDRON_PROGRAMME", c->hote(u"kaldron"_s).toUtf8());
+        d = std::make_unique<essai::DialoguesScriptes>();
+    }
+    void cleanup() {
+        QVERIFY(d->verifier());
+        d.reset();
+        c.reset();
+        qunsetenv("KALDRON_PROGRAMME");
+    }
+
+    void sans_fichier_de_configuration() {
+        auto f = charger();
+        const Reglages& r = reglages();
+        QCOMPARE(r.chemin_configuration, u"C:\\kaldron\\KALDRON.INI"_s);
+        QCOMPARE(r.unité_programme, u"C:"_s);
+        QCOMPARE(r.préfixe_fichiers, u"C:\\kaldron\\KALDRON."_s);
+        QCOMPARE(r.éditeur, u"NOTEPAD.EXE"_s);
+        QCOMPARE(r.visualiseur, u"MORVINE.EXE"_s);
+        QVERIFY(!r.confirme);
+        QVERIFY(r.remplace);
+        QCOMPARE(r.aide_en_ligne, u"Non"_s);
+        QVERIFY(!r.corbeille_active);
+        QCOMPARE(r.largeur_bordure, 3);
+        QCOMPARE(f->palette().color(QPalette::Window), palette16(8));
+        QCOMPARE(f->lignes_cadres[0]->borderColor(), palette16(7));
+        QCOMPARE(f->Chemin_srce->text(), u"c:\\"_s);
+        QCOMPARE(f->Chemin_dest->text(), u"c:\\"_s);
+        QCOMPARE(f->Sélection_fichiers->count(), 0);
+        QCOMPARE(boutons_visibles(*f), 0);
+        QVERIFY(!f->Bouton_suite->isVisibleTo(f.get()));
+        QVERIFY(etat_commande().commande_courante.isEmpty());
+        QCOMPARE(f->légende_sauvée, u"Gestionnaire de fichiers  (Mode fichier)   "_s);
+        QVERIFY(f->liste_rep_périmée[0] && f->liste_rep_périmée[1]);
+        QVERIFY(f->Espace_libre->text().endsWith(u" Ko libres "_s));
+        QVERIFY(!QFile::exists(c->hote(u"kaldron/KALDRON.INI"_s))); // rien n'est écrit
+    }
+
+    void options_lues() {
+        ecrire_ini(u"[Options]\r\nEditeur=c:\\outils\\ed.exe\r\nVisualiseur=\r\nConfirme=oui\r\n"
+                   "Remplace=Non\r\nAide en ligne=Oui\r\n"_s);
+        auto f = charger();
+        const Reglages& r = reglages();
+        QCOMPARE(r.éditeur, u"C:\\OUTILS\\ED.EXE"_s);
+        QCOMPARE(r.visualiseur, QString()); // présente et vide : nom vide
+        QVERIFY(r.confirme);                // "oui" en minuscules compte
+        QVERIFY(!r.remplace);
+        QCOMPARE(r.aide_en_ligne, u"Oui"_s);
+    }
+
+    void editeur_coupe_a_249_caracteres() {
+        ecrire_ini(u"[Options]\r\nEditeur="_s + QString(300, u'e') + u"\r\n"_s);
+        auto f = charger();
+        QCOMPARE(reglages().éditeur, QString(249, u'E'));
+    }
+
+    void couleurs_data() {
+        QTest::addColumn<QString>("valeur");
+        QTest::addColumn<int>("schema");
+        QTest::newRow("3") << u"3"_s << 3;
+        QTest::newRow("9 ramené à 7") << u"9"_s << 7;
+        QTest::newRow("12 lu comme 1") << u"12"_s << 1;
+        QTest::newRow("7") << u"7"_s << 7;
+    }
+    void couleurs() {
+        QFETCH(QString, valeur);
+        QFETCH(int, schema);
+        ecrire_ini(u"[Options]\r\nCouleur="_s + valeur + u"\r\n"_s);
+        auto f = charger();
+        QCOMPARE(reglages().couleur, schema);
+        QCOMPARE(f->palette().color(QPalette::Window), palette16(schema));
+        QCOMPARE(f->Cadre_srce->palette().color(QPalette::Window), palette16(schema));
+        QCOMPARE(f->En_cours->palette().color(QPalette::Window), palette16(schema));
+        for (Ligne* l : f->lignes_cadres)
+            QCOMPARE(l->borderColor(), palette16(schema + 8));
+        QCOMPARE(f->Jauge->palette().color(QPalette::Highlight), palette16(schema == 1 ? 8 : 9));
+    }
+
+    void boutons_data() {
+        QTest::addColumn<int>("cles");
+        QTest::addColumn<int>("visibles");
+        QTest::addColumn<bool>("suite");
+        QTest::newRow("7") << 7 << 7 << false;
+        QTest::newRow("8") << 8 << 7 << true;
+        QTest::newRow("9") << 9 << 7 << true;
+        QTest::newRow("2") << 2 << 2 << false;
+    }
+    void boutons() {
+        QFETCH(int, cles);
+        QFETCH(int, visibles);
+        QFETCH(bool, suite);
+        QString ini = u"[Boutons]\r\n"_s;
+        for (int i = 1; i <= cles; ++i)
+            ini += u"&B%1=c:\\prog%1.exe\r\n"_s.arg(i);
+        ecrire_ini(ini);
+        auto f = charger();
+        QCOMPARE(boutons_visibles(*f), visibles);
+        QCOMPARE(f->Bouton_suite->isVisibleTo(f.get()), suite);
+        QCOMPARE(f->Bouton[1]->text(), u"&B1"_s);
+        QCOMPARE(f->compteur_boutons, visibles + 1);
+    }
+
+    void corbeille_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<int>("taille");
+        QTest::addColumn<int>("temps");
+        QTest::newRow("taille et temps") << u"Taille=500\r\nTemps=30\r\n"_s << true << 500 << 0;
+        QTest::newRow("temps seul") << u"Temps=30\r\n"_s << true << 0 << 30;
+        QTest::newRow("ni l'un ni l'autre") << u"Total= 12\r\n"_s << false << 0 << 0;
+        QTest::newRow("taille coupée à 4 chiffres") << u"Taille=123456\r\n"_s << true << 1234 << 0;
+    }
+    void corbeille() {
+        QFETCH(QString, section);
+        QFETCH(bool, active);
+        QFETCH(int, taille);
+        QFETCH(int, temps);
+        ecrire_ini(u"[Corbeille]\r\n"_s + section);
+        auto f = charger();
+        QCOMPARE(reglages().corbeille_active, active);
+        QCOMPARE(int(reglages().taille_corbeille), taille);
+        QCOMPARE(int(reglages().temps_corbeille), temps);
+        // Temps n'est pas même lu quand Taille est là.
+        if (taille)
+            QVERIFY(reglages().temps_corbeille_texte.isEmpty());
+    }
+
+    void selections_arretees_a_une_valeur_vide() {
+        ecrire_ini(u"[Sélections]\r\nTextes=*.txt\r\nImages=*.bmp;*.gif\r\nVide=\r\n"
+                   "Après=*.doc\r\n"_s);
+        auto f = charger();
+        QCOMPARE(f->Sélection_fichiers->count(), 3);
+        QCOMPARE(f->Sélection_fichiers->itemText(1), u"Images"_s);
+        QCOMPARE(f->Liste_sel, (QStringList{u"*.txt"_s, u"*.bmp;*.gif"_s, QString()}));
+    }
+
+    void repertoire_initial_data() {
+        QTest::addColumn<QString>("valeur");
+        QTest::addColumn<QString>("chemin");
+        QTest::addColumn<bool>("message");
+        QTest::newRow("dossier") << u"c:\\Travail"_s << u"c:\\travail"_s << false;
+        QTest::newRow("racine") << u"RACINE"_s << u"c:\\"_s << false;
+        QTest::newRow("unité absente") << u"q:\\rien"_s << u"c:\\"_s << true;
+        QTest::newRow("dossier absent") << u"c:\\absent"_s << u"c:\\"_s << true;
+    }
+    void repertoire_initial() {
+        QFETCH(QString, valeur);
+        QFETCH(QString, chemin);
+        QFETCH(bool, message);
+        c->creer_repertoire(u"travail"_s);
+        ecrire_ini(u"[Options]\r\nRépertoire="_s + valeur + u"\r\n"_s);
+        if (message)
+            d->repondre(1);
+        auto f = charger();
+        QCOMPARE(f->Chemin_srce->text(), chemin);
+        QCOMPARE(f->Chemin_dest->text(), chemin);
+        QCOMPARE(f->Répertoire_srce->path().toLower(), chemin);
+        QCOMPARE(f->Fichier_dest->path().toLower(), chemin);
+        QCOMPARE(d->questions().size(), message ? 1 : 0);
+        if (message) {
+            QCOMPARE(d->dernier().texte, u"Unité, Chemin ou Nom de répertoire incorrect :"_s + CR +
+                                             u" Modifiez l'option 'Répertoire initial'."_s);
+            QCOMPARE(d->dernier().style, 48);
+            QCOMPARE(d->dernier().titre, u"Gestionnaire de fichiers"_s);
+            QCOMPARE(d->bips(), 1);
+        }
+    }
+
+    void repertoire_sur_une_autre_unite() {
+        essai::UniteTemporaire unite_d(u'D');
+        unite_d.creer_repertoire(u"travail"_s);
+        ecrire_ini(u"[Options]\r\nRépertoire=d:\\travail\r\n"_s);
+        auto f = charger();
+        QCOMPARE(f->Chemin_srce->text(), u"d:\\travail"_s);
+        QCOMPARE(f->Unité_srce->drive().left(2).toLower(), u"d:"_s);
+        QCOMPARE(f->Unité_dest->drive().left(2).toLower(), u"d:"_s);
+    }
+
+    void repertoire_courant() {
+        c->creer_repertoire(u"ici"_s);
+        const QString avant = QDir::currentPath();
+        QDir::setCurrent(c->hote(u"ici"_s));
+        ecrire_ini(u"[Options]\r\nRépertoire=courant\r\n"_s);
+        auto f = charger();
+        QDir::setCurrent(avant);
+        QCOMPARE(f->Chemin_srce->text(), u"c:\\ici"_s);
+        QCOMPARE(f->Chemin_dest->text(), u"c:\\ici"_s);
+    }
+
+    void quitter_data() {
+        QTest::addColumn<int>("reponse");
+        QTest::addColumn<bool>("reste");
+        QTest::newRow("oui") << 6 << false;
+        QTest::newRow("non") << 7 << true;
+    }
+    void quitter() {
+        QFETCH(int, reponse);
+        QFETCH(bool, reste);
+        auto f = charger();
+        f->show();
+        d->repondre(reponse);
+        f->close(); // fermeture de la fenêtre : même question
+        QCOMPARE(f->isVisible(), reste);
+        QCOMPARE(d->dernier().texte,
+                 u"Voulez-vous QUITTER"_s + CR + u"le Gestionnaire de fichiers ?"_s);
+        QCOMPARE(d->dernier().style, 4 + 32 + 256);
+        QCOMPARE(d->dernier().titre, u"Gestionnaire de fichiers"_s);
+        QCOMPARE(etat_commande().réponse_de_commande, reponse);
+        QCOMPARE(d->bips(), 1);
+    }
+
+    // Ni une commande en cours ni l'affichage d'une recherche ne quittent.
+    void quitter_sans_question() {
+        auto f = charger();
+        f->show();
+        etat_commande().commande_en_cours = true;
+        f->Quitter->click();
+        f->close();
+        QVERIFY(f->isVisible());
+        etat_commande().commande_en_cours = false;
+        etat_commande().mode_recherche = true;
+        f->close();
+        QVERIFY(f->isVisible());
+        QVERIFY(!etat_commande().mode_recherche); // retour à l'affichage normal
+        QVERIFY(d->questions().isEmpty());
+    }
+
+    void arret_pose_la_demande() {
+        auto f = charger();
+        f->Arret_Click();
+        QVERIFY(etat_commande().demande_d_arrêt);
+        f->Rafraichir_affichage();
+        QVERIFY(!etat_commande().demande_d_arrêt);
+    }
+
+    void rafraichir_garde_l_entree_courante() {
+        c->creer_fichier(u"a.txt"_s);
+        c->creer_fichier(u"b.txt"_s);
+        c->creer_fichier(u"c.txt"_s);
+        auto f = charger();
+        f->Fichier_srce->setListIndex(2);
+        etat_commande().commande_courante = u"COPIER"_s;
+        etat_commande().commande_en_cours = true;
+        c->creer_fichier(u"0.txt"_s); // la liste relue gagne une entrée
+        QFile::remove(c->hote(u"b.txt"_s));
+        QFile::remove(c->hote(u"c.txt"_s));
+        f->Rafraichir_affichage();
+        QCOMPARE(f->Fichier_srce->listIndex(), 1); // borné à la dernière entrée
+        QCOMPARE(etat_commande().fichier_courant, u"a.txt"_s);
+        QCOMPARE(etat_commande().chemin_source, u"C:\\a.txt"_s);
+        QVERIFY(etat_commande().commande_courante.isEmpty());
+        QVERIFY(!etat_commande().commande_en_cours);
+    }
+
+    void iconisee_puis_restauree() {
+        auto f = charger();
+        f->show();
+        f->setWindowState(Qt::WindowMinimized);
+        QCOMPARE(f->windowTitle(), u"KALDRON"_s);
+        f->setWindowState(Qt::WindowNoState);
+        QCOMPARE(f->windowTitle(), u"Gestionnaire de fichiers  (Mode fichier)   "_s);
+    }
+
+    void taille_et_place_fixes() {
+        auto f = charger();
+        f->show();
+        const QSize taille = f->size();
+        const QPoint place((f->screen()->geometry().width() - taille.width()) / 2 +
+                               plateforme::twips_vers_pixels_x(8),
+                           plateforme::twips_vers_pixels_y(100));
+        f->resize(taille.width() + 100, taille.height() + 50);
+        f->move(place + QPoint(40, 40));
+        QTRY_COMPARE(f->pos(), place);
+        QCOMPARE(f->size(), taille);
+    }
+
+    void seconde_copie_refusee() {
+        d->repondre(1);
+        QVERIFY(refuser_seconde_copie(true));
+        QCOMPARE(d->dernier().texte, u"Le gestionnaire de fichiers est déjà chargé."_s);
+        QCOMPARE(d->dernier().style, 0);
+        QCOMPARE(d->bips(), 1);
+        QVERIFY(!refuser_seconde_copie(false));
+    }
+};
+
+QTEST_MAIN(TestDemarrage)
+#include "test_demarrage.moc"
