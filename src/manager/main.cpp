@@ -43,14 +43,18 @@ int main(int argc, char** argv) {
         return 0;
 
     QPointer<Gestion_Fichiers> principale;
-    auto* apropos = new Apropos([&principale, &instance] {
+    QPointer<Apropos> apropos;
+    auto apropos_courant = [&apropos] { return apropos; };
+    apropos = new Apropos([&principale, apropos_courant] {
         // La fenêtre principale se charge pendant que l'accueil est montré.
         auto* f = new Gestion_Fichiers;
         f->setAttribute(Qt::WA_DeleteOnClose);
         principale = f;
         f->heure_depart = plateforme::secondes_monotones();
-        f->show();
+        f->apropos = apropos_courant();
+        // Comme à l'origine, la fenêtre ne paraît qu'une fois chargée.
         f->Form_Load(true);
+        f->show();
     });
     apropos->Form_Load();
     apropos->show();

@@ -30,7 +30,7 @@ void fond(QWidget* w, const QColor& c) {
 } // namespace
 
 void Gestion_Fichiers::Rafraichir_affichage() {
-    QApplication::setApplicationDisplayName(u"KALDRON"_s);
+    QCoreApplication::setApplicationName(u"KALDRON"_s);
     EtatCommande& etat = etat_commande();
     etat.demande_d_arrêt = false;
     etat.mode_de_confirmation = false;

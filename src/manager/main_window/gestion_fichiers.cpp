@@ -84,10 +84,13 @@ void Gestion_Fichiers::construire_cadres() {
     Sélection_fichiers->setEditable(true);
     Sélection_fichiers->setEditText(u"*.*"_s);
     placer(Sélection_fichiers, 1080, 90, 2880, 330);
+    auto* etiquette = new QLabel(u"Commande :"_s, this);
+    placer(etiquette, GAUCHE_DEST - 1440, 120, 1380, 300);
+    etiquette->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Ligne_commande = new QComboBox(this);
     Ligne_commande->setEditable(true);
     Ligne_commande->setEnabled(false);
-    placer(Ligne_commande, GAUCHE_DEST, 90, CADRE_LARGEUR - 1020, 330);
+    placer(Ligne_commande, GAUCHE_DEST, 90, CADRE_LARGEUR, 330);
 }
 
 void Gestion_Fichiers::construire_commandes() {
