@@ -5,6 +5,7 @@
 #include "platform/unites.h"
 #include "support/unite_temporaire.h"
 
+#include "support/erreur_de.h"
 #include <QDir>
 #include <QDirIterator>
 #include <QTemporaryDir>
@@ -17,18 +18,10 @@
 #include <unistd.h>
 
 using namespace plateforme;
+using essai::erreur_de;
 using essai::UniteTemporaire;
 
 namespace {
-
-int erreur_de(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const ErreurExecution& e) {
-        return e.numero();
-    }
-    return 0;
-}
 
 QByteArray hote(const QString& chemin) {
     return QFile::encodeName(chemin);

@@ -6,24 +6,17 @@
 #include "platform/unites.h"
 #include "support/unite_temporaire.h"
 
+#include "support/erreur_de.h"
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
 
 using namespace plateforme;
+using essai::erreur_de;
 using essai::UniteTemporaire;
 
 namespace {
-
-int erreur_de(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const ErreurExecution& e) {
-        return e.numero();
-    }
-    return 0;
-}
 
 // Variable d'environnement remise à sa valeur d'avant à la fin de l'essai.
 class EnvironnementTemporaire {

@@ -104,11 +104,10 @@ void Gestion_Fichiers::Afficher_espace_libre() {
 }
 
 void Gestion_Fichiers::Fichier_srce_PathChange() {
-    if (Fichier_srce->listCount() > 0 && !etat_commande().mode_répertoire) {
-        Sélecte->setEnabled(false); // la sélection globale vient avec les panneaux
-        return;
-    }
+    // Sélecte reste désactivé tant que la sélection globale n'existe pas.
     Sélecte->setEnabled(false);
+    if (Fichier_srce->listCount() > 0 && !etat_commande().mode_répertoire)
+        return;
     Fichier_srce->setPalette(QApplication::palette());
     Ligne_message->clear();
 }
