@@ -38,7 +38,7 @@ QStringList lister_repertoires(const QString& repertoire_dos, bool avec_caches =
 
 bool existe(const QString& chemin_dos);
 bool est_repertoire(const QString& chemin_dos);
-qint64 longueur(const QString& chemin_dos);              // 64 bits ; lève 53
+qint64 longueur(const QString& chemin_dos);             // 64 bits ; lève 53
 QDateTime date_modification(const QString& chemin_dos); // lève 53
 unsigned attributs(const QString& chemin_dos);          // lève 53
 void definir_attributs(const QString& chemin_dos, unsigned attributs);
@@ -46,8 +46,8 @@ void definir_attributs(const QString& chemin_dos, unsigned attributs);
 // Ne remplace jamais : lève 58 si la cible existe. Entre deux systèmes de
 // fichiers d'une même unité, copie puis supprime.
 void renommer(const QString& ancien_dos, const QString& nouveau_dos);
-void supprimer_fichier(const QString& chemin_dos); // lève 75 si lecture seule
-void creer_repertoire(const QString& chemin_dos);  // lève 75 si existe déjà
+void supprimer_fichier(const QString& chemin_dos);    // lève 75 si lecture seule
+void creer_repertoire(const QString& chemin_dos);     // lève 75 si existe déjà
 void supprimer_repertoire(const QString& chemin_dos); // lève 75 s'il n'est pas vide
 
 // Octets libres de l'unité qui contient le chemin.
@@ -63,7 +63,7 @@ public:
     FichierOuvert(const FichierOuvert&) = delete;
     FichierOuvert& operator=(const FichierOuvert&) = delete;
 
-    QByteArray lire(qint64 taille); // moins d'octets en fin de fichier
+    QByteArray lire(qint64 taille);        // moins d'octets en fin de fichier
     void ecrire(const QByteArray& octets); // lève 61 si le disque est plein
     qint64 taille() const;
     qint64 position() const;

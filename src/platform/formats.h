@@ -13,7 +13,7 @@ QString format_milliers(qint64 valeur);
 // "0##", "0#######" : complété de zéros à gauche jusqu'à 'largeur' chiffres
 // (3 et 8) ; un nombre plus long garde tous ses chiffres.
 QString format_zeros(qint64 valeur, int largeur);
-QString format_date(const QDate& date);  // "dd/mm/yy"
+QString format_date(const QDate& date);   // "dd/mm/yy"
 QString format_heure(const QTime& heure); // "h:mm"
 
 // Numéro de jour : jours depuis le 30 décembre 1899.

@@ -12,7 +12,6 @@ bool motif_dos_correspond(const QString& nom, const QString& motif);
 void verifier_motif_dos(const QString& motif);
 
 // '?' un caractère, '*' toute suite, '#' un chiffre, [abc], [a-z], [!abc].
-bool motif_like_correspond(const QString& texte, const QString& motif,
-                           Qt::CaseSensitivity casse);
+bool motif_like_correspond(const QString& texte, const QString& motif, Qt::CaseSensitivity casse);
 
 } // namespace plateforme

@@ -12,8 +12,8 @@ unsigned GetPrivateProfileStringA(const char* section, const char* key, const ch
                                   char* buffer, unsigned taille, const char* fichier);
 bool WritePrivateProfileStringA(const char* section, const char* key, const char* valeur,
                                 const char* fichier);
-unsigned GetProfileStringA(const char* section, const char* key, const char* defaut,
-                           char* buffer, unsigned taille);
+unsigned GetProfileStringA(const char* section, const char* key, const char* defaut, char* buffer,
+                           unsigned taille);
 bool WriteProfileStringA(const char* section, const char* key, const char* valeur);
 
 namespace plateforme {
