@@ -33,10 +33,11 @@ void Gestion_Fichiers::Rafraichir_affichage() {
     QCoreApplication::setApplicationName(u"KALDRON"_s);
     EtatCommande& etat = etat_commande();
     etat.demande_d_arrêt = false;
-    etat.mode_de_confirmation = false;
+    etat.mode_de_confirmation = 0;
     etat.commande_en_cours = false;
     etat.mode_recherche = false;
     etat.fichier_trouvé = false;
+    etat.liste_parcourue = Fichier_srce;
     drapeau_tip = true;
 
     Croiser->setVisible(true);
@@ -189,16 +190,4 @@ void Gestion_Fichiers::closeEvent(QCloseEvent* e) {
         e->accept();
     else
         e->ignore();
-}
-
-void Gestion_Fichiers::suivre_repertoires() {
-    // Les listes de fichiers suivent leur répertoire.
-    connect(Répertoire_srce, &plateforme::ListeRepertoires::pathChanged, this, [this] {
-        Fichier_srce->setPath(Répertoire_srce->path());
-        Chemin_srce->setText(Répertoire_srce->path().toLower());
-    });
-    connect(Répertoire_dest, &plateforme::ListeRepertoires::pathChanged, this, [this] {
-        Fichier_dest->setPath(Répertoire_dest->path());
-        Chemin_dest->setText(Répertoire_dest->path().toLower());
-    });
 }

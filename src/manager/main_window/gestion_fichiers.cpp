@@ -30,7 +30,8 @@ Gestion_Fichiers::Gestion_Fichiers(QWidget* parent) : QWidget(parent) {
     construire_boutons_programmables();
     construire_progression();
     construire_lignes();
-    suivre_repertoires();
+    connecter_panneaux();
+    connecter_selection();
     definir_fenetre_principale(this);
 }
 

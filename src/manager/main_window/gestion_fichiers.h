@@ -35,6 +35,46 @@ public:
     void Quitter_Click();
     void Arret_Click();
 
+    // Cadres SOURCE et DESTINATION (panneaux.cpp, chemins_saisis.cpp).
+    void Unité_srce_Change();
+    void Unité_dest_Change();
+    void Unité_srce_KeyPress(int touche);
+    void Unité_dest_KeyPress(int touche);
+    void Répertoire_srce_Click();
+    void Répertoire_srce_Change();
+    void Répertoire_dest_Click();
+    void Répertoire_dest_Change();
+    void Fichier_srce_MouseDown();
+    void Fichier_dest_Click();
+    void Chemin_srce_KeyPress(int touche);
+    void Chemin_dest_KeyPress(int touche);
+    void Mode_Click();
+    void Croiser_Click();
+    // Cherche un nom de répertoire sur tout le disque (Liste_rép).
+    void Trouver_repertoire(const QString& unite, bool continuer, bool& trouve);
+    void Chemin_destination();
+    // Raccourcit texte_partagé pour qu'il tienne dans 'largeur' twips.
+    void Raccourcir_chemin(QWidget* fenetre, double largeur);
+
+    // Sélection des fichiers et ligne d'état (selection.cpp).
+    void Sélection_fichiers_Change();
+    void Sélection_fichiers_Click();
+    void Sélection_fichiers_GotFocus();
+    void Sélection_fichiers_KeyPress();
+    void Sélection_fichiers_LostFocus();
+    void Sélecte_Click();
+    void Fichier_srce_Click();
+    void Fichier_sél_Click();
+    void Fichier_srce_KeyDown(int touche);
+    void Fichier_sél_KeyDown(int touche);
+
+    // Cadre commun des commandes (commands/cadre_commande.cpp).
+    bool Debut_commande();
+    void Signaler_aucune_selection();
+    void Fichier_suivant(int direction);
+    void Fichier_suivant_pas_a_pas(int direction);
+    void Confirmer_commande();
+
     // Heure de départ (secondes monotones) posée par Apropos ; 0 sinon.
     double heure_depart = 0;
     QPointer<Apropos> apropos;
@@ -71,6 +111,17 @@ public:
     bool liste_rep_périmée[2] = {false, false};
     QString motif_mémorisé = QStringLiteral("*.*");
     bool drapeau_tip = false;
+    int marqueur_changement_répertoire = 0; // 1 SOURCE, 2 DESTINATION
+    QString texte_partagé;                  // motif gardé, chemin à raccourcir
+    QString tampon_nom;                     // nom de répertoire tapé
+    QStringList Liste_rép;                  // tous les répertoires d'un disque
+    int index_partagé = 0;
+    int début_recherche = 0;
+    bool sélection_totale = false; // Sélecte : toute la liste compte
+    qint64 taille_sélectionnée = 0;
+    int nombre_sélectionnés = 0;
+    QString premier_nom;
+    bool résultats_recherche = false; // une recherche vient de finir avec des résultats
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -89,7 +140,9 @@ private:
     void construire_boutons_programmables();
     void construire_progression();
     void construire_lignes();
-    void suivre_repertoires();
+    // Branchement des événements de chaque sous-système.
+    void connecter_panneaux();
+    void connecter_selection();
     QPushButton* bouton(const QString& legende, int gauche, int haut, int largeur);
 
     // Étapes de Form_Load.
