@@ -6,7 +6,6 @@
 #include "platform/motifs.h"
 #include "platform/unites.h"
 
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSet>
@@ -19,10 +18,9 @@ namespace {
 
 constexpr int ROLE_CHEMIN = Qt::UserRole; // chemin DOS ou nom réel de l'entrée
 
+// Le répertoire de l'hôte est montré en entier, comme l'était le nom de volume.
 QString texte_unite(const Unite& u) {
-    const QString nom = QFileInfo(u.repertoire).fileName();
-    return QString(u.lettre.toLower()) + QStringLiteral(": [") +
-           (nom.isEmpty() ? QStringLiteral("/") : nom) + QLatin1Char(']');
+    return QString(u.lettre.toLower()) + QStringLiteral(": [") + u.repertoire + QLatin1Char(']');
 }
 
 bool est_entree(const QKeyEvent* e) {
@@ -233,6 +231,8 @@ void ListeRepertoires::keyPressEvent(QKeyEvent* e) {
 
 ListeFichiers::ListeFichiers(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Toutes les lignes ont la même hauteur : la mise en page reste rapide.
+    setUniformItemSizes(true);
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (!m_interne)
             ++m_changements;
@@ -309,12 +309,17 @@ void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_sel
             choisis.insert(list(i));
     m_interne = true;
     clear();
+    // L'entrée est remplie avant d'être ajoutée : une entrée déjà rattachée
+    // à la vue chercherait sa ligne à chaque donnée posée (remplissage
+    // quadratique sur un grand répertoire).
     for (const EntreeFichier& e : entrees) {
-        auto* item = new QListWidgetItem(e.nom.toLower(), this);
-        item->setData(ROLE_CHEMIN, e.nom);
-        item->setSelected(choisis.contains(e.nom));
+        auto* entree = new QListWidgetItem(e.nom.toLower());
+        entree->setData(ROLE_CHEMIN, e.nom);
+        addItem(entree);
+        if (choisis.contains(e.nom))
+            entree->setSelected(true);
         if (garder_selection && e.nom == courant)
-            setCurrentItem(item, QItemSelectionModel::NoUpdate);
+            setCurrentItem(entree, QItemSelectionModel::NoUpdate);
     }
     m_interne = false;
 }

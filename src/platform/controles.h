@@ -11,12 +11,13 @@ namespace plateforme {
 
 struct EntreeFichier;
 
-// Liste des unités : "c: [nom]" comme l'original ; drive() rend ce texte.
+// Liste des unités : "c: [/root]", le répertoire de l'hôte à côté de la
+// lettre ; drive() rend ce texte.
 class ListeUnites : public QComboBox {
     Q_OBJECT
 public:
     explicit ListeUnites(QWidget* parent = nullptr);
-    QString drive() const; // "c: [home]" ; ses deux premiers caractères = unité
+    QString drive() const; // "c: [/home/x]" ; ses deux premiers caractères = unité
     // Accepte "d:", "D:\x" ... ; lève 68 si l'unité est inconnue.
     void setDrive(const QString& unite);
     void rafraichir(); // relit la table des unités

@@ -17,6 +17,10 @@ struct ResultatParcours {
 // 'racine_dos' : "C:\" ou un répertoire. 'continuer' est appelée après chaque
 // répertoire lu (elle peut rendre la main à la boucle d'événements) ; le
 // parcours s'arrête quand elle rend faux.
+// Les sous-répertoires d'un répertoire viennent triés sans égard à la casse ;
+// les cachés (nom en '.') sont listés. Un lien vers un répertoire est listé
+// mais jamais parcouru : le parcours reste dans l'arborescence réelle.
+// Lève 68 si la racine de l'unité est absente, 76 pour un autre répertoire.
 ResultatParcours parcourir_repertoires(const QString& racine_dos,
                                        const std::function<bool()>& continuer = {});
 

@@ -57,10 +57,13 @@ private slots:
         d = std::make_unique<essai::DialoguesScriptes>();
     }
     void cleanup() {
-        QVERIFY(d->verifier());
+        // Tout défaire avant de juger : un échec ne doit pas laisser de
+        // dialogues réels pour l'essai suivant.
+        const bool sans_anomalie = d->verifier();
         d.reset();
         c.reset();
         qunsetenv("KALDRON_PROGRAMME");
+        QVERIFY(sans_anomalie);
     }
 
     void sans_fichier_de_configuration() {

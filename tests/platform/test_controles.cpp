@@ -92,9 +92,9 @@ void TestControles::unites_affichees() {
     TableUnites::instance().ajouter(u'Z', QStringLiteral("/"));
     ListeUnites l;
     TableUnites::instance().retirer(u'Z');
-    QStringList attendus{QStringLiteral("a: [") + QFileInfo(a.hote("")).fileName() + "]",
-                         QStringLiteral("c: [") + QFileInfo(c.hote("")).fileName() + "]",
-                         QStringLiteral("z: [/]")};
+    // Le répertoire de l'hôte en entier, pas seulement son dernier nom.
+    QStringList attendus{QStringLiteral("a: [") + a.hote("") + "]",
+                         QStringLiteral("c: [") + c.hote("") + "]", QStringLiteral("z: [/]")};
     QStringList vus;
     for (int i = 0; i < l.count(); ++i)
         vus << l.itemText(i);

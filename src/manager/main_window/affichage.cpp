@@ -1,5 +1,6 @@
 // Retour à l'état de repos, couleurs, taille fixe et sortie du programme.
 #include "manager/common/etat_commande.h"
+#include "manager/common/rapport_erreur.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/dialogues.h"
@@ -40,6 +41,7 @@ void Gestion_Fichiers::Rafraichir_affichage() {
     etat.liste_parcourue = Fichier_srce;
     drapeau_tip = true;
 
+    Croiser->setEnabled(true);
     Croiser->setVisible(true);
     Tip->hide();
     Jauge->hide();
@@ -53,8 +55,17 @@ void Gestion_Fichiers::Rafraichir_affichage() {
 
     // La liste SOURCE est relue du disque en gardant sa position.
     const int index = Fichier_srce->listIndex();
-    Fichier_srce->rafraichir();
-    Fichier_srce->setPattern(Sélection_fichiers->currentText());
+    try {
+        Fichier_srce->rafraichir();
+        Fichier_srce->setPattern(Sélection_fichiers->currentText());
+    } catch (const plateforme::ErreurExecution& e) {
+        // Répertoire disparu ou motif refusé : la fenêtre doit rester utilisable.
+        Rapport_erreur(Fichier_srce->path(), e);
+    }
+    if (résultats_recherche)
+        Sélecte_Click();
+    // La relecture garde la sélection : la commande suivante la parcourt depuis le début.
+    etat.curseur = 0;
     if (Fichier_srce->listCount() > 0) {
         const int garde = qBound(0, index, Fichier_srce->listCount() - 1);
         Fichier_srce->setListIndex(garde);
@@ -97,22 +108,6 @@ void Gestion_Fichiers::Appliquer_couleurs(int& schema) {
         l->setBorderColor(couleur_palette(couleur_traits));
 }
 
-void Gestion_Fichiers::Afficher_espace_libre() {
-    const QString racine = Unité_dest->drive().left(2) + u"\\"_s;
-    const qint64 libres = plateforme::espace_libre(racine);
-    Espace_libre->setText(plateforme::format_milliers(libres / 1000) + u" Ko libres "_s);
-    QCoreApplication::processEvents();
-}
-
-void Gestion_Fichiers::Fichier_srce_PathChange() {
-    // Sélecte reste désactivé tant que la sélection globale n'existe pas.
-    Sélecte->setEnabled(false);
-    if (Fichier_srce->listCount() > 0 && !etat_commande().mode_répertoire)
-        return;
-    Fichier_srce->setPalette(QApplication::palette());
-    Ligne_message->clear();
-}
-
 void Gestion_Fichiers::Form_Resize() {
     if (windowState() & Qt::WindowMinimized) {
         if (windowTitle() != u"KALDRON"_s)
@@ -151,11 +146,6 @@ void Gestion_Fichiers::resizeEvent(QResizeEvent* e) {
         Form_Resize();
 }
 
-void Gestion_Fichiers::keyPressEvent(QKeyEvent* e) {
-    // F1 : l'aide contextuelle arrive avec l'aide du programme.
-    QWidget::keyPressEvent(e);
-}
-
 void Gestion_Fichiers::Arret_Click() {
     etat_commande().demande_d_arrêt = true;
 }
@@ -183,7 +173,10 @@ void Gestion_Fichiers::Quitter_Click() {
 
 void Gestion_Fichiers::closeEvent(QCloseEvent* e) {
     // Seul un Oui explicite ferme la fenêtre : ni une commande en cours ni
-    // l'affichage d'une recherche ne laissent partir sans question.
+    // l'affichage d'une recherche ne laissent partir sans question. La fin de
+    // session ferme sans rien demander.
+    if (m_fin_de_session)
+        m_quitter_accepte = true;
     if (!m_quitter_accepte)
         Quitter_Click();
     if (m_quitter_accepte)

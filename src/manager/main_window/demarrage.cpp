@@ -6,6 +6,7 @@
 #include "manager/configuration/fichier_configuration.h"
 #include "manager/main_window/apropos.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "manager/recycle_bin/corbeille.h"
 #include "platform/chemins.h"
 #include "platform/dialogues.h"
 #include "platform/formats.h"
@@ -169,9 +170,10 @@ void Gestion_Fichiers::etape_chemins() {
 }
 
 void Gestion_Fichiers::etape_corbeille() {
-    // Les limites sont lues ici ; l'ouverture et la purge de la corbeille
-    // viennent avec la corbeille elle-même.
-    configuration::lire_criteres_corbeille(reglages());
+    if (!configuration::lire_criteres_corbeille(reglages()))
+        return;
+    Ouvrir_corbeille();
+    Purger_corbeille();
 }
 
 void Gestion_Fichiers::etape_repertoire(bool racine) {

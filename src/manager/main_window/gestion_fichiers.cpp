@@ -1,6 +1,8 @@
 #include "manager/main_window/gestion_fichiers.h"
 #include "manager/common/fenetre_principale.h"
 #include "manager/main_window/placement.h"
+#include <QApplication>
+#include <QSessionManager>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +35,7 @@ Gestion_Fichiers::Gestion_Fichiers(QWidget* parent) : QWidget(parent) {
     connecter_panneaux();
     connecter_selection();
     definir_fenetre_principale(this);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_fin_de_session = true; });
 }
 
 Gestion_Fichiers::~Gestion_Fichiers() = default;
@@ -134,9 +137,9 @@ void Gestion_Fichiers::construire_commandes() {
     Quitter = bouton(u"&QUITTER"_s, 8760, bas, 1200);
 
     // Commandes construites plus tard : désactivées, jamais simulées.
-    for (QPushButton* b : {Copier,   Créer,   Déplacer,   Renommer, Effacer,  Supprimer, Info,
-                           Exécuter, Editer,  Visualiser, Imprimer, Chercher, Mode,      Sélecte,
-                           Croiser,  Options, Configurer, Corbeill, Prompt,   Aide})
+    for (QPushButton* b :
+         {Copier, Créer, Déplacer, Renommer, Effacer, Supprimer, Info, Exécuter, Editer, Visualiser,
+          Imprimer, Chercher, Options, Configurer, Corbeill, Prompt, Aide})
         b->setEnabled(false);
     connect(Quitter, &QPushButton::clicked, this, [this] { Quitter_Click(); });
     connect(Arret, &QPushButton::clicked, this, [this] { Arret_Click(); });

@@ -2,6 +2,7 @@
 // Fenêtre principale du gestionnaire de fichiers, de taille fixe.
 #include "manager/main_window/ligne.h"
 #include "platform/controles.h"
+#include "platform/fichiers.h"
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -11,8 +12,12 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class Apropos;
+namespace plateforme {
+class ErreurExecution;
+}
 
 class Gestion_Fichiers : public QWidget {
 public:
@@ -46,7 +51,11 @@ public:
     void Répertoire_dest_Change();
     void Fichier_srce_MouseDown();
     void Fichier_dest_Click();
+    void Chemin_srce_GotFocus();
+    void Chemin_srce_LostFocus();
     void Chemin_srce_KeyPress(int touche);
+    void Chemin_dest_GotFocus();
+    void Chemin_dest_LostFocus();
     void Chemin_dest_KeyPress(int touche);
     void Mode_Click();
     void Croiser_Click();
@@ -122,13 +131,14 @@ public:
     int nombre_sélectionnés = 0;
     QString premier_nom;
     bool résultats_recherche = false; // une recherche vient de finir avec des résultats
+    // Espace libre d'une unité en octets (remplaçable par les essais).
+    std::function<qint64(const QString&)> espace_libre_de = plateforme::espace_libre;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     void changeEvent(QEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     // Construction des contrôles, par petites étapes.
@@ -158,5 +168,50 @@ private:
     void attendre_apropos();
     void afficher_chemins();
 
+    // Sélection et ligne d'état (selection.cpp).
+    void appliquer_motif(const QString& texte);
+    void selectionner_tout();
+    void selectionner_un();
+    qint64 taille_comptée(const QString& chemin, bool& erreur_signalée);
+    void afficher_ligne_etat();
+    // Cadre des commandes (cadre_commande.cpp).
+    void completer_chemins_courants();
+    bool choisir_mode_effacement();
+    QString texte_confirmation() const;
+
+    // Cadres SOURCE et DESTINATION : contrôles de l'un ou de l'autre
+    // (panneaux.cpp, chemins_saisis.cpp, mode_croiser.cpp).
+    struct Cadre {
+        bool source;
+        plateforme::ListeUnites* unite;
+        plateforme::ListeRepertoires* repertoire;
+        plateforme::ListeFichiers* fichier;
+        QLineEdit* chemin;
+    };
+    Cadre cadre(bool source) const;
+    // Pose le nom de la commande, passe l'erreur au rapport et rend la réponse
+    // (0 quand le rapport n'en demande pas).
+    int signaler_erreur(const QString& commande, const QString& objet,
+                        const plateforme::ErreurExecution& erreur);
+    void changer_unite(const Cadre& c);
+    void cliquer_repertoire(const Cadre& c);
+    void suivre_repertoire(const Cadre& c);
+    bool aller_vers(const Cadre& c, const QString& chemin, const QString& commande);
+    void replier(const Cadre& c);
+    void relire_fichiers(const Cadre& c);
+    void suivre_unite(const Cadre& c);
+    void montrer_espace_libre(const QString& commande);
+    void repertoire_inaccessible(const Cadre& c, int numero, const QString& description);
+    void relire_avec_motif(int marqueur);
+    void connecter_chemins();
+    void saisir_chemin(const Cadre& c, int touche);
+    bool aller_au_chemin_saisi(const Cadre& c, const QString& commande);
+    bool chercher_nom_saisi(const Cadre& c, const QString& commande, QString& trouve);
+    void construire_liste_rep(const QString& unite);
+    // Commandes déjà construites : les autres restent désactivées.
+    bool commande_construite(const QPushButton* b) const;
+    void activer_commande(QPushButton* b, bool actif);
+
     bool m_quitter_accepte = false;
+    bool m_fin_de_session = false;
 };

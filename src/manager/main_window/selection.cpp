@@ -1,4 +1,328 @@
-// Sélection des fichiers SOURCE, motifs et ligne d'état.
+// Sélection des fichiers SOURCE, motifs et ligne d'état, espace libre.
+#include "manager/common/curseur.h"
+#include "manager/common/etat_commande.h"
+#include "manager/common/rapport_erreur.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "platform/dialogues.h"
+#include "platform/fichiers.h"
+#include "platform/formats.h"
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <functional>
 
-void Gestion_Fichiers::connecter_selection() {}
+using namespace Qt::StringLiterals;
+using plateforme::ErreurExecution;
+
+namespace {
+
+constexpr int TOUCHE_SUPPR = 46;
+
+// Filtre d'événements porté par une fonction (pas de signal à déclarer).
+class Filtre : public QObject {
+public:
+    using Fonction = std::function<bool(QEvent*)>;
+    Filtre(QObject* parent, Fonction f) : QObject(parent), m_f(std::move(f)) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override { return m_f(e); }
+
+private:
+    Fonction m_f;
+};
+
+// Code de touche d'origine : Suppr vaut 46.
+int code_touche(int cle_qt) {
+    return cle_qt == Qt::Key_Delete ? TOUCHE_SUPPR : cle_qt;
+}
+
+// Seuls les déplacements de la saisie comptent : ni l'ouverture de la liste
+// déroulante ni une boîte de message qui prend la main.
+bool changement_de_champ(const QEvent* e) {
+    const auto raison = static_cast<const QFocusEvent*>(e)->reason();
+    return raison != Qt::PopupFocusReason && raison != Qt::ActiveWindowFocusReason;
+}
+
+QString avec_barre(const QString& chemin) {
+    return chemin.endsWith(u'\\') ? chemin : chemin + u'\\';
+}
+
+} // namespace
+
+// Taille d'un fichier compté ; une erreur est signalée une fois par décompte
+// et le fichier compte alors pour 0 octet.
+qint64 Gestion_Fichiers::taille_comptée(const QString& chemin, bool& erreur_signalée) {
+    EtatCommande& etat = etat_commande();
+    for (;;) {
+        try {
+            return plateforme::longueur(chemin);
+        } catch (const ErreurExecution& e) {
+            if (erreur_signalée)
+                return 0;
+            // Le message nomme le fichier compté, pas le fichier courant.
+            const QString courant = etat.fichier_courant;
+            etat.fichier_courant = chemin.mid(chemin.lastIndexOf(u'\\') + 1);
+            etat.réponse_de_commande = 0;
+            Rapport_erreur(chemin, e);
+            etat.fichier_courant = courant;
+            if (etat.réponse_de_commande != plateforme::REP_REESSAYER) {
+                erreur_signalée = true;
+                return 0;
+            }
+        }
+    }
+}
+
+void Gestion_Fichiers::afficher_ligne_etat() {
+    if (nombre_sélectionnés <= 0) {
+        Ligne_message->clear();
+        return;
+    }
+    const QString s = nombre_sélectionnés >= 2 ? u"s"_s : QString();
+    Ligne_message->setText(u"  "_s + plateforme::str_nombre(nombre_sélectionnés) + u" fichier"_s +
+                           s + u" sélectionné"_s + s + u", total = "_s +
+                           plateforme::format_milliers(taille_sélectionnée) + u" octets."_s);
+}
+
+// ---------------------------------------------------------------- motifs
+
+void Gestion_Fichiers::Sélection_fichiers_Change() {
+    const QString texte = Sélection_fichiers->currentText();
+    try {
+        if (marqueur_changement_répertoire == 1) {
+            Fichier_srce->setPattern(texte);
+            if (texte != u"."_s)
+                Fichier_srce_PathChange();
+        } else if (marqueur_changement_répertoire == 2) {
+            Fichier_dest->setPattern(texte);
+        } else if (Sélection_fichiers->findText(texte) < 0) {
+            // Le nom d'une sélection vient d'être choisi dans la liste : son
+            // motif suit, par Sélection_fichiers_Click.
+            appliquer_motif(texte);
+        }
+    } catch (const ErreurExecution& e) {
+        Rapport_erreur(texte, e);
+    }
+}
+
+void Gestion_Fichiers::appliquer_motif(const QString& texte) {
+    const QString motif = texte.isEmpty() ? u"*.*"_s : texte;
+    Fichier_srce->setPattern(motif); // un motif refusé ne touche à rien
+    Fichier_dest->setPattern(motif);
+    motif_mémorisé = motif;
+    // Pendant la saisie, le champ vidé garde la main : "*.*" y revient en
+    // le quittant (motif mémorisé).
+    if (texte.isEmpty() && !Sélection_fichiers->hasFocus()) {
+        const QSignalBlocker bloque(Sélection_fichiers);
+        Sélection_fichiers->setEditText(motif);
+    }
+    Fichier_srce_PathChange();
+}
+
+void Gestion_Fichiers::Sélection_fichiers_Click() {
+    const int i = Sélection_fichiers->currentIndex();
+    if (i < 0 || i >= Liste_sel.size())
+        return;
+    const QString motif = Liste_sel.at(i).isEmpty() ? u"*.*"_s : Liste_sel.at(i);
+    {
+        const QSignalBlocker bloque(Sélection_fichiers);
+        Sélection_fichiers->setEditText(motif);
+    }
+    // Refusé, le motif n'est pas mémorisé : le quitter rend le précédent.
+    try {
+        appliquer_motif(motif);
+    } catch (const ErreurExecution& e) {
+        Rapport_erreur(motif, e);
+    }
+    Ligne_message->clear();
+}
+
+void Gestion_Fichiers::Sélection_fichiers_GotFocus() {
+    motif_mémorisé = Sélection_fichiers->currentText();
+}
+
+void Gestion_Fichiers::Sélection_fichiers_KeyPress() {
+    Ligne_message->clear();
+}
+
+void Gestion_Fichiers::Sélection_fichiers_LostFocus() {
+    Sélection_fichiers->setEditText(motif_mémorisé);
+}
+
+// ------------------------------------------------------ sélection globale
+
+void Gestion_Fichiers::Sélecte_Click() {
+    EtatCommande& etat = etat_commande();
+    if (etat.commande_en_cours)
+        return;
+    etat.commande_courante = u"SELECTE"_s;
+    if (sélection_totale)
+        selectionner_un();
+    else
+        selectionner_tout();
+}
+
+void Gestion_Fichiers::selectionner_tout() {
+    sélection_totale = true;
+    curseur_sablier();
+    Sélecte->setText(u"&Sélectionner un"_s);
+    QPalette p = Fichier_srce->palette();
+    p.setColor(QPalette::Base, QApplication::palette().color(QPalette::Highlight));
+    p.setColor(QPalette::Text, QApplication::palette().color(QPalette::HighlightedText));
+    Fichier_srce->setPalette(p);
+    Fichier_srce->clearSelection();
+    for (QPushButton* b : {Editer, Renommer, Exécuter})
+        b->setEnabled(false);
+    // Le répertoire de la liste, non le champ Chemin_srce que l'usager a pu
+    // modifier sans le valider.
+    const QString repertoire = avec_barre(Fichier_srce->path());
+    taille_sélectionnée = 0;
+    nombre_sélectionnés = 0;
+    bool erreur = false;
+    for (int i = 0; i < Fichier_srce->listCount(); ++i) {
+        taille_sélectionnée += taille_comptée(repertoire + Fichier_srce->list(i), erreur);
+        ++nombre_sélectionnés;
+    }
+    etat_commande().curseur = 0; // le pas à pas part de la première entrée
+    curseur_normal();
+    afficher_ligne_etat();
+}
+
+void Gestion_Fichiers::selectionner_un() {
+    sélection_totale = false;
+    Sélecte->setText(u"&Sélectionner tout"_s);
+    Fichier_srce->setPalette(QApplication::palette());
+    // Editer, Renommer et Exécuter se réactivent ici avec leurs commandes.
+    EtatCommande& etat = etat_commande();
+    if (Fichier_srce->listCount() == 0) {
+        Sélecte->setEnabled(false);
+        etat.fichier_courant.clear();
+        Ligne_message->clear();
+        return;
+    }
+    // Rien de choisi : la première entrée le devient, plutôt que de laisser
+    // Sélecte désactivé devant une liste pleine.
+    if (Fichier_srce->selectedItems().isEmpty())
+        Fichier_srce->setSelected(0, true);
+    etat.curseur = 0;
+    Fichier_suivant(1);
+    bool erreur = false;
+    taille_sélectionnée = taille_comptée(etat.chemin_source, erreur);
+    nombre_sélectionnés = 1;
+    etat.curseur = 0;
+    afficher_ligne_etat();
+}
+
+// ------------------------------------------------------- listes de fichiers
+
+void Gestion_Fichiers::Fichier_srce_Click() {
+    EtatCommande& etat = etat_commande();
+    if (etat.commande_en_cours)
+        return;
+    if (sélection_totale)
+        Sélecte_Click();
+    etat.commande_courante = u"FICHIER SOURCE"_s;
+    taille_sélectionnée = 0;
+    nombre_sélectionnés = 0;
+    etat.curseur = 0;
+    bool erreur = false;
+    for (Fichier_suivant(1); etat.fichier_trouvé; Fichier_suivant(1)) {
+        taille_sélectionnée += taille_comptée(etat.chemin_source, erreur);
+        if (nombre_sélectionnés++ == 0)
+            premier_nom = etat.fichier_courant;
+    }
+    etat.curseur = 0; // la prochaine commande parcourt la sélection depuis le début
+    if (nombre_sélectionnés > 0) {
+        etat.fichier_courant = premier_nom;
+        Chemin_fichier_courant();
+    }
+    afficher_ligne_etat();
+}
+
+void Gestion_Fichiers::Fichier_sél_Click() {
+    EtatCommande& etat = etat_commande();
+    if (etat.commande_en_cours)
+        return;
+    taille_sélectionnée = 0;
+    nombre_sélectionnés = 0;
+    etat.curseur = 0;
+    bool erreur = false;
+    for (int i = 0; i < Fichier_sél->count(); ++i) {
+        if (!Fichier_sél->item(i)->isSelected())
+            continue;
+        taille_sélectionnée += taille_comptée(Fichier_sél->item(i)->text(), erreur);
+        ++nombre_sélectionnés;
+    }
+    afficher_ligne_etat();
+}
+
+// Suppr lance EFFACER par son bouton : rien tant que la commande n'est pas
+// branchée et activée.
+void Gestion_Fichiers::Fichier_srce_KeyDown(int touche) {
+    if (touche == TOUCHE_SUPPR)
+        Effacer->click();
+}
+
+void Gestion_Fichiers::Fichier_sél_KeyDown(int touche) {
+    Fichier_srce_KeyDown(touche);
+}
+
+void Gestion_Fichiers::Fichier_srce_PathChange() {
+    if (Fichier_srce->listCount() > 0 && !etat_commande().mode_répertoire) {
+        Sélecte->setEnabled(true);
+    } else {
+        Sélecte->setEnabled(false);
+        Fichier_srce->setPalette(QApplication::palette());
+        Ligne_message->clear();
+    }
+    if (résultats_recherche)
+        Sélecte_Click();
+}
+
+// --------------------------------------------------------------- espace libre
+
+void Gestion_Fichiers::Afficher_espace_libre() {
+    const QString racine = Unité_dest->drive().left(2) + u"\\"_s;
+    const qint64 libres = espace_libre_de(racine);
+    Espace_libre->setText(plateforme::format_milliers(libres / 1000) + u" Ko libres "_s);
+    QCoreApplication::processEvents();
+}
+
+// ------------------------------------------------------------- branchements
+
+void Gestion_Fichiers::connecter_selection() {
+    // Le champ des motifs n'ajoute rien à sa liste et ne complète pas la
+    // saisie avec les noms des sélections.
+    Sélection_fichiers->setInsertPolicy(QComboBox::NoInsert);
+    Sélection_fichiers->setCompleter(nullptr);
+    connect(Sélection_fichiers, &QComboBox::editTextChanged, this,
+            [this] { Sélection_fichiers_Change(); });
+    connect(Sélection_fichiers, &QComboBox::activated, this,
+            [this] { Sélection_fichiers_Click(); });
+    Sélection_fichiers->installEventFilter(new Filtre(this, [this](QEvent* e) {
+        if (e->type() == QEvent::FocusIn && changement_de_champ(e))
+            Sélection_fichiers_GotFocus();
+        else if (e->type() == QEvent::FocusOut && changement_de_champ(e))
+            Sélection_fichiers_LostFocus();
+        else if (e->type() == QEvent::KeyPress)
+            Sélection_fichiers_KeyPress();
+        return false;
+    }));
+    connect(Sélecte, &QPushButton::clicked, this, [this] { Sélecte_Click(); });
+    connect(Fichier_srce, &plateforme::ListeFichiers::clicked, this,
+            [this] { Fichier_srce_Click(); });
+    connect(Fichier_srce, &plateforme::ListeFichiers::keyPressed, this,
+            [this](int cle) { Fichier_srce_KeyDown(code_touche(cle)); });
+    // Une sélection changée par l'usager passe par la liste, qui a la main ;
+    // le remplissage par la recherche ne recompte rien.
+    connect(Fichier_sél, &QListWidget::itemSelectionChanged, this, [this] {
+        if (Fichier_sél->hasFocus())
+            Fichier_sél_Click();
+    });
+    Fichier_sél->installEventFilter(new Filtre(this, [this](QEvent* e) {
+        if (e->type() == QEvent::KeyPress)
+            Fichier_sél_KeyDown(code_touche(static_cast<QKeyEvent*>(e)->key()));
+        return false;
+    }));
+}

@@ -1,0 +1,387 @@
+#include "manager/recycle_bin/corbeille.h"
+
+#include "manager/common/etat_commande.h"
+#include "manager/common/fenetre_principale.h"
+#include "manager/configuration/reglages.h"
+#include "manager/main_window/gestion_fichiers.h"
+#include "platform/chemins.h"
+#include "platform/erreurs.h"
+#include "platform/formats.h"
+#include "platform/profil.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFile>
+#include <algorithm>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+using plateforme::ErreurExecution;
+
+namespace {
+
+// "Total" tient sur 64 bits : 19 chiffres, le blanc de tête et le NUL.
+constexpr unsigned TAMPON_TOTAL = 22;
+constexpr int NUMEROS = 1000;
+
+qint64 aujourd_hui() {
+    return plateforme::numero_jour(QDate::currentDate());
+}
+
+qint64 somme(const QList<EntreeCorbeille>& entrees) {
+    qint64 total = 0;
+    for (const EntreeCorbeille& e : entrees)
+        total += e.taille;
+    return total;
+}
+
+bool disparu(const ErreurExecution& e) {
+    return e.numero() == plateforme::ERR_FICHIER_INTROUVABLE ||
+           e.numero() == plateforme::ERR_CHEMIN_INTROUVABLE;
+}
+
+qint64 lire_total() {
+    const QString texte = plateforme::lire_profil(u"Corbeille"_s, u"Total"_s, u"0"_s, TAMPON_TOTAL,
+                                                  reglages().chemin_configuration)
+                              .trimmed();
+    bool ok = false;
+    const qint64 total = texte.toLongLong(&ok);
+    return std::max<qint64>(ok ? total : qint64(plateforme::val(texte)), 0);
+}
+
+// Une ligne coupée par une interruption ne doit pas se souder à la suivante.
+void terminer_derniere_ligne(plateforme::FichierOuvert& index) {
+    QFile lecture(index.chemin_hote());
+    if (!lecture.open(QIODevice::ReadOnly) || lecture.size() == 0)
+        return;
+    lecture.seek(lecture.size() - 1);
+    if (lecture.read(1) != "\n")
+        index.ecrire("\r\n");
+}
+
+void ouvrir_index() {
+    EtatCorbeille& e = etat_corbeille();
+    e.index.reset();
+    const QString chemin = corbeille::chemin_index();
+    e.index = std::make_unique<plateforme::FichierOuvert>(chemin, plateforme::FichierOuvert::Ajout);
+    terminer_derniere_ligne(*e.index);
+    plateforme::definir_attributs(chemin, plateforme::attributs(chemin) | plateforme::ATTR_CACHE);
+}
+
+QSet<QString>& noms_pris() {
+    EtatCorbeille& e = etat_corbeille();
+    if (!e.noms_pris) {
+        QSet<QString> noms;
+        for (const EntreeCorbeille& entree : corbeille::entrees(corbeille::lire_lignes()))
+            noms.insert(entree.chemin_stocke().toUpper());
+        e.noms_pris = noms;
+    }
+    return *e.noms_pris;
+}
+
+void compter(const EntreeCorbeille& entree, bool presente) {
+    EtatCorbeille& e = etat_corbeille();
+    e.total_corbeille += presente ? entree.taille : -entree.taille;
+    if (!e.noms_pris)
+        return;
+    if (presente)
+        e.noms_pris->insert(entree.chemin_stocke().toUpper());
+    else
+        e.noms_pris->remove(entree.chemin_stocke().toUpper());
+}
+
+int tirage() {
+    const double x = etat_corbeille().aleatoire.generateDouble();
+    return std::clamp(int(x * NUMEROS), 0, NUMEROS - 1);
+}
+
+// Premier nom libre à partir d'un numéro tiré au hasard : ni fichier du
+// répertoire ni entrée de l'index ne le porte déjà.
+QString ranger(const QString& source, const QString& repertoire, qint64 jour) {
+    const QSet<QString>& pris = noms_pris();
+    const int depart = tirage();
+    for (int i = 0; i < NUMEROS; ++i) {
+        const QString nom = corbeille::nom_stocke(jour, (depart + i) % NUMEROS);
+        const QString chemin = repertoire + nom;
+        if (pris.contains(chemin.toUpper()) || plateforme::existe(chemin))
+            continue;
+        try {
+            plateforme::renommer(source, chemin);
+            return nom;
+        } catch (const ErreurExecution& e) {
+            // Pris entre-temps : numéro suivant.
+            if (e.numero() != plateforme::ERR_FICHIER_EXISTE)
+                throw;
+        }
+    }
+    plateforme::lever(plateforme::ERR_FICHIER_EXISTE);
+}
+
+// Une ligne à moitié écrite (disque plein) est retirée de l'index.
+void ajouter_ligne(const QByteArray& ligne) {
+    EtatCorbeille& e = etat_corbeille();
+    if (!e.index)
+        ouvrir_index();
+    const qint64 avant = e.index->taille();
+    try {
+        e.index->ecrire(ligne + "\r\n");
+    } catch (const ErreurExecution&) {
+        if (::truncate(QFile::encodeName(e.index->chemin_hote()).constData(), avant) != 0)
+            qWarning("KALDRON.CRB : ligne partielle");
+        throw;
+    }
+}
+
+void inscrire(const EntreeCorbeille& entree, const QString& source) {
+    try {
+        ajouter_ligne(corbeille::ligne(entree));
+    } catch (const ErreurExecution&) {
+        // Sans ligne, le fichier reprend son nom : rien ne se perd.
+        try {
+            plateforme::renommer(entree.chemin_stocke(), source);
+        } catch (const ErreurExecution&) {
+        }
+        throw;
+    }
+    compter(entree, true);
+}
+
+QString repertoire_avec_barre(const QString& repertoire) {
+    QString absolu = plateforme::chemin_dos_absolu(repertoire);
+    if (!absolu.endsWith(u'\\'))
+        absolu += u'\\';
+    return absolu;
+}
+
+// Remet la ligne retirée quand l'opération sur le disque a échoué.
+void remettre(QList<QByteArray>& lignes, int position, const QByteArray& brute,
+              const EntreeCorbeille& entree) {
+    lignes.insert(position, brute);
+    try {
+        corbeille::ecrire_lignes(lignes);
+        compter(entree, true);
+    } catch (const ErreurExecution&) {
+        qWarning("KALDRON.CRB : entrée non remise");
+    }
+}
+
+// Attributs ôtés pour pouvoir effacer ; faux si le fichier n'existe plus.
+bool liberer(const QString& stocke, bool& absent) {
+    try {
+        plateforme::definir_attributs(stocke, plateforme::ATTR_NORMAL);
+        return true;
+    } catch (const ErreurExecution& e) {
+        if (!disparu(e))
+            throw;
+        absent = true;
+        return false;
+    }
+}
+
+// Fichiers stockés disparus : signalés une fois le travail fini, comme
+// fichiers introuvables (76 ferait croire au démarrage que le répertoire
+// initial est en cause).
+void signaler_absents(bool absent) {
+    if (absent)
+        plateforme::lever(plateforme::ERR_FICHIER_INTROUVABLE);
+}
+
+// L'index perd la ligne avant que le fichier ne soit effacé : une
+// interruption laisse au pire ce seul fichier hors de l'index, jamais une
+// ligne sans fichier.
+void detruire(QList<QByteArray>& lignes, const EntreeCorbeille& entree, bool& absent) {
+    const QString stocke = entree.chemin_stocke();
+    const bool present = liberer(stocke, absent);
+    const int position = corbeille::position(lignes, entree);
+    if (position < 0)
+        return;
+    const QByteArray brute = lignes.takeAt(position);
+    corbeille::ecrire_lignes(lignes);
+    compter(entree, false);
+    if (!present)
+        return;
+    try {
+        plateforme::supprimer_fichier(stocke);
+    } catch (const ErreurExecution&) {
+        remettre(lignes, position, brute, entree);
+        try {
+            plateforme::definir_attributs(stocke,
+                                          plateforme::ATTR_CACHE | plateforme::ATTR_LECTURE_SEULE);
+        } catch (const ErreurExecution&) {
+        }
+        throw;
+    }
+}
+
+void rafraichir_espace_libre() {
+    if (auto* principale = dynamic_cast<Gestion_Fichiers*>(fenetre_principale()))
+        principale->Afficher_espace_libre();
+}
+
+void verifier_restauration(const EntreeCorbeille& entree, const QString& cible) {
+    if (!plateforme::est_repertoire(entree.repertoire))
+        plateforme::lever(plateforme::ERR_CHEMIN_INTROUVABLE);
+    if (!plateforme::existe(entree.chemin_stocke()))
+        plateforme::lever(plateforme::ERR_FICHIER_INTROUVABLE);
+    if (plateforme::existe(cible))
+        plateforme::lever(plateforme::ERR_FICHIER_EXISTE);
+}
+
+} // namespace
+
+void EtatCorbeille::reinitialiser() {
+    index.reset();
+    *this = EtatCorbeille{};
+}
+
+EtatCorbeille& etat_corbeille() {
+    static EtatCorbeille etat;
+    return etat;
+}
+
+CritereCorbeille critere_corbeille() {
+    const Reglages& r = reglages();
+    CritereCorbeille critere;
+    if (!r.corbeille_active)
+        return critere;
+    if (!r.taille_corbeille_texte.isEmpty() || r.taille_corbeille > 0) {
+        critere.mode = CritereCorbeille::Taille;
+        critere.limite_octets = qint64(r.taille_corbeille) * 1024;
+    } else {
+        critere.mode = CritereCorbeille::Temps;
+        critere.jours = r.temps_corbeille;
+    }
+    return critere;
+}
+
+QList<int> entrees_a_detruire(const QList<EntreeCorbeille>& entrees,
+                              const CritereCorbeille& critere, qint64 aujourd_hui) {
+    QList<int> resultat;
+    if (critere.mode == CritereCorbeille::Aucun)
+        return resultat;
+    qint64 total = somme(entrees);
+    for (int i = 0; i + 1 < entrees.size(); ++i) {
+        const EntreeCorbeille& e = entrees.at(i);
+        const bool gardee = critere.mode == CritereCorbeille::Taille
+                                ? total <= critere.limite_octets
+                                : e.jour + critere.jours >= aujourd_hui;
+        if (!gardee) {
+            resultat.append(i);
+            total -= e.taille;
+        }
+    }
+    return resultat;
+}
+
+void Ouvrir_corbeille() {
+    ouvrir_index();
+    EtatCorbeille& e = etat_corbeille();
+    if (e.total_corbeille == 0)
+        e.total_corbeille = lire_total();
+    e.aleatoire.seed(quint32(QDateTime::currentMSecsSinceEpoch()) ^ quint32(::getpid()));
+    e.noms_pris.reset();
+}
+
+void Mettre_en_corbeille(const QString& chemin_source, const QString& fichier_courant,
+                         const QString& répertoire_source, qint64 taille) {
+    const QString repertoire = repertoire_avec_barre(répertoire_source);
+    if (!corbeille::nom_acceptable(fichier_courant) ||
+        !corbeille::repertoire_acceptable(repertoire))
+        plateforme::lever(plateforme::ERR_NOM_INCORRECT);
+    // Rendu, il perdrait sa protection : on le refuse tant qu'elle est là.
+    if (plateforme::attributs(chemin_source) & plateforme::ATTR_LECTURE_SEULE)
+        plateforme::lever(plateforme::ERR_ACCES);
+    if (taille < 0)
+        taille = plateforme::longueur(chemin_source);
+    const qint64 jour = aujourd_hui();
+    const EntreeCorbeille entree{ranger(chemin_source, repertoire, jour), jour, taille,
+                                 fichier_courant, repertoire};
+    inscrire(entree, chemin_source);
+    const QString stocke = entree.chemin_stocke();
+    plateforme::definir_attributs(stocke, plateforme::attributs(stocke) | plateforme::ATTR_CACHE |
+                                              plateforme::ATTR_LECTURE_SEULE);
+}
+
+void Purger_corbeille() {
+    etat_commande().fermer_fichiers();
+    fermer_index_corbeille();
+    QList<QByteArray> lignes = corbeille::lire_lignes();
+    const QList<EntreeCorbeille> liste = corbeille::entrees(lignes);
+    // Le total est celui de l'index : un "Total" périmé (arrêt brutal entre
+    // un effacement et sa purge) ne laisse pas la corbeille déborder.
+    etat_corbeille().total_corbeille = somme(liste);
+    bool absent = false;
+    for (int i : entrees_a_detruire(liste, critere_corbeille(), aujourd_hui()))
+        detruire(lignes, liste.at(i), absent);
+    ouvrir_index();
+    enregistrer_total();
+    rafraichir_espace_libre();
+    signaler_absents(absent);
+}
+
+QList<EntreeCorbeille> entrees_corbeille() {
+    return corbeille::entrees(corbeille::lire_lignes());
+}
+
+void fermer_index_corbeille() {
+    etat_corbeille().index.reset();
+}
+
+void restaurer_entree(const EntreeCorbeille& entree, const QString& nom) {
+    const QString cible = entree.repertoire + (nom.isEmpty() ? entree.nom : nom);
+    verifier_restauration(entree, cible);
+    fermer_index_corbeille();
+    QList<QByteArray> lignes = corbeille::lire_lignes();
+    const int position = corbeille::position(lignes, entree);
+    if (position < 0)
+        plateforme::lever(plateforme::ERR_FICHIER_INTROUVABLE);
+    // La ligne part avant que le fichier ne reprenne son nom (voir detruire).
+    const QByteArray brute = lignes.takeAt(position);
+    const EntreeCorbeille inscrite = *corbeille::lire_ligne(brute);
+    corbeille::ecrire_lignes(lignes);
+    compter(inscrite, false);
+    try {
+        plateforme::renommer(entree.chemin_stocke(), cible);
+    } catch (const ErreurExecution&) {
+        remettre(lignes, position, brute, inscrite);
+        throw;
+    }
+    plateforme::definir_attributs(cible, plateforme::attributs(cible) &
+                                             (plateforme::ATTR_ARCHIVE | plateforme::ATTR_SYSTEME));
+}
+
+void oublier_entree(const EntreeCorbeille& entree) {
+    fermer_index_corbeille();
+    QList<QByteArray> lignes = corbeille::lire_lignes();
+    const int position = corbeille::position(lignes, entree);
+    if (position < 0)
+        return;
+    const EntreeCorbeille inscrite = *corbeille::lire_ligne(lignes.takeAt(position));
+    corbeille::ecrire_lignes(lignes);
+    compter(inscrite, false);
+}
+
+void vider_corbeille() {
+    fermer_index_corbeille();
+    QList<QByteArray> lignes = corbeille::lire_lignes();
+    bool absent = false;
+    for (const EntreeCorbeille& entree : corbeille::entrees(lignes))
+        detruire(lignes, entree, absent);
+    const QString index = corbeille::chemin_index();
+    if (plateforme::existe(index)) {
+        plateforme::definir_attributs(index, plateforme::ATTR_NORMAL);
+        plateforme::supprimer_fichier(index);
+    }
+    etat_corbeille().total_corbeille = 0;
+    etat_corbeille().noms_pris.reset();
+    plateforme::ecrire_profil(u"Corbeille"_s, u"Total"_s, std::nullopt,
+                              reglages().chemin_configuration);
+    rafraichir_espace_libre();
+    signaler_absents(absent);
+}
+
+void enregistrer_total() {
+    plateforme::ecrire_profil(u"Corbeille"_s, u"Total"_s,
+                              plateforme::str_nombre(etat_corbeille().total_corbeille),
+                              reglages().chemin_configuration);
+}

@@ -1,0 +1,181 @@
+#include "manager/recycle_bin/index_corbeille.h"
+
+#include "manager/configuration/reglages.h"
+#include "manager/recycle_bin/remplacement_atomique.h"
+#include "platform/erreurs.h"
+#include "platform/fichiers.h"
+#include "platform/formats.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+#include <array>
+
+using namespace Qt::StringLiterals;
+
+namespace corbeille {
+
+namespace {
+
+// 0x80 à 0x9F de Windows-1252 (le reste coïncide avec Latin-1).
+constexpr std::array<char16_t, 32> k_cp1252 = {
+    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+QString depuis_1252(const QByteArray& octets) {
+    QString texte(octets.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < octets.size(); ++i) {
+        const auto octet = static_cast<unsigned char>(octets.at(i));
+        texte[i] = QChar(octet >= 0x80 && octet < 0xA0 ? k_cp1252[octet - 0x80] : octet);
+    }
+    return texte;
+}
+
+// Nos lignes sont en UTF-8 ; celles d'avant, en Windows-1252, n'en sont pas.
+QString decoder(const QByteArray& octets) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString texte = utf8.decode(octets);
+    return utf8.hasError() ? depuis_1252(octets) : texte;
+}
+
+bool chiffres(QStringView texte) {
+    return !texte.isEmpty() &&
+           std::all_of(texte.begin(), texte.end(), [](QChar c) { return c.isDigit(); });
+}
+
+bool sans_controle(const QString& texte) {
+    return std::none_of(texte.begin(), texte.end(),
+                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+std::optional<qint64> taille_de(QStringView champ) {
+    bool ok = false;
+    const qint64 taille = champ.toLongLong(&ok);
+    if (!ok || !std::all_of(champ.begin(), champ.end(), [](QChar c) { return c.isDigit(); }))
+        return std::nullopt;
+    return taille;
+}
+
+// Nom et répertoire : le répertoire commence à la lettre d'unité qui
+// précède le premier ":", le nom va jusqu'au blanc qui la précède.
+bool lire_nom_et_repertoire(const QString& reste, EntreeCorbeille& entree) {
+    const qsizetype deux_points = reste.indexOf(u':');
+    if (deux_points < 3 || reste.at(deux_points - 2) != u' ' ||
+        !reste.at(deux_points - 1).isLetter())
+        return false;
+    entree.nom = reste.left(deux_points - 2);
+    entree.repertoire = reste.mid(deux_points - 1);
+    if (!entree.repertoire.endsWith(u'\\'))
+        entree.repertoire += u'\\';
+    return true;
+}
+
+QString prefixe_index() {
+    QString unite = reglages().unité_programme;
+    if (unite.isEmpty())
+        unite = reglages().préfixe_fichiers.left(2);
+    if (unite.size() != 2 || unite.at(1) != u':')
+        plateforme::lever(plateforme::ERR_PERIPHERIQUE_ABSENT);
+    return unite + u"\\KALDRON."_s;
+}
+
+} // namespace
+
+QString nom_stocke(qint64 jour, int numero) {
+    return u"crb"_s + QString::number(jour) + u'.' + plateforme::format_zeros(numero, 3);
+}
+
+bool nom_stocke_valide(const QString& nom) {
+    return nom.size() == LONGUEUR_NOM_STOCKE && nom.startsWith(u"crb"_s, Qt::CaseInsensitive) &&
+           chiffres(QStringView(nom).mid(3, 5)) && nom.at(8) == u'.' &&
+           chiffres(QStringView(nom).mid(9, 3));
+}
+
+bool nom_acceptable(const QString& nom) {
+    return !nom.isEmpty() && !nom.contains(u':') && !nom.contains(u'\\') && !nom.contains(u'/') &&
+           sans_controle(nom);
+}
+
+bool repertoire_acceptable(const QString& repertoire) {
+    return repertoire.size() >= 3 && repertoire.at(0).isLetter() && repertoire.at(1) == u':' &&
+           repertoire.at(2) == u'\\' && repertoire.indexOf(u':', 2) < 0 &&
+           sans_controle(repertoire);
+}
+
+QByteArray ligne(const EntreeCorbeille& entree) {
+    const QString texte = entree.nom_stocke + u' ' +
+                          plateforme::format_zeros(entree.taille, LARGEUR_TAILLE) + u' ' +
+                          entree.nom + u' ' + entree.repertoire;
+    return texte.toUtf8();
+}
+
+std::optional<EntreeCorbeille> lire_ligne(const QByteArray& octets) {
+    const QString texte = decoder(octets);
+    const qsizetype blanc_taille = texte.indexOf(u' ');
+    const qsizetype blanc_nom = texte.indexOf(u' ', blanc_taille + 1);
+    if (blanc_taille != LONGUEUR_NOM_STOCKE || blanc_nom < 0)
+        return std::nullopt;
+    EntreeCorbeille entree;
+    entree.nom_stocke = texte.left(LONGUEUR_NOM_STOCKE);
+    const auto taille =
+        taille_de(QStringView(texte).mid(blanc_taille + 1, blanc_nom - blanc_taille - 1));
+    if (!nom_stocke_valide(entree.nom_stocke) || !taille ||
+        !lire_nom_et_repertoire(texte.mid(blanc_nom + 1), entree))
+        return std::nullopt;
+    entree.taille = *taille;
+    entree.jour = QStringView(entree.nom_stocke).mid(3, 5).toLongLong();
+    return entree;
+}
+
+QList<EntreeCorbeille> entrees(const QList<QByteArray>& lignes) {
+    QList<EntreeCorbeille> resultat;
+    for (const QByteArray& l : lignes) {
+        if (const auto entree = lire_ligne(l))
+            resultat.append(*entree);
+    }
+    return resultat;
+}
+
+int position(const QList<QByteArray>& lignes, const EntreeCorbeille& entree) {
+    for (int i = 0; i < lignes.size(); ++i) {
+        const auto lue = lire_ligne(lignes.at(i));
+        if (lue && QString::compare(lue->chemin_stocke(), entree.chemin_stocke(),
+                                    Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString chemin_index() {
+    return prefixe_index() + u"CRB"_s;
+}
+
+QString chemin_temporaire() {
+    return prefixe_index() + u"NEW"_s;
+}
+
+QList<QByteArray> lire_lignes() {
+    const QString chemin = chemin_index();
+    if (!plateforme::existe(chemin))
+        return {};
+    plateforme::FichierOuvert index(chemin, plateforme::FichierOuvert::Lecture);
+    const QByteArray contenu = index.lire(index.taille());
+    index.fermer();
+    QList<QByteArray> lignes;
+    for (QByteArray l : contenu.split('\n')) {
+        if (l.endsWith('\r'))
+            l.chop(1);
+        if (!l.trimmed().isEmpty())
+            lignes.append(l);
+    }
+    return lignes;
+}
+
+void ecrire_lignes(const QList<QByteArray>& lignes) {
+    QByteArray contenu;
+    for (const QByteArray& l : lignes)
+        contenu += l + "\r\n";
+    remplacer_atomiquement(chemin_temporaire(), chemin_index(), contenu, plateforme::ATTR_CACHE);
+}
+
+} // namespace corbeille

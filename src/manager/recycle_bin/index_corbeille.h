@@ -1,0 +1,56 @@
+#pragma once
+// Index de la corbeille (KALDRON.CRB à la racine de l'unité du programme) :
+// une ligne par fichier stocké, la plus ancienne d'abord, de la forme
+// "crbJJJJJ.NNN 00001234 nom du fichier C:\REPERTOIRE\".
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+struct EntreeCorbeille {
+    QString nom_stocke; // "crb" + numéro du jour + "." + trois chiffres
+    qint64 jour = 0;    // numéro du jour de l'effacement
+    qint64 taille = 0;  // octets
+    QString nom;        // nom du fichier effacé, tel que la liste le montrait
+    QString repertoire; // répertoire d'origine, terminé par "\"
+
+    QString chemin_stocke() const { return repertoire + nom_stocke; }
+    QString chemin_origine() const { return repertoire + nom; }
+};
+
+namespace corbeille {
+
+inline constexpr int LONGUEUR_NOM_STOCKE = 12;
+inline constexpr int LARGEUR_TAILLE = 8; // élargie au-delà de 99 999 999 octets
+
+// Nom stocké du jour 'jour' et du numéro 'numero' (0 à 999).
+QString nom_stocke(qint64 jour, int numero);
+bool nom_stocke_valide(const QString& nom);
+
+// Un nom ou un répertoire qu'une ligne de l'index ne saurait relire tel quel
+// (":" de trop, séparateur, fin de ligne) est refusé.
+bool nom_acceptable(const QString& nom);
+bool repertoire_acceptable(const QString& repertoire);
+
+// Ligne de l'index, sans fin de ligne, en UTF-8.
+QByteArray ligne(const EntreeCorbeille& entree);
+// Lecture par les séparateurs : la taille est le deuxième champ, le
+// répertoire commence à la lettre qui précède le premier ":". Les lignes
+// d'avant (Windows-1252, taille sur huit chiffres) se lisent aussi.
+// Rien pour une ligne mal formée.
+std::optional<EntreeCorbeille> lire_ligne(const QByteArray& ligne);
+// Entrées bien formées des lignes, dans leur ordre.
+QList<EntreeCorbeille> entrees(const QList<QByteArray>& lignes);
+// Position de la ligne de l'entrée (même fichier stocké), -1 sinon.
+int position(const QList<QByteArray>& lignes, const EntreeCorbeille& entree);
+
+QString chemin_index();      // X:\KALDRON.CRB
+QString chemin_temporaire(); // X:\KALDRON.NEW
+
+// Lignes de l'index sans fin de ligne ni lignes vides ; aucune s'il manque.
+QList<QByteArray> lire_lignes();
+// Remplace l'index, caché, par ces lignes, d'un seul coup.
+void ecrire_lignes(const QList<QByteArray>& lignes);
+
+} // namespace corbeille

@@ -1,0 +1,278 @@
+#include "platform/parcours.h"
+
+#include "platform/chemins.h"
+#include "platform/erreurs.h"
+#include "platform/unites.h"
+
+#include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+#include <unordered_set>
+#include <vector>
+
+namespace plateforme {
+
+namespace {
+
+// Absents de certains <linux/magic.h>.
+constexpr unsigned long k_configfs = 0x62656570;
+constexpr unsigned long k_fusectl = 0x65735543;
+constexpr unsigned long k_mqueue = 0x19800202;
+
+// Systèmes de fichiers du noyau : aucune donnée d'utilisateur, parfois sans fin.
+bool type_virtuel(unsigned long type) {
+    switch (type) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEVPTS_SUPER_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case PSTOREFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case HUGETLBFS_MAGIC:
+    case BINFMTFS_MAGIC:
+    case EFIVARFS_MAGIC:
+    case SELINUX_MAGIC:
+    case SMACK_MAGIC:
+    case NSFS_MAGIC:
+    case k_configfs:
+    case k_fusectl:
+    case k_mqueue:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// /proc, /sys, /dev ne contiennent que du virtuel ; /run seulement ce qui
+// n'y est pas monté d'ailleurs (un volume amovible sous /run/media).
+enum class Zone { Ordinaire, Virtuelle, Execution };
+
+bool sous(QByteArrayView chemin, QByteArrayView base) {
+    return chemin.startsWith(base) && (chemin.size() == base.size() || chemin[base.size()] == '/');
+}
+
+Zone zone_de(QByteArrayView chemin) {
+    if (sous(chemin, "/proc") || sous(chemin, "/sys") || sous(chemin, "/dev"))
+        return Zone::Virtuelle;
+    return sous(chemin, "/run") ? Zone::Execution : Zone::Ordinaire;
+}
+
+// Un système de fichiers monté sous /run qui n'est ni tmpfs ni du noyau.
+bool monte_sous_run(const struct stat& st, unsigned long type) {
+    struct stat run;
+    return type != TMPFS_MAGIC && ::stat("/run", &run) == 0 && run.st_dev != st.st_dev;
+}
+
+// 'fd' : descripteur du répertoire (ou -1 s'il n'a pu être ouvert).
+bool virtuel_ouvert(int fd, QByteArrayView chemin) {
+    const Zone zone = zone_de(chemin);
+    if (zone == Zone::Virtuelle)
+        return true;
+    struct statfs fs;
+    struct stat st;
+    if (fd < 0 || ::fstatfs(fd, &fs) != 0 || ::fstat(fd, &st) != 0)
+        return zone == Zone::Execution;
+    if (type_virtuel(fs.f_type))
+        return true;
+    return zone == Zone::Execution && !monte_sous_run(st, fs.f_type);
+}
+
+class Descripteur {
+public:
+    explicit Descripteur(int fd) : m_fd(fd) {}
+    ~Descripteur() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descripteur(const Descripteur&) = delete;
+    Descripteur& operator=(const Descripteur&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Chemin absolu sans lien ("." et ".." résolus) : c'est lui qui dit dans
+// quel système de fichiers on est ; à défaut, la forme nettoyée.
+QByteArray chemin_reel(const QString& chemin_hote) {
+    const QString absolu = QDir::cleanPath(QDir::current().absoluteFilePath(chemin_hote));
+    const QString reel = QFileInfo(absolu).canonicalFilePath();
+    return QFile::encodeName(reel.isEmpty() ? absolu : reel);
+}
+
+struct Identite {
+    dev_t dev;
+    ino_t ino;
+    bool operator==(const Identite&) const = default;
+};
+
+struct HacheIdentite {
+    size_t operator()(const Identite& i) const {
+        return std::hash<ino_t>()(i.ino) ^ (std::hash<dev_t>()(i.dev) << 1);
+    }
+};
+
+// Un répertoire de la liste, vu de l'hôte.
+struct Noeud {
+    QByteArray hote;
+    dev_t dev_parent = 0;
+    bool racine = false;
+    bool entrer = true; // faux pour un lien : listé, jamais parcouru
+};
+
+struct Enfant {
+    QString nom;
+    QByteArray octets;
+    bool lien = false;
+};
+
+bool avant(const Enfant& a, const Enfant& b) {
+    const int c = QString::compare(a.nom, b.nom, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a.nom < b.nom;
+}
+
+// Type d'une entrée : celui du noyau, sinon lstat (systèmes de fichiers
+// qui ne le donnent pas).
+unsigned char type_de(int fd, const dirent64* e) {
+    if (e->d_type != DT_UNKNOWN)
+        return e->d_type;
+    struct stat st;
+    if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return DT_UNKNOWN;
+    return S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+}
+
+bool lien_vers_repertoire(int fd, const char* nom) {
+    struct stat st;
+    return ::fstatat(fd, nom, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool point_ou_point_point(const char* nom) {
+    return nom[0] == '.' && (nom[1] == 0 || (nom[1] == '.' && nom[2] == 0));
+}
+
+void retenir(int fd, const dirent64* e, std::vector<Enfant>& liste) {
+    if (point_ou_point_point(e->d_name))
+        return;
+    const unsigned char type = type_de(fd, e);
+    const bool lien = type == DT_LNK;
+    if (type != DT_DIR && !(lien && lien_vers_repertoire(fd, e->d_name)))
+        return;
+    QByteArray octets(e->d_name);
+    if (nom_exprimable(octets))
+        liste.push_back({QString::fromUtf8(octets), std::move(octets), lien});
+}
+
+// Sous-répertoires exprimables en DOS d'un répertoire ouvert, triés sans
+// égard à la casse comme la liste des répertoires. getdents64 plutôt que
+// readdir : les appels au système comptent, un disque entier en fait des
+// centaines de milliers.
+std::vector<Enfant> enfants(int fd, std::vector<char>& tampon) {
+    std::vector<Enfant> liste;
+    ssize_t lus;
+    while ((lus = ::getdents64(fd, tampon.data(), tampon.size())) > 0) {
+        for (ssize_t pos = 0; pos < lus;) {
+            const auto* e = reinterpret_cast<const dirent64*>(tampon.data() + pos);
+            retenir(fd, e, liste);
+            pos += e->d_reclen;
+        }
+    }
+    std::sort(liste.begin(), liste.end(), avant);
+    return liste;
+}
+
+class Parcours {
+public:
+    Parcours(const QString& dos, const QByteArray& hote) {
+        m_resultat.repertoires.append(dos);
+        m_noeuds.push_back({hote, 0, true, true});
+    }
+
+    ResultatParcours executer(const std::function<bool()>& continuer) {
+        for (size_t i = 0; i < m_noeuds.size(); ++i) {
+            lire(i);
+            m_noeuds[i].hote.clear(); // lu : son chemin ne sert plus
+            if (continuer && !continuer() && i + 1 < m_noeuds.size()) {
+                m_resultat.complet = false;
+                break;
+            }
+        }
+        return std::move(m_resultat);
+    }
+
+private:
+    void lire(size_t i) {
+        const Noeud n = m_noeuds[i];
+        if (!n.entrer)
+            return;
+        // O_NOFOLLOW : un nom devenu lien depuis la lecture du parent n'est pas suivi.
+        const int drapeaux = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (n.racine ? 0 : O_NOFOLLOW);
+        const Descripteur fd(::open(n.hote.constData(), drapeaux));
+        struct stat st;
+        if (fd.fd() < 0 || ::fstat(fd.fd(), &st) != 0 || !nouveau(st))
+            return;
+        // Le type du système de fichiers ne change qu'à un point de montage.
+        const bool montage = n.racine || st.st_dev != n.dev_parent;
+        if ((montage || zone_de(n.hote) != Zone::Ordinaire) && virtuel_ouvert(fd.fd(), n.hote))
+            return;
+        ajouter(i, n.hote, st.st_dev, enfants(fd.fd(), m_tampon));
+    }
+
+    // Chaque répertoire réel n'est parcouru qu'une fois (montages liés).
+    bool nouveau(const struct stat& st) { return m_vus.insert({st.st_dev, st.st_ino}).second; }
+
+    void ajouter(size_t i, const QByteArray& hote, dev_t dev, const std::vector<Enfant>& liste) {
+        const QString dos = m_resultat.repertoires.at(qsizetype(i));
+        const QString prefixe_dos = dos.endsWith(u'\\') ? dos : dos + u'\\';
+        const QByteArray prefixe_hote = hote.endsWith('/') ? hote : hote + '/';
+        for (const Enfant& e : liste) {
+            m_resultat.repertoires.append(prefixe_dos + e.nom);
+            m_noeuds.push_back({prefixe_hote + e.octets, dev, false, !e.lien});
+        }
+    }
+
+    ResultatParcours m_resultat;
+    std::vector<Noeud> m_noeuds;
+    std::unordered_set<Identite, HacheIdentite> m_vus;
+    std::vector<char> m_tampon = std::vector<char>(64 * 1024);
+};
+
+// "C:\DOC" et son chemin de l'hôte, avec la casse du disque.
+QString prefixe_dos(QChar lettre, const QString& hote) {
+    const QString repertoire = *TableUnites::instance().repertoire(lettre);
+    const QStringList noms = hote.mid(repertoire.size()).split(u'/', Qt::SkipEmptyParts);
+    return QString(lettre) + QStringLiteral(":\\") + noms.join(u'\\');
+}
+
+} // namespace
+
+ResultatParcours parcourir_repertoires(const QString& racine_dos,
+                                       const std::function<bool()>& continuer) {
+    const QString absolu = chemin_dos_absolu(racine_dos);
+    const QString hote = dos_vers_hote(absolu);
+    if (!QFileInfo(hote).isDir())
+        lever(absolu.size() == 3 ? ERR_PERIPHERIQUE_ABSENT : ERR_CHEMIN_INTROUVABLE);
+    Parcours parcours(prefixe_dos(absolu.at(0), hote), chemin_reel(hote));
+    return parcours.executer(continuer);
+}
+
+bool est_systeme_virtuel(const QString& chemin_hote) {
+    const QByteArray chemin = chemin_reel(chemin_hote);
+    Descripteur fd(::open(chemin.constData(), O_PATH | O_CLOEXEC));
+    return virtuel_ouvert(fd.fd(), chemin);
+}
+
+} // namespace plateforme

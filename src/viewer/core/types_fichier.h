@@ -1,0 +1,20 @@
+#pragma once
+// Choix de l'affichage d'un fichier d'après son type (l'extension, ou le
+// type imposé par la bascule de format).
+#include <QString>
+
+namespace morvine {
+
+enum class Affichage { Texte, Vidage, Dbase, Word, Write, Image };
+
+// Type comparé en majuscules ; tout type inconnu donne le vidage.
+Affichage affichage_pour(const QString& type);
+// Genre d'image d'un type : 0 pas une image, 1 icône ("ICO"), 2 autre image.
+int genre_image_pour(const QString& type);
+// Caractères après le dernier "." du nom (tel que tapé) ; le nom entier quand
+// il n'en a pas. Un "." d'un répertoire ne compte pas (C:\A.B\NOTES => le nom).
+QString extension_de(const QString& nom);
+// Texte après le dernier "\" (ou "/", chemins de l'hôte) ; le nom entier sinon.
+QString titre_de(const QString& nom);
+
+} // namespace morvine

@@ -1,0 +1,156 @@
+// Formatage des lignes du vidage hexadécimal et production du fichier de
+// vidage, par tables : c'est la boucle la plus chaude du visualiseur.
+#include "viewer/core/vidage.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace morvine {
+
+namespace {
+
+constexpr int k_octets_ligne = 16;
+constexpr int k_colonne_caracteres = 57;
+// Taille du tampon de sortie avant écriture dans le fichier de vidage.
+constexpr qsizetype k_tampon_sortie = 1 << 20;
+
+struct Tables {
+    std::array<std::array<char, 2>, 256> hex{};
+    std::array<char, 256> caractere{};
+    Tables() {
+        const char* chiffres = "0123456789ABCDEF";
+        for (int i = 0; i < 256; ++i) {
+            hex[i] = {chiffres[i >> 4], chiffres[i & 15]};
+            // La virgule aussi devient un point.
+            caractere[i] = (i >= 32 && i <= 126 && i != 44) ? char(i) : '.';
+        }
+    }
+};
+
+const Tables& tables() {
+    static const Tables t;
+    return t;
+}
+
+// Nombre de chiffres du décalage : au moins 5.
+int largeur_decalage(qint64 position) {
+    int chiffres = 5;
+    while (chiffres < 16 && (quint64(position) >> (4 * chiffres)) != 0)
+        ++chiffres;
+    return chiffres;
+}
+
+// Écrit la ligne dans 'sortie' (assez grand : 16 + 70 octets) ; rend la fin.
+char* ecrire_ligne(qint64 position, const uchar* octets, int n, char* sortie) {
+    const Tables& t = tables();
+    const int chiffres = largeur_decalage(position);
+    char* p = sortie;
+    for (int i = chiffres - 1; i >= 0; --i)
+        *p++ = t.hex[(quint64(position) >> (4 * i)) & 15][1];
+    *p++ = ':';
+    *p++ = ' ';
+    for (int i = 0; i < n; ++i) {
+        std::memcpy(p, t.hex[octets[i]].data(), 2);
+        p[2] = ' ';
+        p += 3;
+        if (i == 7) {
+            *p++ = '-';
+            *p++ = ' ';
+        }
+    }
+    while (p - sortie < k_colonne_caracteres)
+        *p++ = ' ';
+    *p++ = ' ';
+    for (int i = 0; i < n; ++i)
+        *p++ = t.caractere[octets[i]];
+    *p++ = ' ';
+    return p;
+}
+
+// Premier numéro de ligne dont le décalage a 'chiffres' chiffres.
+qint64 premiere_ligne_de_largeur(int chiffres) {
+    return chiffres <= 5 ? 0 : qint64(1) << (4 * (chiffres - 1) - 4);
+}
+
+} // namespace
+
+QByteArray formater_ligne_hex(qint64 position, const uchar* octets, int n) {
+    n = std::clamp(n, 0, k_octets_ligne);
+    if (n == 0 || position < 0)
+        return {};
+    char ligne[k_octets_ligne + 96];
+    const char* fin = ecrire_ligne(position, octets, n, ligne);
+    return QByteArray(ligne, fin - ligne);
+}
+
+int formater_lignes_hex(qint64 position, const uchar* octets, int n, QByteArray& sortie) {
+    int lignes = 0;
+    qsizetype taille = sortie.size();
+    sortie.resize(taille + qsizetype(n / k_octets_ligne + 1) * (k_octets_ligne + 96));
+    char* p = sortie.data() + taille;
+    for (int i = 0; i < n; i += k_octets_ligne, ++lignes) {
+        p = ecrire_ligne(position + i, octets + i, std::min(k_octets_ligne, n - i), p);
+        *p++ = '\r';
+        *p++ = '\n';
+    }
+    sortie.truncate(p - sortie.constData());
+    return lignes;
+}
+
+int longueur_ligne_complete(qint64 position) {
+    // Décalage, ": ", 16 groupes, "- ", blanc, 16 caractères, blanc, CR LF.
+    return largeur_decalage(position) + 2 + 3 * k_octets_ligne + 2 + 1 + k_octets_ligne + 1 + 2;
+}
+
+qint64 debut_ligne(qint64 n) {
+    qint64 debut = 0;
+    for (int chiffres = 5; chiffres < 16; ++chiffres) {
+        const qint64 premiere = premiere_ligne_de_largeur(chiffres);
+        const qint64 suivante = premiere_ligne_de_largeur(chiffres + 1);
+        const int longueur = longueur_ligne_complete(premiere * k_octets_ligne);
+        if (n < suivante)
+            return debut + (n - premiere) * longueur;
+        debut += (suivante - premiere) * longueur;
+    }
+    return debut;
+}
+
+qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
+                       const std::function<void(qint64)>& progression) {
+    QFile source(source_hote);
+    QFile vidage(vidage_hote);
+    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ||
+        !vidage.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return -1;
+    const qint64 longueur = source.size();
+    qint64 position = 0;
+    qint64 lignes = 0;
+    bool fin = longueur <= 0;
+    QByteArray sortie;
+    sortie.reserve(k_tampon_sortie + 2 * k_taille_bloc * 5);
+    uchar bloc[k_taille_bloc];
+    while (!fin) {
+        // Bloc suivant : la fin est atteinte quand il est incomplet ou qu'il
+        // touche la longueur du fichier (lue au départ).
+        const qint64 lus = source.read(reinterpret_cast<char*>(bloc), k_taille_bloc);
+        if (lus < 0)
+            return -1;
+        fin = lus < k_taille_bloc || position + k_taille_bloc >= longueur;
+        const int n = int(std::min(lus, longueur - position));
+        lignes += formater_lignes_hex(position, bloc, n, sortie);
+        position += k_taille_bloc;
+        if (sortie.size() >= k_tampon_sortie || fin) {
+            if (vidage.write(sortie) != sortie.size())
+                return -1;
+            sortie.resize(0);
+        }
+        if (progression && position % (256 * k_taille_bloc) == 0)
+            progression(position);
+    }
+    return lignes;
+}
+
+} // namespace morvine

@@ -1,0 +1,95 @@
+#pragma once
+// Vidage hexadécimal : formatage des lignes, production du fichier de
+// vidage par blocs de 4096 octets, modèle qui relit ce fichier à la demande.
+#include <QAbstractListModel>
+#include <QByteArray>
+#include <QFile>
+#include <QSet>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+namespace morvine {
+
+constexpr int k_taille_bloc = 4096;
+
+// Une ligne (1 à 16 octets), sans fin de ligne : décalage hexadécimal en
+// majuscules (au moins 5 chiffres), ": ", les octets, "- " après le 8e,
+// blancs jusqu'à 57 caractères, un blanc, les caractères, un blanc.
+QByteArray formater_ligne_hex(qint64 position, const uchar* octets, int n);
+
+// Lignes d'un bloc (chacune suivie de "\r\n") ajoutées à 'sortie' ; rend
+// le nombre de lignes.
+int formater_lignes_hex(qint64 position, const uchar* octets, int n, QByteArray& sortie);
+
+// Longueur d'une ligne complète (16 octets) dont le décalage est 'position',
+// fin de ligne comprise.
+int longueur_ligne_complete(qint64 position);
+// Position dans le fichier de vidage du début de la ligne n (depuis 0).
+qint64 debut_ligne(qint64 n);
+
+// Écrit le vidage de 'source_hote' dans 'vidage_hote' (tronqué) sans jamais
+// tenir le fichier entier en mémoire. Rend le nombre de lignes, -1 si la
+// source ne peut être lue ou le vidage écrit. 'progression', si donnée, est
+// appelée de temps en temps avec le nombre d'octets lus (pour rendre la main).
+qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
+                       const std::function<void(qint64)>& progression = {});
+
+// Montre un fichier de vidage ligne par ligne, lue à la demande : toutes les
+// lignes complètes d'une même largeur de décalage ont la même longueur, le
+// début de la ligne n se calcule. Pas d'index par ligne.
+class ModeleVidage : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit ModeleVidage(QObject* parent = nullptr);
+    ~ModeleVidage() override;
+
+    // Ouvre un fichier de vidage (le nombre de lignes se déduit de sa
+    // taille) ; faux s'il ne peut être lu ou n'est pas un vidage. Le modèle
+    // est alors vide.
+    bool ouvrir(const QString& vidage_hote);
+    void fermer();
+    qint64 nombre_lignes() const { return m_lignes; }
+    // Ligne n (depuis 0) sans sa fin de ligne ; vide hors limites.
+    QByteArray ligne(qint64 n) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Cache;
+    QByteArray lire(qint64 debut, qint64 longueur) const;
+
+    mutable QFile m_fichier;
+    qint64 m_taille = 0;
+    qint64 m_lignes = 0;
+    std::unique_ptr<Cache> m_cache;
+};
+
+// Répertoire privé (0700, sous QDir::tempPath()) des fichiers de vidage du
+// programme : noms uniques "QX" + hhmmss + suffixe + ".TMP", et seuls les
+// fichiers qu'il a créés sont supprimés (à la destruction ou sur demande).
+class DossierVidages {
+public:
+    DossierVidages();
+    ~DossierVidages();
+    DossierVidages(const DossierVidages&) = delete;
+    DossierVidages& operator=(const DossierVidages&) = delete;
+
+    bool valide() const;
+    QString chemin() const;
+    // Crée un fichier vide au nom unique et rend son chemin ; vide en cas
+    // d'échec.
+    QString nouveau_vidage();
+    // Supprime un fichier créé ici ; faux (sans rien toucher) pour un autre.
+    bool supprimer(const QString& vidage_hote);
+    void supprimer_tous();
+
+private:
+    QTemporaryDir m_dossier;
+    QSet<QString> m_fichiers;
+    int m_compteur = 0;
+};
+
+} // namespace morvine

@@ -1,0 +1,282 @@
+// Vidage hexadécimal : disposition exacte des lignes, fichier de vidage par
+// blocs, modèle relu à la demande, répertoire privé des vidages.
+#include "viewer/core/vidage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace morvine;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray ligne_de(qint64 position, const QByteArray& octets) {
+    return formater_ligne_hex(position, reinterpret_cast<const uchar*>(octets.constData()),
+                              int(octets.size()));
+}
+
+QByteArray aleatoire(qsizetype n) {
+    QByteArray octets(n, Qt::Uninitialized);
+    QRandomGenerator generateur(42);
+    for (char& c : octets)
+        c = char(generateur.bounded(256));
+    return octets;
+}
+
+// Vidage attendu, ligne par ligne, d'après le formatage d'une ligne.
+QByteArray vidage_attendu(const QByteArray& octets) {
+    QByteArray attendu;
+    for (qsizetype i = 0; i < octets.size(); i += 16)
+        attendu += ligne_de(i, octets.mid(i, 16)) + "\r\n";
+    return attendu;
+}
+
+} // namespace
+
+class TestVidage : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dossier;
+    QString poser(const QString& nom, const QByteArray& octets);
+    QByteArray contenu(const QString& chemin) const;
+
+private slots:
+    void ligne_data();
+    void ligne();
+    void caracteres_data();
+    void caracteres();
+    void longueurs_des_lignes_data();
+    void longueurs_des_lignes();
+    void production_data();
+    void production();
+    void source_absente_ne_cree_rien();
+    void modele_sur_trois_blocs();
+    void modele_franchit_100000();
+    void modele_refuse_un_autre_fichier();
+    void dossier_noms_uniques();
+    void dossier_ne_supprime_que_les_siens();
+};
+
+QString TestVidage::poser(const QString& nom, const QByteArray& octets) {
+    QFile fichier(m_dossier.filePath(nom));
+    if (!fichier.open(QIODevice::WriteOnly) || fichier.write(octets) != octets.size())
+        qFatal("écriture impossible");
+    return fichier.fileName();
+}
+
+QByteArray TestVidage::contenu(const QString& chemin) const {
+    QFile fichier(chemin);
+    return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray();
+}
+
+void TestVidage::ligne_data() {
+    QTest::addColumn<qint64>("position");
+    QTest::addColumn<QByteArray>("octets");
+    QTest::addColumn<QByteArray>("attendu");
+    QTest::newRow("ligne complète")
+        << qint64(0) << QByteArray("ABCDEFGHIJKLMNOP")
+        << QByteArray(
+               "00000: 41 42 43 44 45 46 47 48 - 49 4A 4B 4C 4D 4E 4F 50  ABCDEFGHIJKLMNOP ");
+    QTest::newRow("17e octet : un groupe, pas de tiret, complété à 57")
+        << qint64(16) << QByteArray("Q") << "00010: 51" + QByteArray(49, ' ') + "Q ";
+    QTest::newRow("huit octets : tiret")
+        << qint64(0x20) << QByteArray("abcdefgh")
+        << "00020: 61 62 63 64 65 66 67 68 - " + QByteArray(24, ' ') + " abcdefgh ";
+    QTest::newRow("sept octets : pas de tiret")
+        << qint64(0x30) << QByteArray("abcdefg")
+        << "00030: 61 62 63 64 65 66 67" + QByteArray(30, ' ') + " abcdefg ";
+    QTest::newRow("décalage 100000 : six chiffres, pas de remplissage")
+        << qint64(0x100000) << QByteArray(16, '\xff')
+        << "100000: " + QByteArray("FF ").repeated(8) + "- " + QByteArray("FF ").repeated(8) + " " +
+               QByteArray(16, '.') + " ";
+    QTest::newRow("décalage 100000, un octet : complété à 57")
+        << qint64(0x100000) << QByteArray("\x0a", 1) << "100000: 0A" + QByteArray(48, ' ') + ". ";
+    QTest::newRow("décalage sur huit chiffres")
+        << qint64(0xABCDEF10) << QByteArray("z") << "ABCDEF10: 7A" + QByteArray(46, ' ') + "z ";
+    QTest::newRow("aucun octet") << qint64(0) << QByteArray() << QByteArray();
+}
+
+void TestVidage::ligne() {
+    QFETCH(qint64, position);
+    QFETCH(QByteArray, octets);
+    QFETCH(QByteArray, attendu);
+    QCOMPARE(ligne_de(position, octets), attendu);
+}
+
+void TestVidage::caracteres_data() {
+    QTest::addColumn<int>("octet");
+    QTest::addColumn<char>("montre");
+    QTest::newRow("tabulation") << 9 << '.';
+    QTest::newRow("virgule") << 44 << '.';
+    QTest::newRow("200") << 200 << '.';
+    QTest::newRow("blanc") << 32 << ' ';
+    QTest::newRow("tilde") << 126 << '~';
+    QTest::newRow("127") << 127 << '.';
+    QTest::newRow("31") << 31 << '.';
+    QTest::newRow("zéro") << 0 << '.';
+    QTest::newRow("point") << 46 << '.';
+    QTest::newRow("A") << 65 << 'A';
+}
+
+void TestVidage::caracteres() {
+    QFETCH(int, octet);
+    QFETCH(char, montre);
+    const QByteArray ligne = ligne_de(0, QByteArray(1, char(octet)));
+    QCOMPARE(ligne.size(), 60);
+    QCOMPARE(ligne.at(58), montre);
+    QCOMPARE(ligne.mid(7, 2), QByteArray::number(octet, 16).rightJustified(2, '0').toUpper());
+}
+
+void TestVidage::longueurs_des_lignes_data() {
+    QTest::addColumn<qint64>("ligne");
+    QTest::addColumn<qint64>("debut");
+    QTest::newRow("première") << qint64(0) << qint64(0);
+    QTest::newRow("deuxième") << qint64(1) << qint64(77);
+    QTest::newRow("dernière à 5 chiffres") << qint64(0xFFFF) << qint64(0xFFFF) * 77;
+    QTest::newRow("première à 6 chiffres") << qint64(0x10000) << qint64(0x10000) * 77;
+    QTest::newRow("seconde à 6 chiffres") << qint64(0x10001) << qint64(0x10000) * 77 + 78;
+    QTest::newRow("première à 7 chiffres")
+        << qint64(0x100000) << qint64(0x10000) * 77 + qint64(0xF0000) * 78;
+}
+
+void TestVidage::longueurs_des_lignes() {
+    QFETCH(qint64, ligne);
+    QFETCH(qint64, debut);
+    QCOMPARE(debut_ligne(ligne), debut);
+    QCOMPARE(longueur_ligne_complete(ligne * 16),
+             ligne_de(ligne * 16, QByteArray(16, 'x')).size() + 2);
+}
+
+void TestVidage::production_data() {
+    QTest::addColumn<int>("taille");
+    QTest::newRow("vide") << 0;
+    QTest::newRow("17 octets") << 17;
+    QTest::newRow("un bloc juste") << 4096;
+    QTest::newRow("un bloc et un octet") << 4097;
+    QTest::newRow("trois blocs moins cinq") << 3 * 4096 - 5;
+}
+
+void TestVidage::production() {
+    QFETCH(int, taille);
+    const QByteArray octets = aleatoire(taille);
+    const QString source = poser(u"SOURCE.BIN"_s, octets);
+    const QString vidage = m_dossier.filePath(u"QX.TMP"_s);
+    poser(u"QX.TMP"_s, "ancien contenu plus long que le nouveau\r\n");
+    QCOMPARE(produire_vidage(source, vidage), qint64((taille + 15) / 16));
+    QCOMPARE(contenu(vidage), vidage_attendu(octets));
+}
+
+void TestVidage::source_absente_ne_cree_rien() {
+    const QString vidage = m_dossier.filePath(u"QXABSENT.TMP"_s);
+    QCOMPARE(produire_vidage(m_dossier.filePath(u"ABSENT"_s), vidage), qint64(-1));
+    QVERIFY(!QFile::exists(vidage));
+}
+
+void TestVidage::modele_sur_trois_blocs() {
+    const QByteArray octets = aleatoire(3 * 4096 - 5);
+    const QString vidage = m_dossier.filePath(u"QX3.TMP"_s);
+    QCOMPARE(produire_vidage(poser(u"TROIS.BIN"_s, octets), vidage), qint64(768));
+    ModeleVidage modele;
+    QVERIFY(modele.ouvrir(vidage));
+    QCOMPARE(modele.rowCount(), 768);
+    // Dans le désordre, pour passer d'un morceau du cache à l'autre.
+    for (int n : {767, 0, 400, 1, 766, 255, 256, 851 % 768}) {
+        QCOMPARE(modele.ligne(n), ligne_de(16 * n, octets.mid(16 * n, 16)));
+        QCOMPARE(modele.data(modele.index(n)).toString(), QString::fromLatin1(modele.ligne(n)));
+    }
+    QCOMPARE(modele.ligne(767).size(), 57 + 1 + 11 + 1);
+    QVERIFY(modele.ligne(768).isEmpty());
+    QVERIFY(!modele.data(modele.index(0), Qt::DecorationRole).isValid());
+}
+
+void TestVidage::modele_franchit_100000() {
+    // Fichier creux de 1 Mio + 40 octets : les décalages passent à 6 chiffres.
+    QFile fichier(m_dossier.filePath(u"CREUX.BIN"_s));
+    QVERIFY(fichier.open(QIODevice::WriteOnly));
+    QVERIFY(fichier.resize(0x100000 + 40));
+    const QByteArray avant("avant la limite!"), apres("apres,la limite.");
+    QVERIFY(fichier.seek(0xFFFF0) && fichier.write(avant) == 16);
+    QVERIFY(fichier.seek(0x100000) && fichier.write(apres) == 16);
+    QVERIFY(fichier.seek(0x100000 + 32) && fichier.write("12345678") == 8);
+    fichier.close();
+    const QString vidage = m_dossier.filePath(u"QXCREUX.TMP"_s);
+    QList<qint64> progression;
+    const auto noter = [&](qint64 lus) { progression.append(lus); };
+    QCOMPARE(produire_vidage(fichier.fileName(), vidage, noter), qint64(0x10003));
+    QCOMPARE(progression, QList<qint64>({0x100000}));
+    ModeleVidage modele;
+    QVERIFY(modele.ouvrir(vidage));
+    QCOMPARE(modele.nombre_lignes(), qint64(0x10003));
+    QCOMPARE(modele.ligne(0), ligne_de(0, QByteArray(16, '\0')));
+    QCOMPARE(modele.ligne(0xFFFF), ligne_de(0xFFFF0, avant));
+    QCOMPARE(modele.ligne(0x10000), ligne_de(0x100000, apres));
+    QVERIFY(modele.ligne(0x10000).startsWith("100000: 61 70"));
+    QCOMPARE(modele.ligne(0x10001), ligne_de(0x100010, QByteArray(16, '\0')));
+    QCOMPARE(modele.ligne(0x10002), ligne_de(0x100020, "12345678"));
+    QCOMPARE(QFileInfo(vidage).size(), debut_ligne(0x10002) + modele.ligne(0x10002).size() + 2);
+}
+
+void TestVidage::modele_refuse_un_autre_fichier() {
+    ModeleVidage modele;
+    QVERIFY(!modele.ouvrir(poser(u"COURT.TMP"_s, "pas un vidage")));
+    QCOMPARE(modele.rowCount(), 0);
+    QVERIFY(!modele.ouvrir(m_dossier.filePath(u"ABSENT.TMP"_s)));
+    QVERIFY(modele.ouvrir(poser(u"VIDE.TMP"_s, {})));
+    QCOMPARE(modele.rowCount(), 0);
+}
+
+void TestVidage::dossier_noms_uniques() {
+    DossierVidages dossier;
+    QVERIFY(dossier.valide());
+    QVERIFY(dossier.chemin().startsWith(QDir::tempPath()));
+    QCOMPARE(QFileInfo(dossier.chemin()).permissions() & 0x0077, QFile::Permissions());
+    QStringList noms;
+    for (int i = 0; i < 5; ++i)
+        noms << dossier.nouveau_vidage();
+    noms.removeDuplicates();
+    QCOMPARE(noms.size(), 5);
+    static const QRegularExpression forme(u"^QX\\d{6}-\\d+\\.TMP$"_s);
+    for (const QString& nom : noms) {
+        QVERIFY(QFile::exists(nom));
+        QCOMPARE(QFileInfo(nom).path(), dossier.chemin());
+        QVERIFY2(forme.match(QFileInfo(nom).fileName()).hasMatch(), qPrintable(nom));
+    }
+}
+
+void TestVidage::dossier_ne_supprime_que_les_siens() {
+    QString chemin_dossier, etranger, sien;
+    {
+        DossierVidages dossier;
+        chemin_dossier = dossier.chemin();
+        sien = dossier.nouveau_vidage();
+        const QString autre = dossier.nouveau_vidage();
+        etranger = chemin_dossier + u"/QX000000-99.TMP"_s;
+        QFile fichier(etranger);
+        QVERIFY(fichier.open(QIODevice::WriteOnly));
+        fichier.close();
+        QVERIFY(!dossier.supprimer(etranger));
+        QVERIFY(QFile::exists(etranger));
+        QVERIFY(dossier.supprimer(autre));
+        QVERIFY(!QFile::exists(autre));
+        QVERIFY(!dossier.supprimer(autre));
+    }
+    QVERIFY(!QFile::exists(sien));
+    QVERIFY(QFile::exists(etranger));
+    QVERIFY(QFile::remove(etranger));
+    QVERIFY(QDir().rmdir(chemin_dossier));
+    {
+        DossierVidages dossier;
+        chemin_dossier = dossier.chemin();
+        dossier.nouveau_vidage();
+    }
+    QVERIFY(!QFileInfo::exists(chemin_dossier));
+}
+
+QTEST_GUILESS_MAIN(TestVidage)
+#include "test_vidage.moc"
