@@ -1,0 +1,42 @@
+// MORVINE, le visualiseur : une seule copie par utilisateur ; une seconde
+// copie passe ses fichiers à la première et s'arrête sans fenêtre.
+#include "platform/instance.h"
+#include "platform/unites.h"
+#include "viewer/ui/arret.h"
+#include "viewer/ui/auto_controle.h"
+#include "viewer/ui/editeur.h"
+#include "viewer/ui/instance_morvine.h"
+#include "viewer/ui/ligne_commande.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Visualiseur"_s);
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (arguments.value(0) == u"--self-test"_s) {
+        QTextStream sortie(stdout);
+        return morvine::auto_controle(sortie);
+    }
+    plateforme::TableUnites::instance().charger();
+    const QStringList fichiers = morvine::fichiers_ligne_commande(arguments);
+
+    plateforme::InstanceUnique instance(u"morvine"_s);
+    switch (morvine::demarrer_instance(instance, fichiers)) {
+    case morvine::Demarrage::Transmis:
+        return 0;
+    case morvine::Demarrage::Echec:
+        QTextStream(stderr) << u"MORVINE : la copie déjà lancée ne répond pas.\n"_s;
+        return 1;
+    case morvine::Demarrage::Premiere:
+        break;
+    }
+    Editeur editeur;
+    morvine::brancher_instance(instance, editeur);
+    morvine::arreter_sur_signal([&editeur] { editeur.vidages.supprimer_tous(); });
+    editeur.MDIForm_Load(fichiers);
+    return app.exec();
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Arrêt par un signal (SIGTERM, SIGINT, SIGHUP) : au lieu de mourir sur le
+// coup, le programme nettoie (ses fichiers de vidage) et quitte sa boucle.
+#include <functional>
+
+namespace morvine {
+
+// À appeler une fois, avec l'application construite.
+void arreter_sur_signal(std::function<void()> nettoyage);
+
+} // namespace morvine

@@ -1,0 +1,89 @@
+#include "viewer/ui/impression.h"
+
+#include "platform/dialogues.h"
+#include "viewer/ui/curseur.h"
+#include "viewer/ui/editeur.h"
+#include "viewer/ui/fenetre.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTextDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace morvine {
+
+namespace {
+
+void sortie_pdf(QPrinter& imprimante, const QString& fichier) {
+    imprimante.setOutputFormat(QPrinter::PdfFormat);
+    imprimante.setOutputFileName(fichier);
+}
+
+} // namespace
+
+bool preparer_imprimante(QPrinter& imprimante, const QString& titre, QWidget* parent) {
+    const QString impose = qEnvironmentVariable("KALDRON_IMPRESSION_PDF");
+    if (!impose.isEmpty()) {
+        sortie_pdf(imprimante, impose);
+        return true;
+    }
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        // Pas d'imprimante : le dialogue d'enregistrement tient lieu de
+        // dialogue d'impression (Annuler n'imprime rien).
+        const QString fichier = plateforme::dialogues().enregistrer_fichier(
+            u"Imprimer dans un fichier"_s, u"Documents PDF (*.pdf)|*.pdf"_s, titre + u".pdf"_s);
+        if (fichier.isEmpty())
+            return false;
+        sortie_pdf(imprimante, fichier);
+        return true;
+    }
+    QPrintDialog dialogue(&imprimante, parent);
+    return dialogue.exec() == QDialog::Accepted;
+}
+
+bool imprimer_texte(QPrinter& imprimante, const QString& titre, const QString& texte,
+                    const QFont& police) {
+    QTextDocument document;
+    document.setDefaultFont(police);
+    document.setPlainText(titre + u"\n\n"_s + texte);
+    document.print(&imprimante);
+    return imprimante.printerState() != QPrinter::Error;
+}
+
+bool imprimer_image(QPrinter& imprimante, const QPixmap& image) {
+    QPainter p;
+    if (!p.begin(&imprimante))
+        return false;
+    const QRect page = p.viewport();
+    QSize taille = image.size();
+    if (taille.width() > page.width() || taille.height() > page.height())
+        taille.scale(page.size(), Qt::KeepAspectRatio);
+    p.drawPixmap(QRect(QPoint(0, 0), taille), image);
+    return p.end();
+}
+
+} // namespace morvine
+
+void Editeur::Imprimer_document() {
+    Fenêtre* f = fenetre_active();
+    if (!f)
+        return;
+    const morvine::EtatDocument& e = f->etat();
+    const QString titre = e.titre.toUpper();
+    QPrinter imprimante;
+    imprimante.setDocName(titre);
+    if (!morvine::preparer_imprimante(imprimante, titre, this))
+        return;
+    titre_application = u"Visualiseur - "_s + titre;
+    setWindowTitle(titre_application);
+    morvine::CurseurSablier sablier;
+    if (e.image == morvine::PAS_IMAGE)
+        morvine::imprimer_texte(imprimante, titre, f->Text1->toPlainText(), f->Text1->font());
+    else
+        morvine::imprimer_image(imprimante, f->grab());
+}

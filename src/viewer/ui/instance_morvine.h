@@ -1,0 +1,23 @@
+#pragma once
+// Une seule copie du visualiseur par utilisateur : une seconde copie passe
+// ses noms de fichiers, entiers, à la première et s'arrête.
+#include <QStringList>
+
+class Editeur;
+
+namespace plateforme {
+class InstanceUnique;
+}
+
+namespace morvine {
+
+enum class Demarrage { Premiere, Transmis, Echec };
+
+// Première copie : elle écoute les suivantes. Sinon les noms (rendus
+// absolus ici, car la première copie n'a pas notre répertoire de travail)
+// sont transmis ; Echec si la première copie n'a pas répondu.
+Demarrage demarrer_instance(plateforme::InstanceUnique& instance, const QStringList& noms);
+// Les noms reçus par la première copie s'ouvrent dans son cadre.
+void brancher_instance(plateforme::InstanceUnique& instance, Editeur& editeur);
+
+} // namespace morvine

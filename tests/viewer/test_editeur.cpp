@@ -1,0 +1,511 @@
+// Cadre du visualiseur : ligne de commande, MORVINE.INI, fichiers récents,
+// barre d'outils, table des documents, seconde copie et fin du programme.
+#include "platform/formats.h"
+#include "platform/instance.h"
+#include "platform/profil.h"
+#include "support/dialogues_scriptes.h"
+#include "support/unite_temporaire.h"
+#include "viewer/ui/bouton_image.h"
+#include "viewer/ui/configuration.h"
+#include "viewer/ui/editeur.h"
+#include "viewer/ui/fenetre.h"
+#include "viewer/ui/instance_morvine.h"
+#include "viewer/ui/ligne_commande.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QtTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString CR = QString(QChar(13));
+const QString INI = u"C:\\morvine\\MORVINE.INI"_s;
+
+QStringList legendes(const Editeur& e) {
+    QStringList l;
+    for (const Fenêtre* f : e.fenetres_ouvertes())
+        l << f->legende();
+    return l;
+}
+
+QStringList noms_menus(const Editeur& e) {
+    QStringList l;
+    for (const QAction* a : e.menuBar()->actions())
+        l << a->text();
+    return l;
+}
+
+bool meme_image(const QPixmap& a, const QPixmap& b) {
+    return a.toImage() == b.toImage();
+}
+} // namespace
+
+class TestEditeur : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<essai::UniteTemporaire> c;
+    std::unique_ptr<essai::DialoguesScriptes> d;
+    std::unique_ptr<Editeur> e;
+
+    void ecrire_ini(const QString& texte) {
+        c->creer_fichier(u"morvine/MORVINE.INI"_s, texte.toLatin1());
+    }
+    QString lire_ini(const QString& section, const QString& cle) {
+        return plateforme::lire_profil(section, cle, u"(absent)"_s, 256, INI);
+    }
+    QStringList recents() { return morvine::lire_recents(INI); }
+    void ecrire_recents(const QStringList& noms) {
+        for (int i = 0; i < noms.size(); ++i)
+            plateforme::ecrire_profil(u"Fichiers"_s, u"Fichier"_s + QString::number(i + 1), noms[i],
+                                      INI);
+    }
+    Editeur& demarrer(const QStringList& arguments = {}) {
+        e = std::make_unique<Editeur>();
+        e->MDIForm_Load(morvine::fichiers_ligne_commande(arguments));
+        return *e;
+    }
+
+private slots:
+    void init() {
+        c = std::make_unique<essai::UniteTemporaire>();
+        c->creer_repertoire(u"morvine"_s);
+        qputenv("KALDRON_PROGRAMME", c->hote(u"morvine"_s).toUtf8());
+        d = std::make_unique<essai::DialoguesScriptes>();
+        c->creer_fichier(u"A.TXT"_s, "premier\r\n");
+        c->creer_fichier(u"B.TXT"_s, "second\r\n");
+        c->creer_fichier(u"MON DOC.TXT"_s, "avec un blanc\r\n");
+        QImage image(20, 10, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(c->hote(u"P.BMP"_s), "BMP"));
+    }
+    void cleanup() {
+        QVERIFY(d->verifier());
+        e.reset();
+        d.reset();
+        c.reset();
+        qunsetenv("KALDRON_PROGRAMME");
+    }
+
+    // ---- Ligne de commande ----
+
+    void ligne_commande_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("noms");
+        QTest::newRow("marque et deux noms")
+            << QStringList{u"ovl"_s, u"C:\\A.TXT"_s, u"C:\\B.TXT"_s}
+            << QStringList{u"C:\\A.TXT"_s, u"C:\\B.TXT"_s};
+        QTest::newRow("texte d'un seul tenant") << QStringList{u"ovl C:\\A.TXT C:\\B.TXT"_s}
+                                                << QStringList{u"C:\\A.TXT"_s, u"C:\\B.TXT"_s};
+        QTest::newRow("guillemets puis image")
+            << QStringList{u"ovl \"C:\\MON DOC.TXT\" C:\\P.BMP"_s}
+            << QStringList{u"C:\\MON DOC.TXT"_s, u"C:\\P.BMP"_s};
+        QTest::newRow("nom à blanc déjà séparé")
+            << QStringList{u"ovl"_s, u"C:\\MON DOC.TXT"_s, u"C:\\P.BMP"_s}
+            << QStringList{u"C:\\MON DOC.TXT"_s, u"C:\\P.BMP"_s};
+        QTest::newRow("vide") << QStringList{} << QStringList{};
+        QTest::newRow("marque seule") << QStringList{u"ovl"_s} << QStringList{};
+        QTest::newRow("sans marque, depuis un shell")
+            << QStringList{u"notes.txt"_s} << QStringList{u"notes.txt"_s};
+        QTest::newRow("chemin de l'hôte à blanc") << QStringList{u"/tmp/un dossier/a b.txt"_s}
+                                                  << QStringList{u"/tmp/un dossier/a b.txt"_s};
+        QTest::newRow("guillemet non fermé")
+            << QStringList{u"ovl \"C:\\SANS FIN.TXT"_s} << QStringList{u"C:\\SANS FIN.TXT"_s};
+    }
+    void ligne_commande() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, noms);
+        QCOMPARE(morvine::fichiers_ligne_commande(arguments), noms);
+    }
+
+    void nom_document_dos_ou_hote() {
+        QCOMPARE(morvine::nom_document(u"C:\\A.TXT"_s), u"C:\\A.TXT"_s);
+        QCOMPARE(morvine::nom_document(c->hote(u"MON DOC.TXT"_s)), u"C:\\MON DOC.TXT"_s);
+        // Un nom relatif de l'hôte part du répertoire de travail du shell.
+        QDir::setCurrent(c->hote({}));
+        QCOMPARE(morvine::nom_document(u"A.TXT"_s), u"C:\\A.TXT"_s);
+    }
+
+    void demarrage_deux_noms() {
+        Editeur& f = demarrer({u"ovl"_s, u"C:\\A.TXT"_s, u"C:\\B.TXT"_s});
+        QCOMPARE(legendes(f), (QStringList{u"C:\\A.TXT"_s, u"C:\\B.TXT"_s}));
+        for (Fenêtre* w : f.fenetres_ouvertes())
+            QVERIFY(w->etat().texte_editable);
+        QCOMPARE(f.fenetre(1)->texte(), u"premier\r\n"_s);
+        QCOMPARE(recents().mid(0, 3), (QStringList{u"C:\\B.TXT"_s, u"C:\\A.TXT"_s, u"Not Used"_s}));
+    }
+
+    void demarrage_nom_a_blanc_puis_image() {
+        Editeur& f = demarrer({u"ovl \"C:\\MON DOC.TXT\" C:\\P.BMP"_s});
+        QCOMPARE(legendes(f), (QStringList{u"C:\\MON DOC.TXT"_s, u"C:\\P.BMP"_s}));
+        QCOMPARE(f.etat(1).titre, u"MON DOC.TXT"_s);
+        QCOMPARE(f.etat(2).image, int(morvine::IMAGE_AUTRE));
+        QCOMPARE(f.fenetre(2)->Image1->pixmap().size(), QSize(20, 10));
+    }
+
+    void demarrage_chemin_hote() {
+        Editeur& f = demarrer({c->hote(u"A.TXT"_s)});
+        QCOMPARE(legendes(f), QStringList{u"C:\\A.TXT"_s});
+    }
+
+    void demarrage_vide() {
+        Editeur& f = demarrer();
+        QVERIFY(f.fenetres_ouvertes().isEmpty());
+        QVERIFY(!f.Reste_des_documents());
+        QCOMPARE(f.tables.borne(), 1);
+        QVERIFY(f.etat(1).supprime);
+        QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Options"_s}));
+        QCOMPARE(f.windowTitle(), u"Visualiseur"_s);
+        QVERIFY(!f.Enregistrer->isEnabled());
+    }
+
+    void liste_abandonnee_au_premier_echec() {
+        d->repondre(plateforme::REP_OK);
+        Editeur& f = demarrer({u"ovl"_s, u"C:\\A.TXT"_s, u"C:\\MANQUE.TXT"_s, u"C:\\B.TXT"_s});
+        QCOMPARE(legendes(f), QStringList{u"C:\\A.TXT"_s});
+        const essai::Question q = d->dernier();
+        QVERIFY2(q.texte.startsWith(u"Ne peut ouvrir le fichier C:\\MANQUE.TXT"_s + CR + u"("_s),
+                 qPrintable(q.texte));
+        QVERIFY(q.texte.endsWith(u")"_s));
+        QCOMPARE(q.titre, u"Visualiseur"_s);
+        QCOMPARE(q.style, int(plateforme::MB_EXCLAMATION));
+        QCOMPARE(d->bips(), 1);
+        QVERIFY(f.Echec_chargement);
+        // Ouvrir ne crée jamais de fichier.
+        QVERIFY(!QFile::exists(c->hote(u"MANQUE.TXT"_s)));
+        QCOMPARE(recents().first(), u"C:\\A.TXT"_s);
+    }
+
+    void fichier_en_lecture_seule_ouvert() {
+        c->creer_repertoire(u"RO"_s);
+        const QString hote = c->creer_fichier(u"RO/LU.TXT"_s, "lecture\r\n");
+        QFile::setPermissions(hote, QFile::ReadOwner);
+        QFile::setPermissions(c->hote(u"RO"_s), QFile::ReadOwner | QFile::ExeOwner);
+        Editeur& f = demarrer({u"C:\\RO\\LU.TXT"_s});
+        QFile::setPermissions(c->hote(u"RO"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(legendes(f), QStringList{u"C:\\RO\\LU.TXT"_s});
+        QCOMPARE(f.fenetre(1)->texte(), u"lecture\r\n"_s);
+    }
+
+    // ---- MORVINE.INI ----
+
+    void barre_outils_selon_ini_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<bool>("montree");
+        QTest::newRow("non") << u"[Options]\r\nBoutons=non\r\n"_s << false;
+        QTest::newRow("NON") << u"[Options]\r\nBoutons=NON\r\n"_s << false;
+        QTest::newRow("Non merci") << u"[Options]\r\nBoutons=Non merci\r\n"_s << false;
+        QTest::newRow("Oui") << u"[Options]\r\nBoutons=Oui\r\n"_s << true;
+        QTest::newRow("oui") << u"[Options]\r\nBoutons=oui\r\n"_s << true;
+        QTest::newRow("absente") << u"[Options]\r\nHaut=0\r\n"_s << true;
+    }
+    void barre_outils_selon_ini() {
+        QFETCH(QString, ini);
+        QFETCH(bool, montree);
+        ecrire_ini(ini);
+        Editeur& f = demarrer();
+        QCOMPARE(!f.picToolbar->isHidden(), montree);
+        QCOMPARE(f.mnuOToolbar->isChecked(), montree);
+    }
+
+    void barre_outils_par_le_menu() {
+        Editeur& f = demarrer();
+        f.mnuOToolbar->trigger();
+        QVERIFY(f.picToolbar->isHidden());
+        QVERIFY(!f.mnuOToolbar->isChecked());
+        f.mnuOToolbar->trigger();
+        QVERIFY(!f.picToolbar->isHidden());
+        QVERIFY(f.mnuOToolbar->isChecked());
+    }
+
+    void geometrie_lue_sur_neuf_caracteres_data() {
+        QTest::addColumn<QString>("valeur");
+        QTest::addColumn<double>("lue");
+        QTest::newRow("ordinaire") << u" 1500"_s << 1500.0;
+        QTest::newRow("douze caractères") << u"000000001500"_s << 1.0;
+        QTest::newRow("suite ignorée") << u"1200 twips"_s << 1200.0;
+        QTest::newRow("vide") << u""_s << -1.0;
+    }
+    void geometrie_lue_sur_neuf_caracteres() {
+        QFETCH(QString, valeur);
+        QFETCH(double, lue);
+        ecrire_ini(u"[Options]\r\nGauche="_s + valeur + u"\r\n"_s);
+        QCOMPARE(morvine::lire_geometrie(u"Gauche"_s, INI).value_or(-1.0), lue);
+    }
+
+    void geometrie_appliquee_au_cadre() {
+        ecrire_ini(
+            u"[Options]\r\nHaut= 1500\r\nGauche= 3000\r\nLargeur= 9000\r\nHauteur= 6000\r\n"_s);
+        Editeur& f = demarrer();
+        QCOMPARE(f.geometry().size(), QSize(plateforme::twips_vers_pixels_x(9000),
+                                            plateforme::twips_vers_pixels_y(6000)));
+        QCOMPARE(f.pos(), QPoint(plateforme::twips_vers_pixels_x(3000),
+                                 plateforme::twips_vers_pixels_y(1500)));
+    }
+
+    void enregistrer_configuration() {
+        Editeur& f = demarrer();
+        f.move(plateforme::twips_vers_pixels_x(1500), plateforme::twips_vers_pixels_y(750));
+        f.resize(plateforme::twips_vers_pixels_x(9000), plateforme::twips_vers_pixels_y(6000));
+        f.Police_de_base = u"Courier"_s;
+        f.Afficher_barre_outils(u"non"_s);
+        f.Enregistrer_configuration();
+        // Nombre écrit avec son blanc de tête.
+        QVERIFY(c->contenu(u"morvine/MORVINE.INI"_s).contains("Largeur= 9000"));
+        QVERIFY(c->contenu(u"morvine/MORVINE.INI"_s).contains("Gauche= 1500"));
+        QCOMPARE(lire_ini(u"Options"_s, u"Police de base"_s), u"Courier"_s);
+        QCOMPARE(lire_ini(u"Options"_s, u"Boutons"_s), u"Non"_s);
+        // Relu au démarrage suivant.
+        e.reset();
+        Editeur& g = demarrer();
+        QCOMPARE(g.size(), QSize(plateforme::twips_vers_pixels_x(9000),
+                                 plateforme::twips_vers_pixels_y(6000)));
+        QVERIFY(g.picToolbar->isHidden());
+    }
+
+    void texte_geometrie_data() {
+        QTest::addColumn<double>("valeur");
+        QTest::addColumn<QString>("texte");
+        QTest::newRow("positive") << 1200.0 << u" 1200"_s;
+        QTest::newRow("nulle") << 0.0 << u" 0"_s;
+        QTest::newRow("négative") << -15.0 << u"-15"_s;
+        QTest::newRow("décimale") << 1234.5 << u" 1234.5"_s;
+    }
+    void texte_geometrie() {
+        QFETCH(double, valeur);
+        QFETCH(QString, texte);
+        QCOMPARE(morvine::texte_geometrie(valeur), texte);
+    }
+
+    // ---- Fichiers récents ----
+
+    void ajouter_fichier_recent_data() {
+        QTest::addColumn<QStringList>("avant");
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QStringList>("apres");
+        const QStringList huit{u"C:\\1"_s, u"C:\\2"_s, u"C:\\3"_s, u"C:\\4"_s,
+                               u"C:\\5"_s, u"C:\\6"_s, u"C:\\7"_s, u"C:\\8"_s};
+        QTest::newRow("liste vide") << QStringList{} << u"C:\\N"_s << QStringList{u"C:\\N"_s};
+        QTest::newRow("déjà présent")
+            << QStringList{u"C:\\1"_s, u"C:\\2"_s, u"C:\\3"_s} << u"C:\\2"_s
+            << QStringList{u"C:\\1"_s, u"C:\\2"_s, u"C:\\3"_s};
+        QTest::newRow("déjà présent, autre casse")
+            << QStringList{u"C:\\A.TXT"_s, u"C:\\B.TXT"_s} << u"c:\\b.txt"_s
+            << QStringList{u"C:\\A.TXT"_s, u"C:\\B.TXT"_s};
+        QTest::newRow("trois, un de plus")
+            << QStringList{u"C:\\1"_s, u"C:\\2"_s, u"C:\\3"_s} << u"C:\\N"_s
+            << QStringList{u"C:\\N"_s, u"C:\\1"_s, u"C:\\2"_s, u"C:\\3"_s};
+        QTest::newRow("le neuvième chasse le huitième")
+            << huit << u"C:\\N"_s << (QStringList{u"C:\\N"_s} + huit.mid(0, 7));
+    }
+    void ajouter_fichier_recent() {
+        QFETCH(QStringList, avant);
+        QFETCH(QString, nom);
+        QFETCH(QStringList, apres);
+        ecrire_recents(avant);
+        morvine::ajouter_recent(nom, INI);
+        while (apres.size() < 8)
+            apres << u"Not Used"_s;
+        QCOMPARE(recents(), apres);
+    }
+
+    void menus_recents_remplis() {
+        ecrire_recents({u"C:\\A.TXT"_s, u"C:\\R&D.TXT"_s});
+        Editeur& f = demarrer({u"C:\\B.TXT"_s});
+        const Fenêtre* w = f.fenetre(1);
+        for (const auto& elements : {f.mnuRecentFile, w->mnuRecentFile}) {
+            QVERIFY(elements[0]->isVisible());
+            QCOMPARE(elements[1]->data().toString(), u"C:\\B.TXT"_s);
+            QCOMPARE(elements[3]->data().toString(), u"C:\\R&D.TXT"_s);
+            QCOMPARE(elements[3]->text(), u"C:\\R&&D.TXT"_s);
+            QVERIFY(elements[3]->isVisible());
+            QVERIFY(!elements[4]->isVisible());
+        }
+    }
+
+    void recent_dont_le_repertoire_manque() {
+        const QStringList avant{u"C:\\DISPARU\\A.TXT"_s, u"C:\\A.TXT"_s};
+        ecrire_recents(avant);
+        Editeur& f = demarrer();
+        d->repondre(plateforme::REP_OK);
+        f.mnuRecentFile[1]->trigger();
+        QVERIFY(d->dernier().texte.startsWith(u"Ne peut ouvrir le fichier C:\\DISPARU\\A.TXT"_s));
+        QVERIFY(f.fenetres_ouvertes().isEmpty());
+        QCOMPARE(recents().mid(0, 2), avant);
+        QVERIFY(!QDir(c->hote(u"DISPARU"_s)).exists());
+    }
+
+    void recent_ouvert_sans_changer_l_ordre() {
+        const QStringList avant{u"C:\\A.TXT"_s, u"C:\\B.TXT"_s};
+        ecrire_recents(avant);
+        Editeur& f = demarrer();
+        f.mnuRecentFile[2]->trigger();
+        QCOMPARE(legendes(f), QStringList{u"C:\\B.TXT"_s});
+        QCOMPARE(recents().mid(0, 2), avant);
+    }
+
+    void recent_deja_ouvert_ramene_au_premier_plan() {
+        ecrire_recents({u"C:\\A.TXT"_s, u"C:\\B.TXT"_s});
+        Editeur& f = demarrer({u"C:\\A.TXT"_s, u"C:\\B.TXT"_s});
+        QCOMPARE(f.fenetre_active(), f.fenetre(2));
+        // Déjà dans la liste, l'ordre reste : "C:\A.TXT" en tête.
+        f.fenetre(2)->mnuRecentFile[1]->trigger();
+        QCOMPARE(f.fenetres_ouvertes().size(), 2);
+        QCOMPARE(f.fenetre_active(), f.fenetre(1));
+    }
+
+    void ouvrir_par_le_dialogue() {
+        Editeur& f = demarrer({u"C:\\A.TXT"_s});
+        d->repondre_fichier(c->hote(u"B.TXT"_s));
+        f.mnuFOpen->trigger();
+        QCOMPARE(d->dernier().genre, u"ouvrir_fichier"_s);
+        // Le dialogue part du répertoire du document actif.
+        QCOMPARE(d->dernier().defaut, u"C:\\"_s);
+        QCOMPARE(legendes(f), (QStringList{u"C:\\A.TXT"_s, u"C:\\B.TXT"_s}));
+        QCOMPARE(recents().first(), u"C:\\B.TXT"_s);
+        d->repondre_fichier({});
+        f.fenetre(2)->mnuFOpen->trigger();
+        QCOMPARE(f.fenetres_ouvertes().size(), 2);
+    }
+
+    // ---- Table des documents ----
+
+    void trouver_indice_libre() {
+        morvine::TablesDocuments t;
+        t.reinitialiser();
+        QCOMPARE(t.Trouver_indice_libre(), 1);
+        QCOMPARE(t.Trouver_indice_libre(), 2);
+        QCOMPARE(t.Trouver_indice_libre(), 3);
+        t.Etat_document[2].supprime = true;
+        QVERIFY(t.Reste_des_documents());
+        QCOMPARE(t.Trouver_indice_libre(), 2);
+        QCOMPARE(t.borne(), 3);
+        for (int i = 1; i <= 3; ++i)
+            t.Etat_document[i].supprime = true;
+        QVERIFY(!t.Reste_des_documents());
+    }
+
+    void case_liberee_reprise() {
+        c->creer_fichier(u"C.TXT"_s, "c\r\n");
+        c->creer_fichier(u"D.TXT"_s, "d\r\n");
+        Editeur& f = demarrer({u"C:\\A.TXT"_s, u"C:\\B.TXT"_s, u"C:\\C.TXT"_s});
+        QVERIFY(f.fenetre(2)->sous_fenetre()->close());
+        QVERIFY(f.etat(2).supprime);
+        QVERIFY(!f.fenetre(2));
+        f.Charger_fichier(u"C:\\D.TXT"_s, {});
+        QCOMPARE(f.tables.borne(), 3);
+        QCOMPARE(f.fenetre(2)->legende(), u"C:\\D.TXT"_s);
+        QCOMPARE(f.fenetre(2)->Tag, u"2"_s);
+        QCOMPARE(f.etat(2).chemin, u"C:\\D.TXT"_s);
+    }
+
+    void menus_de_la_fenetre_active() {
+        Editeur& f = demarrer({u"C:\\A.TXT"_s});
+        QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Edition"_s, u"&Recherche"_s,
+                                             u"&Options"_s, u"Fe&nêtres"_s}));
+        QVERIFY(f.fenetre(1)->sous_fenetre()->close());
+        QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Options"_s}));
+    }
+
+    // ---- Barre d'outils ----
+
+    void bouton_enfonce_puis_relache() {
+        Editeur& f = demarrer();
+        morvine::BoutonImage* b = f.FileNew;
+        QTest::mousePress(b, Qt::LeftButton);
+        QVERIFY(meme_image(b->pixmap(), b->image_bas));
+        QVERIFY(!meme_image(b->image_bas, b->image_haut));
+        QTest::mouseRelease(b, Qt::LeftButton);
+        QVERIFY(meme_image(b->pixmap(), b->image_haut));
+        QCOMPARE(legendes(f), QStringList{u"SansTitre1"_s});
+        // Relâché hors du bouton : rien ne se passe.
+        QTest::mousePress(b, Qt::LeftButton);
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(-5, -5));
+        QCOMPARE(f.fenetres_ouvertes().size(), 1);
+    }
+
+    void barre_selon_le_document() {
+        c->creer_fichier(u"NOTES"_s, "xyz");
+        Editeur& f = demarrer({u"C:\\A.TXT"_s, u"C:\\NOTES"_s});
+        // Le vidage n'est pas enregistrable, ni coupé.
+        QVERIFY(!f.Enregistrer->isEnabled());
+        QVERIFY(meme_image(f.Enregistrer->pixmap(), f.EnregistrerGd));
+        QVERIFY(f.Couper->isHidden());
+        QVERIFY(!f.Imprimer->isHidden());
+        f.activer(f.fenetre(1));
+        QVERIFY(f.Enregistrer->isEnabled());
+        QVERIFY(meme_image(f.Enregistrer->pixmap(), f.Enregistrer->image_haut));
+        QVERIFY(!f.Couper->isHidden());
+        // Plus aucun document : boutons d'édition cachés, Enregistrer grisé.
+        f.fenetre(1)->mnuWClose->trigger();
+        QVERIFY(!f.Reste_des_documents());
+        QVERIFY(!f.Enregistrer->isEnabled());
+        for (const QWidget* b : {static_cast<QWidget*>(f.Imprimer), static_cast<QWidget*>(f.Couper),
+                                 static_cast<QWidget*>(f.Copier), static_cast<QWidget*>(f.Coller),
+                                 static_cast<QWidget*>(f.Appel)})
+            QVERIFY(b->isHidden());
+        QCOMPARE(f.windowTitle(), u"Visualiseur"_s);
+    }
+
+    // ---- Seconde copie ----
+
+    void seconde_copie_transmet_ses_noms() {
+        qputenv("KALDRON_INSTANCE",
+                "essai-editeur-" + QByteArray::number(QCoreApplication::applicationPid()));
+        plateforme::InstanceUnique premiere(u"morvine"_s);
+        QCOMPARE(morvine::demarrer_instance(premiere, {}), morvine::Demarrage::Premiere);
+        Editeur& f = demarrer();
+        morvine::brancher_instance(premiere, f);
+        f.showMinimized();
+        plateforme::InstanceUnique seconde(u"morvine"_s);
+        const auto resultat =
+            morvine::demarrer_instance(seconde, {u"C:\\MON DOC.TXT"_s, c->hote(u"B.TXT"_s)});
+        qunsetenv("KALDRON_INSTANCE");
+        QCOMPARE(resultat, morvine::Demarrage::Transmis);
+        QTRY_COMPARE(legendes(f), (QStringList{u"C:\\MON DOC.TXT"_s, u"C:\\B.TXT"_s}));
+        QVERIFY(!f.isMinimized());
+        QCOMPARE(recents().mid(0, 2), (QStringList{u"C:\\B.TXT"_s, u"C:\\MON DOC.TXT"_s}));
+    }
+
+    // ---- Fin du programme ----
+
+    void fin_supprime_nos_vidages_seulement() {
+        c->creer_fichier(u"NOTES"_s, QByteArray(100, 'x'));
+        Editeur& f = demarrer({u"C:\\NOTES"_s});
+        const QString vidage = f.etat(1).fichier_vidage;
+        QVERIFY(QFile::exists(vidage));
+        // Rien à la racine de l'unité : le vidage vit dans un répertoire privé.
+        QVERIFY(!vidage.startsWith(c->hote({})));
+        const QString autrui = QFileInfo(vidage).dir().filePath(u"QX000000.TMP"_s);
+        QFile a(autrui);
+        QVERIFY(a.open(QIODevice::WriteOnly));
+        a.close();
+        QVERIFY(f.close());
+        QVERIFY(!QFile::exists(vidage));
+        QVERIFY(QFile::exists(autrui));
+        QFile::remove(autrui);
+    }
+
+    void fermeture_refusee_si_enregistrement_annule() {
+        Editeur& f = demarrer({u"C:\\A.TXT"_s});
+        f.fenetre(1)->Text1->insertPlainText(u"ajout "_s);
+        QVERIFY(f.etat(1).modifie);
+        d->repondre_fichier({});
+        QVERIFY(!f.close());
+        QCOMPARE(f.fenetres_ouvertes().size(), 1);
+        QVERIFY(f.etat(1).modifie);
+        QCOMPARE(c->contenu(u"A.TXT"_s), QByteArray("premier\r\n"));
+    }
+};
+
+QTEST_MAIN(TestEditeur)
+#include "test_editeur.moc"

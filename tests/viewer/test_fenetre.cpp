@@ -1,0 +1,809 @@
+// Fenêtre de document : affichages selon le type, bascule de format,
+// enregistrement octet pour octet, édition, impression, programme associé.
+#include "platform/dialogues.h"
+#include "platform/profil.h"
+#include "support/dialogues_scriptes.h"
+#include "support/unite_temporaire.h"
+#include "viewer/core/vidage.h"
+#include "viewer/ui/editeur.h"
+#include "viewer/ui/fenetre.h"
+#include "viewer/ui/programme_associe.h"
+#include "viewer/ui/recherche_dialogue.h"
+#include "viewer/ui/texte_editeur.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollArea>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+enum class Vue { Texte, Vidage, Table, Image };
+
+Vue vue_de(const Fenêtre& f) {
+    if (!f.Dump->isHidden())
+        return Vue::Vidage;
+    if (!f.Grille1->isHidden())
+        return Vue::Table;
+    if (!f.cadre_image->isHidden())
+        return Vue::Image;
+    return Vue::Texte;
+}
+
+QByteArray image_bmp(int largeur, int hauteur) {
+    QImage image(largeur, hauteur, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray octets;
+    QBuffer tampon(&octets);
+    tampon.open(QIODevice::WriteOnly);
+    image.save(&tampon, "BMP");
+    return octets;
+}
+
+// Petite table dBase : un champ C de 5 octets, deux enregistrements.
+QByteArray table_dbase() {
+    QByteArray t(32, '\0');
+    t[0] = 3;
+    t[10] = 6; // longueur d'enregistrement : drapeau + 5
+    QByteArray champ(32, '\0');
+    champ.replace(0, 3, "NOM");
+    champ[11] = 'C';
+    champ[16] = 5;
+    return t + champ + "\r" + " Alice" + "*Effac" + " Bob  " + "\x1a";
+}
+
+} // namespace
+
+class TestFenetre : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<essai::UniteTemporaire> c;
+    std::unique_ptr<essai::DialoguesScriptes> d;
+    std::unique_ptr<Editeur> e;
+
+    Editeur& demarrer() {
+        e = std::make_unique<Editeur>();
+        e->MDIForm_Load();
+        return *e;
+    }
+    // Ouvre un fichier de l'unité créé avec ce contenu ; rend sa fenêtre.
+    Fenêtre* ouvrir(const QString& nom, const QByteArray& contenu, const QString& type = {}) {
+        c->creer_fichier(nom, contenu);
+        if (!e)
+            demarrer();
+        e->Charger_fichier(c->dos(nom), type);
+        return e->Echec_chargement ? nullptr : e->fenetre_active();
+    }
+    // « Enregistrer sous » vers un fichier de l'unité ; rend son contenu.
+    QByteArray enregistrer_sous(Fenêtre* f, const QString& nom) {
+        d->repondre_fichier(c->hote(nom));
+        f->mnuFSaveAs->trigger();
+        return c->contenu(nom);
+    }
+    void placer_curseur(Fenêtre* f, int debut, int fin) {
+        QTextCursor curseur = f->Text1->textCursor();
+        curseur.setPosition(debut);
+        curseur.setPosition(fin, QTextCursor::KeepAnchor);
+        f->Text1->setTextCursor(curseur);
+    }
+    QPair<int, int> selection(const Fenêtre* f) {
+        const QTextCursor curseur = f->Text1->textCursor();
+        return {curseur.selectionStart(), curseur.selectionEnd()};
+    }
+
+private slots:
+    void init() {
+        c = std::make_unique<essai::UniteTemporaire>();
+        c->creer_repertoire(u"morvine"_s);
+        qputenv("KALDRON_PROGRAMME", c->hote(u"morvine"_s).toUtf8());
+        d = std::make_unique<essai::DialoguesScriptes>();
+    }
+    void cleanup() {
+        QVERIFY(d->verifier());
+        e.reset();
+        d.reset();
+        c.reset();
+        qunsetenv("KALDRON_PROGRAMME");
+        qunsetenv("KALDRON_IMPRESSION_PDF");
+    }
+
+    // ---- Affichage selon le type ----
+
+    void affichage_selon_le_type_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<int>("vue");
+        QTest::addColumn<bool>("editable");
+        QTest::addColumn<int>("image");
+        QTest::newRow("texte") << u"A.TXT"_s << QByteArray("abc\r\n") << QString()
+                               << int(Vue::Texte) << true << 0;
+        QTest::newRow("ini en minuscules")
+            << u"a.ini"_s << QByteArray("[x]\r\n") << QString() << int(Vue::Texte) << true << 0;
+        QTest::newRow("sans extension")
+            << u"NOTES"_s << QByteArray("abc") << QString() << int(Vue::Vidage) << false << 0;
+        QTest::newRow("exe forcé en texte")
+            << u"P.EXE"_s << QByteArray("MZ\x90") << u"TXT"_s << int(Vue::Texte) << true << 0;
+        QTest::newRow("texte forcé en vidage")
+            << u"A.TXT"_s << QByteArray("abc") << u"XXX"_s << int(Vue::Vidage) << false << 0;
+        QTest::newRow("table dBase")
+            << u"T.DBF"_s << table_dbase() << QString() << int(Vue::Table) << false << 0;
+        QTest::newRow("document Word")
+            << u"W.DOC"_s << QByteArray(400, 'w') << QString() << int(Vue::Texte) << false << 0;
+        QTest::newRow("image") << u"P.BMP"_s << image_bmp(30, 20) << QString() << int(Vue::Image)
+                               << false << 2;
+        QTest::newRow("icône") << u"I.ICO"_s << QByteArray("pas une icône") << QString()
+                               << int(Vue::Image) << false << 1;
+        QTest::newRow("métafichier illisible") << u"M.WMF"_s << QByteArray("\xd7\xcd\xc6\x9a")
+                                               << QString() << int(Vue::Image) << false << 2;
+    }
+    void affichage_selon_le_type() {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, type);
+        QFETCH(int, vue);
+        QFETCH(bool, editable);
+        QFETCH(int, image);
+        Fenêtre* f = ouvrir(nom, contenu, type);
+        QVERIFY(f);
+        QCOMPARE(int(vue_de(*f)), vue);
+        QCOMPARE(f->etat().texte_editable, editable);
+        QCOMPARE(f->etat().image, image);
+        QCOMPARE(f->enregistrable(), editable);
+        QCOMPARE(f->legende(), c->dos(nom).toUpper());
+        QVERIFY(!f->etat().modifie);
+        QCOMPARE(f->mnuSearch->menuAction()->isEnabled(), editable);
+    }
+
+    void vidage_montre_par_le_modele() {
+        QByteArray octets(17, 'A');
+        octets[16] = ',';
+        Fenêtre* f = ouvrir(u"DIX-SEPT.BIN"_s, octets);
+        QCOMPARE(f->Dump->model()->rowCount(), 2);
+        const QString ligne = f->Dump->model()->index(1, 0).data().toString();
+        QVERIFY2(ligne.startsWith(u"00010: 2C "_s), qPrintable(ligne));
+        QCOMPARE(f->mnuEFormat->text(), u"&Format texte"_s);
+        QVERIFY(!f->mnuECopy->isEnabled());
+        QVERIFY(f->mnuEdit->menuAction()->isEnabled());
+        QCOMPARE(ouvrir(u"VIDE.DAT"_s, {})->Dump->model()->rowCount(), 0);
+    }
+
+    void table_dbase_et_largeurs() {
+        Fenêtre* f = ouvrir(u"T.DBF"_s, table_dbase());
+        QTableWidget* g = f->Grille1;
+        QCOMPARE(g->rowCount(), 3);
+        QCOMPARE(g->columnCount(), 2);
+        QCOMPARE(g->item(0, 1)->text(), u"NOM"_s);
+        QCOMPARE(g->item(1, 0)->text(), u"1"_s);
+        QCOMPARE(g->item(2, 0)->text(), u"2"_s);
+        QCOMPARE(g->item(2, 1)->text(), u"Bob  "_s);
+        const QFontMetrics mesure(f->font());
+        QVERIFY(g->columnWidth(1) >= mesure.horizontalAdvance(u"Alice"_s));
+        QVERIFY(!f->mnuEdit->menuAction()->isEnabled());
+    }
+
+    void image_et_taille_de_fenetre() {
+        Fenêtre* f = ouvrir(u"P.BMP"_s, image_bmp(30, 20));
+        QCOMPARE(f->Image1->pixmap().size(), QSize(30, 20));
+        QVERIFY(!f->mnuFont->menuAction()->isEnabled());
+        QVERIFY(!f->mnuEdit->menuAction()->isEnabled());
+        // L'image y tient entière.
+        QVERIFY(f->sous_fenetre()->contentsRect().width() >= 30);
+    }
+
+    // ---- Fichiers abîmés : ce qui peut être montré l'est ----
+
+    void fichier_abime_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("contenu");
+        QByteArray dbf(32, '\xff');
+        QByteArray word(384, '\0');
+        word[52] = '\xff';
+        word[53] = '\xff';
+        word[54] = '\xff';
+        QByteArray write(128, '\0');
+        write[14] = '\xff';
+        write[15] = '\xff';
+        write[16] = '\x7f';
+        QTest::newRow("dBase à longueurs énormes") << u"X.DBF"_s << dbf;
+        QTest::newRow("dBase vide") << u"V.DBF"_s << QByteArray();
+        QTest::newRow("Word à longueur énorme") << u"X.DOC"_s << (word + "texte");
+        QTest::newRow("Word tronqué") << u"C.DOC"_s << QByteArray(10, 'x');
+        QTest::newRow("Write à fin énorme") << u"X.WRI"_s << (write + QByteArray(10, '\xe4'));
+        QTest::newRow("OLE2 nommé .WRI")
+            << u"O.WRI"_s
+            << QByteArray("\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1") + QByteArray(600, '\xe4');
+        QTest::newRow("BMP tronqué") << u"T.BMP"_s << image_bmp(30, 20).left(40);
+    }
+    void fichier_abime() {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, contenu);
+        Fenêtre* f = ouvrir(nom, contenu);
+        QVERIFY(f);
+        QVERIFY(!e->Echec_chargement);
+        QVERIFY(f->sous_fenetre()->isVisible());
+    }
+
+    // ---- Bascule de format ----
+
+    void bascule_de_format() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        QCOMPARE(f->mnuEFormat->text(), u"&Format héxadécimal"_s);
+        f->mnuEFormat->trigger();
+        QCOMPARE(e->fenetres_ouvertes().size(), 1);
+        Fenêtre* g = e->fenetre_active();
+        QCOMPARE(g->indice(), 2);
+        QVERIFY(e->etat(1).supprime);
+        QCOMPARE(int(vue_de(*g)), int(Vue::Vidage));
+        QCOMPARE(g->legende(), u"C:\\A.TXT"_s);
+        g->mnuEFormat->trigger();
+        Fenêtre* h = e->fenetre_active();
+        QCOMPARE(h->indice(), 1);
+        QCOMPARE(int(vue_de(*h)), int(Vue::Texte));
+        QCOMPARE(h->texte(), u"abc\r\n"_s);
+    }
+
+    void chemin_hote_hors_des_unites() {
+        QTemporaryDir ailleurs;
+        const QString hote = ailleurs.filePath(u"Casse Mixte.txt"_s);
+        QFile f(hote);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("abc\r\n");
+        f.close();
+        demarrer();
+        e->Charger_fichier(hote, {});
+        QVERIFY(!e->Echec_chargement);
+        // Aucune unité ne le couvre : la légende garde la casse de l'hôte.
+        QCOMPARE(e->fenetre_active()->legende(), hote);
+        e->fenetre_active()->mnuEFormat->trigger();
+        QVERIFY(!e->Echec_chargement);
+        QCOMPARE(int(vue_de(*e->fenetre_active())), int(Vue::Vidage));
+    }
+
+    void bascule_ratee_garde_la_fenetre() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        QFile::remove(c->hote(u"A.TXT"_s));
+        d->repondre(plateforme::REP_OK);
+        f->mnuEFormat->trigger();
+        QCOMPARE(e->fenetres_ouvertes(), QList<Fenêtre*>{f});
+        QVERIFY(!QFile::exists(c->hote(u"A.TXT"_s)));
+    }
+
+    // ---- Fenêtre de vidage ----
+
+    void vidage_de_taille_fixe() {
+        Fenêtre* f = ouvrir(u"NOTES"_s, QByteArray(5000, 'n'));
+        QMdiSubWindow* s = f->sous_fenetre();
+        const QSize taille = s->size();
+        s->showMaximized();
+        QVERIFY(!s->isMaximized());
+        QCOMPARE(s->size(), taille);
+        s->resize(taille / 2);
+        QCOMPARE(s->size(), taille);
+        QVERIFY(s->contentsRect().width() >= f->Dump->width());
+    }
+
+    void fermer_un_vidage_supprime_son_fichier() {
+        Fenêtre* f = ouvrir(u"NOTES"_s, "abc");
+        const QString vidage = f->etat().fichier_vidage;
+        QVERIFY(vidage.startsWith(e->vidages.chemin()));
+        QVERIFY(QFile::exists(vidage));
+        QVERIFY(f->sous_fenetre()->close());
+        QVERIFY(!QFile::exists(vidage));
+    }
+
+    // ---- Enregistrement ----
+
+    void enregistrement_octet_pour_octet_data() {
+        QTest::addColumn<QByteArray>("contenu");
+        QByteArray tous;
+        for (int i = 32; i < 256; ++i)
+            tous += char(i);
+        QTest::newRow("CR LF") << QByteArray("un\r\ndeux\r\n");
+        QTest::newRow("LF") << QByteArray("un\ndeux\n");
+        QTest::newRow("CR") << QByteArray("un\rdeux\r");
+        QTest::newRow("mélangées") << QByteArray("a\r\nb\nc\rd\r\n\r\n");
+        QTest::newRow("octets 32 à 255") << (tous + "\r\n");
+        QTest::newRow("espace insécable") << QByteArray("a\xa0"
+                                                        "b\r\n");
+        QTest::newRow("tabulations et contrôles") << QByteArray("\t\x01\x1b[0m\x7f\r\n");
+        QTest::newRow("octet nul") << QByteArray("a\0b\r\n", 5);
+        QTest::newRow("vide") << QByteArray();
+    }
+    void enregistrement_octet_pour_octet() {
+        QFETCH(QByteArray, contenu);
+        Fenêtre* f = ouvrir(u"ORIGINE.TXT"_s, contenu);
+        QCOMPARE(enregistrer_sous(f, u"COPIE.TXT"_s), contenu);
+        QCOMPARE(f->legende(), u"C:\\COPIE.TXT"_s);
+        QCOMPARE(d->dernier().defaut, u"C:\\ORIGINE.TXT"_s);
+    }
+
+    void fin_de_ligne_ajoutee_une_seule_fois_data() {
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<QString>("ajout");
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::newRow("texte sans fin de ligne")
+            << QByteArray("abc") << QString() << QByteArray("abc\r\n");
+        QTest::newRow("texte LF sans fin")
+            << QByteArray("a\nb") << QString() << QByteArray("a\nb\n");
+        QTest::newRow("tapé après la fin")
+            << QByteArray("abc\r\n") << u"def"_s << QByteArray("abc\r\ndef\r\n");
+        QTest::newRow("ligne tapée")
+            << QByteArray("abc\r\n") << u"def\n"_s << QByteArray("abc\r\ndef\r\n");
+    }
+    void fin_de_ligne_ajoutee_une_seule_fois() {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, ajout);
+        QFETCH(QByteArray, attendu);
+        Fenêtre* f = ouvrir(u"A.TXT"_s, contenu);
+        f->Text1->moveCursor(QTextCursor::End);
+        f->Text1->insertPlainText(ajout);
+        QCOMPARE(enregistrer_sous(f, u"A.TXT"_s), attendu);
+        QVERIFY(!f->etat().modifie);
+    }
+
+    void echec_d_enregistrement_garde_le_document_modifie_data() {
+        QTest::addColumn<QString>("cible");
+        QTest::newRow("répertoire absent") << u"ABSENT/B.TXT"_s;
+        QTest::newRow("fichier en lecture seule") << u"RO.TXT"_s;
+    }
+    void echec_d_enregistrement_garde_le_document_modifie() {
+        QFETCH(QString, cible);
+        const QString hote = c->hote(cible);
+        if (cible == u"RO.TXT"_s) {
+            c->creer_fichier(cible, "protégé");
+            QFile::setPermissions(hote, QFile::ReadOwner);
+        }
+        const QByteArray avant = c->contenu(cible);
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        f->Text1->insertPlainText(u"x"_s);
+        QVERIFY(f->etat().modifie);
+        d->repondre_fichier(hote);
+        d->repondre(plateforme::REP_OK);
+        f->mnuFSave->trigger();
+        QCOMPARE(d->bips(), 1);
+        QCOMPARE(d->dernier().style, int(plateforme::MB_EXCLAMATION));
+        QVERIFY(!d->dernier().texte.isEmpty());
+        QVERIFY(f->etat().modifie);
+        QCOMPARE(f->legende(), u"C:\\A.TXT"_s);
+        QCOMPARE(c->contenu(cible), avant);
+    }
+
+    void fermeture_d_un_document_modifie() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        f->Text1->moveCursor(QTextCursor::End);
+        f->Text1->insertPlainText(u"def"_s);
+        // Annuler garde la fenêtre et ses modifications.
+        d->repondre_fichier({});
+        QVERIFY(!f->sous_fenetre()->close());
+        QVERIFY(f->etat().modifie);
+        QCOMPARE(d->dernier().genre, u"enregistrer_fichier"_s);
+        QCOMPARE(d->dernier().defaut, u"C:\\A.TXT"_s);
+        // Un nom choisi : le texte est écrit, puis la fenêtre se ferme.
+        d->repondre_fichier(c->hote(u"A.TXT"_s));
+        QVERIFY(f->sous_fenetre()->close());
+        QCOMPARE(c->contenu(u"A.TXT"_s), QByteArray("abc\r\ndef\r\n"));
+        QVERIFY(!e->Reste_des_documents());
+    }
+
+    void texte_editeur_aller_retour_data() {
+        QTest::addColumn<QString>("octets");
+        QTest::addColumn<QString>("fin");
+        QTest::addColumn<int>("paragraphes");
+        QTest::newRow("CR LF") << u"a\r\nb\r\n"_s << u"\r\n"_s << 2;
+        QTest::newRow("sans fin") << u"ab"_s << u"\r\n"_s << 0;
+        QTest::newRow("LF dominant") << u"a\nb\nc\r\n"_s << u"\n"_s << 2;
+        QTest::newRow("CR seul") << u"a\rb"_s << u"\r"_s << 1;
+    }
+    void texte_editeur_aller_retour() {
+        QFETCH(QString, octets);
+        QFETCH(QString, fin);
+        QFETCH(int, paragraphes);
+        const morvine::TexteEditeur t = morvine::vers_editeur(octets);
+        QCOMPARE(t.fin_ligne, fin);
+        QCOMPARE(int(t.texte.count(QChar::ParagraphSeparator)), paragraphes);
+        QCOMPARE(morvine::depuis_editeur(t.texte, t.fin_ligne), octets);
+    }
+
+    // ---- Édition ----
+
+    void effacer_data() {
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<int>("debut");
+        QTest::addColumn<int>("fin");
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::newRow("avant CR LF")
+            << QByteArray("ab\r\ncd\r\n") << 2 << 2 << QByteArray("abcd\r\n");
+        QTest::newRow("un caractère") << QByteArray("abcd\r\n") << 1 << 1 << QByteArray("acd\r\n");
+        QTest::newRow("une sélection") << QByteArray("abcd\r\n") << 1 << 3 << QByteArray("ad\r\n");
+        QTest::newRow("à la fin : rien") << QByteArray("abcd") << 4 << 4 << QByteArray("abcd\r\n");
+        QTest::newRow("CR LF minoritaire")
+            << QByteArray("a\r\nb\nc\n") << 1 << 1 << QByteArray("ab\nc\n");
+    }
+    void effacer() {
+        QFETCH(QByteArray, contenu);
+        QFETCH(int, debut);
+        QFETCH(int, fin);
+        QFETCH(QByteArray, attendu);
+        Fenêtre* f = ouvrir(u"A.TXT"_s, contenu);
+        placer_curseur(f, debut, fin);
+        f->mnuEDelete->trigger();
+        QCOMPARE(enregistrer_sous(f, u"B.TXT"_s), attendu);
+    }
+
+    void couper_copier_coller_du_texte() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abcd\r\n");
+        placer_curseur(f, 1, 3);
+        e->Copier_texte();
+        QCOMPARE(QApplication::clipboard()->text(), u"bc"_s);
+        e->Couper_texte();
+        QCOMPARE(f->texte(), u"ad\r\n"_s);
+        placer_curseur(f, 2, 2);
+        e->Coller_texte();
+        QCOMPARE(f->texte(), u"adbc\r\n"_s);
+        QVERIFY(f->etat().modifie);
+    }
+
+    void couper_copier_une_icone_refuse() {
+        QImage icone(16, 16, QImage::Format_ARGB32);
+        icone.fill(Qt::green);
+        QVERIFY(icone.save(c->hote(u"I.ICO"_s), "ICO"));
+        Fenêtre* f = ouvrir(u"I.ICO"_s, c->contenu(u"I.ICO"_s));
+        QCOMPARE(f->etat().image, int(morvine::IMAGE_ICONE));
+        QVERIFY(!f->Image1->pixmap().isNull());
+        for (auto operation : {&Editeur::Couper_texte, &Editeur::Copier_texte}) {
+            d->repondre(plateforme::REP_OK);
+            (e.get()->*operation)();
+            QCOMPARE(d->dernier().texte, u"Opération invalide avec ce format."_s);
+            QCOMPARE(d->dernier().titre, u"Visualiseur"_s);
+        }
+        QCOMPARE(d->bips(), 2);
+        e->Coller_texte();
+        QVERIFY(!f->Image1->pixmap().isNull());
+    }
+
+    void couper_coller_une_image() {
+        Fenêtre* f = ouvrir(u"P.BMP"_s, image_bmp(30, 20));
+        e->Copier_texte();
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(30, 20));
+        e->Couper_texte();
+        QVERIFY(f->Image1->pixmap().isNull());
+        e->Coller_texte();
+        QCOMPARE(f->Image1->pixmap().size(), QSize(30, 20));
+        f->mnuEDelete_Click();
+        QVERIFY(f->Image1->pixmap().isNull());
+    }
+
+    void selectionner_tout_et_date() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        f->mnuESelectAll->trigger();
+        QCOMPARE(selection(f), qMakePair(0, 4));
+        placer_curseur(f, 0, 3);
+        f->mnuETime->trigger();
+        static const QRegularExpression date(u"^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d:\\d\\d\r\n$"_s);
+        QVERIFY2(date.match(f->texte()).hasMatch(), qPrintable(f->texte()));
+    }
+
+    void menu_des_polices() {
+        QStringList quarante;
+        for (int i = 0; i < 40; ++i)
+            quarante << u"Police "_s + QString::number(i);
+        QCOMPARE(morvine::polices_menu(quarante), quarante.mid(0, 26));
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        QVERIFY(f->mnuFontName.size() <= 26);
+        QVERIFY(!f->mnuFontName.isEmpty());
+        f->mnuFontName[0]->trigger();
+        QCOMPARE(e->Police_de_base, f->mnuFontName[0]->text().left(20));
+        QCOMPARE(f->Text1->font().family(), f->mnuFontName[0]->text());
+        QVERIFY(f->etat().modifie);
+    }
+
+    void nouveau_document() {
+        Fenêtre* v = ouvrir(u"NOTES"_s, "abc");
+        QVERIFY(v->sous_fenetre()->close());
+        e->Nouveau_document();
+        Fenêtre* f = e->fenetre_active();
+        QCOMPARE(f->legende(), u"SansTitre1"_s);
+        // La case reprise n'est plus celle d'un vidage.
+        QVERIFY(f->etat().fichier_vidage.isEmpty());
+        QVERIFY(f->enregistrable());
+        QVERIFY(f->etat().texte_editable);
+        e->Nouveau_document();
+        QCOMPARE(e->fenetre_active()->legende(), u"SansTitre2"_s);
+        f->Text1->insertPlainText(u"neuf"_s);
+        e->activer(f);
+        d->repondre_fichier(c->hote(u"NEUF.TXT"_s));
+        e->Enregistrer_fichier(f->legende());
+        QCOMPARE(d->dernier().defaut, u"SansTitre1"_s);
+        QCOMPARE(c->contenu(u"NEUF.TXT"_s), QByteArray("neuf\r\n"));
+        QCOMPARE(f->legende(), u"C:\\NEUF.TXT"_s);
+    }
+
+    // ---- Recherche ----
+
+    void recherche_en_avant_puis_introuvable() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abcabc");
+        placer_curseur(f, 0, 0);
+        f->mnuSFind->trigger();
+        Recherche* r = e->recherche;
+        QVERIFY(r && r->isVisible());
+        QVERIFY(!r->cmdFind->isEnabled());
+        r->Text1->setText(u"bc"_s);
+        r->cmdFind->click();
+        QCOMPARE(selection(f), qMakePair(1, 3));
+        r->cmdFind->click();
+        QCOMPARE(selection(f), qMakePair(4, 6));
+        d->repondre(plateforme::REP_OK);
+        r->cmdFind->click();
+        QCOMPARE(d->dernier().texte, u"La chaîne \"bc\" n'a pas été trouvée."_s);
+        QCOMPARE(d->dernier().titre, u"C:\\A.TXT"_s);
+        QCOMPARE(d->bips(), 1);
+        QCOMPARE(selection(f), qMakePair(4, 6));
+    }
+
+    void recherche_en_arriere() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abcabc");
+        placer_curseur(f, 6, 6);
+        f->mnuSFind->trigger();
+        Recherche* r = e->recherche;
+        r->optDirection[0]->click();
+        r->Text1->setText(u"bc"_s);
+        r->cmdFind->click();
+        QCOMPARE(selection(f), qMakePair(4, 6));
+        r->cmdFind->click();
+        QCOMPARE(selection(f), qMakePair(1, 3));
+    }
+
+    void recherche_maj_egal_min_data() {
+        QTest::addColumn<bool>("coche");
+        QTest::addColumn<bool>("trouve");
+        QTest::newRow("cochée") << true << true;
+        QTest::newRow("décochée") << false << false;
+    }
+    void recherche_maj_egal_min() {
+        QFETCH(bool, coche);
+        QFETCH(bool, trouve);
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "xx abc");
+        placer_curseur(f, 0, 0);
+        f->mnuSFind->trigger();
+        Recherche* r = e->recherche;
+        r->chkCase->setChecked(coche);
+        r->Text1->setText(u"ABC"_s);
+        if (!trouve)
+            d->repondre(plateforme::REP_OK);
+        r->cmdFind->click();
+        if (trouve)
+            QCOMPARE(selection(f), qMakePair(3, 6));
+        else
+            QCOMPARE(d->dernier().texte, u"La chaîne \"ABC\" n'a pas été trouvée."_s);
+    }
+
+    void suivant_sans_chaine_ouvre_le_dialogue() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abcabc");
+        placer_curseur(f, 0, 0);
+        f->mnuSFindNext->trigger();
+        QVERIFY(e->recherche && e->recherche->isVisible());
+        e->recherche->Text1->setText(u"bc"_s);
+        e->recherche->cmdcancel->click();
+        QVERIFY(!e->recherche->isVisible());
+        f->mnuSFindNext->trigger();
+        QVERIFY(!e->recherche->isVisible());
+        QCOMPARE(selection(f), qMakePair(1, 3));
+        // La sélection devient la chaîne proposée.
+        f->mnuSFind->trigger();
+        QCOMPARE(e->recherche->Text1->text(), u"bc"_s);
+    }
+
+    void texte_change_repart_du_curseur() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abcabc");
+        placer_curseur(f, 0, 0);
+        f->mnuSFind->trigger();
+        Recherche* r = e->recherche;
+        r->Text1->setText(u"a"_s);
+        r->cmdFind->click();
+        QCOMPARE(selection(f), qMakePair(0, 1));
+        r->Text1->setText(u"ab"_s);
+        r->cmdFind->click();
+        QCOMPARE(selection(f), qMakePair(0, 2));
+    }
+
+    void recherche_dans_un_vidage_sans_effet() {
+        ouvrir(u"NOTES"_s, "abcabc");
+        e->etat_recherche.chaine = u"bc"_s;
+        e->Chercher_texte();
+        QCOMPARE(d->questions().size(), 0);
+    }
+
+    // ---- Conversion DOS/Windows ----
+
+    void conversion_aller_retour() {
+        Fenêtre* f = ouvrir(u"DOS.TXT"_s, "\x82t\x82 \x87"
+                                          "a \x15\r\n");
+        QCOMPARE(f->mnuEAnsi->text(), u"Convertir en &ANSI"_s);
+        f->mnuEAnsi->trigger();
+        QCOMPARE(f->mnuEAnsi->text(), u"Convertir en &ASCII"_s);
+        QCOMPARE(f->texte(), u"été ça §\r\n"_s);
+        f->mnuEAnsi->trigger();
+        QCOMPARE(f->mnuEAnsi->text(), u"Convertir en &ANSI"_s);
+        QCOMPARE(enregistrer_sous(f, u"RETOUR.TXT"_s), QByteArray("\x82t\x82 \x87"
+                                                                  "a \x15\r\n"));
+    }
+
+    void conversion_sans_caractere_concerne() {
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        f->mnuEAnsi->trigger();
+        QCOMPARE(f->texte(), u"abc\r\n"_s);
+        QCOMPARE(f->mnuEAnsi->text(), u"Convertir en &ASCII"_s);
+        f->mnuEAnsi->trigger();
+        QCOMPARE(f->mnuEAnsi->text(), u"Convertir en &ANSI"_s);
+    }
+
+    // ---- Impression ----
+
+    void impression_dans_un_pdf_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::newRow("texte") << u"A.TXT"_s << QByteArray("ligne un\r\nligne deux\r\n");
+        QTest::newRow("image") << u"P.BMP"_s << image_bmp(30, 20);
+    }
+    void impression_dans_un_pdf() {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, contenu);
+        const QString pdf = c->hote(u"sortie.pdf"_s);
+        qputenv("KALDRON_IMPRESSION_PDF", pdf.toUtf8());
+        Fenêtre* f = ouvrir(nom, contenu);
+        f->mnuFImprimer->trigger();
+        QCOMPARE(e->titre_application, u"Visualiseur - "_s + nom);
+        QVERIFY(c->contenu(u"sortie.pdf"_s).startsWith("%PDF"));
+    }
+
+    void impression_sans_imprimante_annulee() {
+        if (!QPrinterInfo::availablePrinters().isEmpty())
+            QSKIP("une imprimante est installée");
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "abc\r\n");
+        d->repondre_fichier({});
+        f->mnuFImprimer->trigger();
+        QCOMPARE(d->dernier().genre, u"enregistrer_fichier"_s);
+        QCOMPARE(e->titre_application, u"Visualiseur"_s);
+    }
+
+    // ---- Programme associé ----
+
+    void programme_associe_data() {
+        QTest::addColumn<QString>("win_ini");
+        QTest::addColumn<QString>("morvine_ini");
+        QTest::newRow("WIN.INI") << u"%1 ^.txt"_s << QString();
+        QTest::newRow("MORVINE.INI") << QString() << u"%1"_s;
+        QTest::newRow("WIN.INI d'abord") << u"%1 ^.txt"_s << u"C:\\AUCUN.EXE"_s;
+    }
+    void programme_associe() {
+        QFETCH(QString, win_ini);
+        QFETCH(QString, morvine_ini);
+        const QString script =
+            c->creer_fichier(u"bin/noter"_s, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (!win_ini.isEmpty())
+            plateforme::ecrire_win_ini(u"Associations"_s, u"txt"_s,
+                                       win_ini.arg(c->dos(u"bin\\noter"_s)));
+        if (!morvine_ini.isEmpty())
+            plateforme::ecrire_profil(u"Associations"_s, u"txt"_s,
+                                      morvine_ini.contains(u'%') ? morvine_ini.arg(script)
+                                                                 : morvine_ini,
+                                      u"C:\\morvine\\MORVINE.INI"_s);
+        Fenêtre* f = ouvrir(u"MON DOC.TXT"_s, "x\r\n");
+        f->mnuFProgramme->trigger();
+        QTRY_COMPARE(c->contenu(u"bin/noter.args"_s),
+                     (c->hote(u"MON DOC.TXT"_s) + u"\n"_s).toUtf8());
+    }
+
+    void programme_associe_choisi() {
+        const QString script =
+            c->creer_fichier(u"bin/choisi"_s, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        Fenêtre* f = ouvrir(u"A.XYZ"_s, "x");
+        d->repondre(plateforme::REP_ANNULER);
+        e->Programme_associe(f->legende());
+        QCOMPARE(
+            d->dernier().texte,
+            u"Programme associé non trouvé;\rsélectionnez le programme qui traite ce fichier."_s);
+        QCOMPARE(d->dernier().style, int(plateforme::MB_OK_ANNULER | plateforme::MB_EXCLAMATION));
+        d->repondre(plateforme::REP_OK);
+        d->repondre_fichier(script);
+        e->Programme_associe(f->legende());
+        QCOMPARE(d->dernier().titre, u"Programme associé pour A.XYZ"_s);
+        QCOMPARE(d->dernier().defaut, u"C:\\"_s);
+        QCOMPARE(plateforme::lire_profil(u"Associations"_s, u"xyz"_s, {}, 200,
+                                         u"C:\\morvine\\MORVINE.INI"_s),
+                 u"C:\\bin\\choisi"_s);
+        QTRY_COMPARE(c->contenu(u"bin/choisi.args"_s), (c->hote(u"A.XYZ"_s) + u"\n"_s).toUtf8());
+    }
+
+    void programme_introuvable() {
+        plateforme::ecrire_profil(u"Associations"_s, u"txt"_s, u"C:\\NULLE\\PART"_s,
+                                  u"C:\\morvine\\MORVINE.INI"_s);
+        Fenêtre* f = ouvrir(u"A.TXT"_s, "x\r\n");
+        d->repondre(plateforme::REP_OK);
+        f->mnuFProgramme->trigger();
+        QCOMPARE(d->dernier().texte, u"Le programme ou le chemin n'existe pas."_s);
+        QCOMPARE(d->bips(), 1);
+    }
+
+    // ---- Fenêtres ----
+
+    void menu_fenetres() {
+        ouvrir(u"A.TXT"_s, "a\r\n");
+        Fenêtre* f = ouvrir(u"B.TXT"_s, "b\r\n");
+        f->mnuWIcone->trigger();
+        for (Fenêtre* w : e->fenetres_ouvertes())
+            QVERIFY(w->sous_fenetre()->isMinimized());
+        f->mnuWArrange->trigger();
+        f->mnuWOpen->trigger();
+        for (Fenêtre* w : e->fenetres_ouvertes())
+            QVERIFY(!w->sous_fenetre()->isMinimized());
+        f->mnuWTile->trigger();
+        f->mnuWCascade->trigger();
+        f->mnuWClose->trigger();
+        QVERIFY(e->fenetres_ouvertes().isEmpty());
+    }
+
+    void icones_des_fenetres() {
+        Fenêtre* t = ouvrir(u"A.TXT"_s, "a\r\n");
+        Fenêtre* v = ouvrir(u"NOTES"_s, "a");
+        t->sous_fenetre()->resize(300, 200);
+        QVERIFY(t->sous_fenetre()->windowIcon().cacheKey() != 0);
+        QCOMPARE(t->sous_fenetre()->windowIcon().pixmap(16).toImage(),
+                 t->IconeTexte.pixmap(16).toImage());
+        QCOMPARE(v->sous_fenetre()->windowIcon().pixmap(16).toImage(),
+                 v->IconeVue.pixmap(16).toImage());
+    }
+
+    // ---- Échantillons réels ----
+
+    void echantillons() {
+        const QString dossier = qEnvironmentVariable("KALDRON_ECHANTILLONS");
+        if (dossier.isEmpty() || !QDir(dossier).exists())
+            QSKIP("échantillons absents");
+        demarrer();
+        const QStringList sous{u"dbf"_s, u"doc"_s, u"wri"_s, u"pic"_s, u"txt"_s};
+        int ouverts = 0;
+        for (const QString& s : sous) {
+            for (const QFileInfo& i : QDir(dossier + u'/' + s).entryInfoList(QDir::Files)) {
+                e->Charger_fichier(i.absoluteFilePath(), {});
+                QVERIFY2(!e->Echec_chargement, qPrintable(i.fileName()));
+                Fenêtre* f = e->fenetre_active();
+                const QString ext = i.suffix().toLower();
+                if (ext == u"dbf")
+                    QVERIFY2(f->Grille1->rowCount() > 1, qPrintable(i.fileName()));
+                if (QStringList{u"bmp"_s, u"gif"_s, u"jpg"_s, u"tif"_s, u"ico"_s}.contains(ext))
+                    QVERIFY2(!f->Image1->pixmap().isNull(), qPrintable(i.fileName()));
+                ++ouverts;
+                QVERIFY(f->sous_fenetre()->close());
+            }
+        }
+        QVERIFY(ouverts > 10);
+    }
+};
+
+QTEST_MAIN(TestFenetre)
+#include "test_fenetre.moc"
