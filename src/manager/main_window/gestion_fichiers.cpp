@@ -34,6 +34,9 @@ Gestion_Fichiers::Gestion_Fichiers(QWidget* parent) : QWidget(parent) {
     construire_lignes();
     connecter_panneaux();
     connecter_selection();
+    connecter_copie();
+    connecter_effacement();
+    connecter_repertoires();
     definir_fenetre_principale(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_fin_de_session = true; });
 }
@@ -136,7 +139,9 @@ void Gestion_Fichiers::construire_commandes() {
     Aide = bouton(u"?"_s, 8220, bas, 420);
     Quitter = bouton(u"&QUITTER"_s, 8760, bas, 1200);
 
-    // Commandes construites plus tard : désactivées, jamais simulées.
+    // Commandes construites plus tard : désactivées, jamais simulées. Chaque
+    // sous-système ajoute ses boutons en se branchant.
+    commandes_construites = {Mode, Croiser, Quitter, A_propos, Sélecte};
     for (QPushButton* b :
          {Copier, Créer, Déplacer, Renommer, Effacer, Supprimer, Info, Exécuter, Editer, Visualiser,
           Imprimer, Chercher, Options, Configurer, Corbeill, Prompt, Aide})

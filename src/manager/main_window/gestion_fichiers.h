@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -83,6 +84,28 @@ public:
     void Fichier_suivant(int direction);
     void Fichier_suivant_pas_a_pas(int direction);
     void Confirmer_commande();
+
+    // --- Copie et déplacement (commands/copier.cpp et voisins) ---
+    void Copier_Click();
+    void Déplacer_Click();
+    void connecter_copie();
+    // --- fin copie ---
+
+    // --- Effacement et fenêtre Corbeille (commands/effacer.cpp, recycle_bin/) ---
+    void Effacer_Click();
+    void Corbeill_Click();
+    void connecter_effacement();
+    // --- fin effacement ---
+
+    // --- Renommer, créer, supprimer (commands/renommer.cpp et voisins) ---
+    void Renommer_Click();
+    void Créer_Click();
+    void Supprimer_Click();
+    void connecter_repertoires();
+    // --- fin renommer ---
+
+    // Boutons dont la commande existe ; les autres restent désactivés.
+    QSet<const QPushButton*> commandes_construites;
 
     // Heure de départ (secondes monotones) posée par Apropos ; 0 sinon.
     double heure_depart = 0;

@@ -14,7 +14,7 @@ using plateforme::ErreurExecution;
 // Les boutons dont la commande n'existe pas encore restent désactivés, quoi
 // que demande le mode ; c'est le seul endroit qui le sait.
 bool Gestion_Fichiers::commande_construite(const QPushButton* b) const {
-    return b == Mode || b == Croiser || b == Quitter || b == A_propos || b == Sélecte;
+    return commandes_construites.contains(b);
 }
 
 void Gestion_Fichiers::activer_commande(QPushButton* b, bool actif) {
