@@ -257,7 +257,11 @@ QList<EntreeFichier> ListeFichiers::lire(const QString& chemin, const QString& m
         return {};
     const unsigned attributs =
         ATTR_NORMAL | (caches ? ATTR_CACHE : 0u) | (systeme ? ATTR_SYSTEME : 0u);
-    return lister_fichiers(chemin, motif, attributs);
+    // La liste n'affiche que les noms : ni taille ni date à lire.
+    QList<EntreeFichier> entrees;
+    for (const QString& nom : lister_noms_fichiers(chemin, motif, attributs))
+        entrees.append({nom, 0, {}, 0});
+    return entrees;
 }
 
 void ListeFichiers::setPath(const QString& chemin_dos) {

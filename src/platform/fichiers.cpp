@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/msdos_fs.h>
 #include <optional>
@@ -63,9 +65,15 @@ struct stat etat_de(const QByteArray& chemin, bool suivre = true) {
     return st;
 }
 
+// Heure locale par le décalage que donne la bibliothèque C : le fuseau de Qt
+// relirait sa définition pour chaque fichier d'un grand répertoire.
 QDateTime date_de(const struct stat& st) {
-    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 +
-                                          st.st_mtim.tv_nsec / 1000000);
+    const qint64 ms = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    struct tm local {};
+    const time_t secondes = st.st_mtim.tv_sec;
+    if (::localtime_r(&secondes, &local) == nullptr)
+        return QDateTime::fromMSecsSinceEpoch(ms);
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, int(local.tm_gmtoff));
 }
 
 class Descripteur {
@@ -176,21 +184,70 @@ QList<EntreeFichier> lister_fichiers(const QString& repertoire_dos, const QStrin
     verifier_motif_dos(motif);
     const QString repertoire = dos_vers_hote(repertoire_dos);
     QList<EntreeFichier> liste;
-    for (const QString& nom : noms_de(repertoire)) {
+    const QStringList noms = noms_de(repertoire);
+    // État de chaque nom relatif au répertoire ouvert : pas de chemin à refaire.
+    const int dossier =
+        ::open(QFile::encodeName(repertoire).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QString& nom : noms) {
         if (!motif_dos_correspond(nom, motif))
             continue;
         const QByteArray chemin = QFile::encodeName(joindre_hote(repertoire, nom));
         struct stat st;
+        const int r = dossier >= 0 ? ::fstatat(dossier, QFile::encodeName(nom).constData(), &st, 0)
+                                   : ::stat(chemin.constData(), &st);
         // Liens cassés, répertoires, tubes et périphériques ne sont pas des fichiers.
-        if (::stat(chemin.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        if (r != 0 || !S_ISREG(st.st_mode))
             continue;
         const unsigned a = attributs_de(chemin, st);
         if ((a & (ATTR_CACHE | ATTR_SYSTEME) & ~attributs) == 0)
             liste.append({nom, qint64(st.st_size), date_de(st), a});
     }
+    if (dossier >= 0)
+        ::close(dossier);
     std::sort(liste.begin(), liste.end(),
               [](const EntreeFichier& a, const EntreeFichier& b) { return avant(a.nom, b.nom); });
     return liste;
+}
+
+QStringList lister_noms_fichiers(const QString& repertoire_dos, const QString& motif,
+                                 unsigned attributs) {
+    verifier_motif_dos(motif);
+    const QString repertoire = dos_vers_hote(repertoire_dos);
+    const QByteArray hote = QFile::encodeName(repertoire);
+    DIR* rep = ::opendir(hote.constData());
+    if (!rep) {
+        const int code = errno;
+        lever(code == ENOENT || code == ENOTDIR ? int(ERR_CHEMIN_INTROUVABLE)
+                                                : numero_depuis_errno(code));
+    }
+    const bool filtrer = (attributs & (ATTR_CACHE | ATTR_SYSTEME)) != (ATTR_CACHE | ATTR_SYSTEME);
+    QStringList noms;
+    while (const dirent* e = ::readdir(rep)) {
+        const QByteArray octets(e->d_name);
+        if (octets == "." || octets == ".." || !nom_exprimable(octets))
+            continue;
+        const QString nom = QString::fromUtf8(octets);
+        if (!motif_dos_correspond(nom, motif))
+            continue;
+        // Le type de l'entrée suffit, sauf pour un lien ou un type inconnu.
+        if (e->d_type != DT_REG) {
+            struct stat st;
+            if ((e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) ||
+                ::fstatat(::dirfd(rep), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+                continue;
+        }
+        if (filtrer) {
+            unsigned a = lire_xattr(hote + '/' + octets);
+            if (octets.startsWith('.'))
+                a |= ATTR_CACHE;
+            if ((a & (ATTR_CACHE | ATTR_SYSTEME) & ~attributs) != 0)
+                continue;
+        }
+        noms.append(nom);
+    }
+    ::closedir(rep);
+    std::sort(noms.begin(), noms.end(), avant);
+    return noms;
 }
 
 QStringList lister_repertoires(const QString& repertoire_dos, bool avec_caches) {

@@ -32,6 +32,10 @@ struct EntreeFichier {
 // invalide, 76 pour un répertoire absent.
 QList<EntreeFichier> lister_fichiers(const QString& repertoire_dos, const QString& motif,
                                      unsigned attributs = ATTR_NORMAL);
+// Noms seuls des mêmes fichiers, sans leur taille ni leur date : ce qu'une
+// liste affiche, lu bien plus vite sur un grand répertoire.
+QStringList lister_noms_fichiers(const QString& repertoire_dos, const QString& motif,
+                                 unsigned attributs = ATTR_NORMAL);
 // Sous-répertoires (noms), triés sans égard à la casse ; les cachés seulement
 // si 'avec_caches'. Les liens vers des répertoires sont listés.
 QStringList lister_repertoires(const QString& repertoire_dos, bool avec_caches = true);

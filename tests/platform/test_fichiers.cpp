@@ -96,6 +96,8 @@ private slots:
         QVERIFY(QFile::link(c.hote("c.doc"), c.hote("lien.txt")));
         QVERIFY(QFile::link(c.hote("absent"), c.hote("casse.txt")));
         QTEST(noms(lister_fichiers("C:\\", motif, attributs)), "attendus");
+        // La lecture des seuls noms (celle des listes) suit les mêmes règles.
+        QTEST(lister_noms_fichiers("C:\\", motif, attributs), "attendus");
     }
 
     void lister_details() {
@@ -113,6 +115,8 @@ private slots:
                  QDateTime::fromSecsSinceEpoch(1700000000));
         QCOMPARE(erreur_de([] { lister_fichiers("C:\\absent", "*.*"); }), 76);
         QCOMPARE(erreur_de([] { lister_fichiers("C:\\", "a|b"); }), 380);
+        QCOMPARE(erreur_de([] { lister_noms_fichiers("C:\\absent", "*.*"); }), 76);
+        QCOMPARE(erreur_de([] { lister_noms_fichiers("C:\\", "a|b"); }), 380);
     }
 
     void noms_inexprimables_ignores() {
@@ -126,6 +130,8 @@ private slots:
         c.creer_repertoire("bon");
         c.creer_repertoire("mau\\vais");
         QCOMPARE(noms(lister_fichiers("C:\\", "*.*", ATTR_CACHE | ATTR_SYSTEME)),
+                 QStringList{"ok.txt"});
+        QCOMPARE(lister_noms_fichiers("C:\\", "*.*", ATTR_CACHE | ATTR_SYSTEME),
                  QStringList{"ok.txt"});
         QCOMPARE(plateforme::lister_repertoires("C:\\"), QStringList{"bon"});
         QCOMPARE(noms_hote(c.hote("")).size(), 2);
