@@ -5,6 +5,7 @@
 
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
+#include "platform/windows1252.h"
 
 #include <QByteArrayView>
 #include <QDir>
@@ -23,31 +24,17 @@ using Octets = QByteArrayView;
 
 // ---- Windows-1252 ----
 
-// Caractères des octets 0x80 à 0x9F ; les cinq octets non attribués gardent
-// leur code de contrôle, pour que l'aller-retour soit sans perte.
-constexpr std::array<char16_t, 32> k_cp1252 = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString depuis_1252(Octets octets) {
-    QString texte(octets.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < octets.size(); ++i) {
-        const auto octet = static_cast<unsigned char>(octets[i]);
-        texte[i] = QChar(octet >= 0x80 && octet < 0xA0 ? k_cp1252[octet - 0x80] : octet);
-    }
-    return texte;
+QString texte_1252(Octets octets) {
+    return plateforme::depuis_1252(octets.data(), octets.size());
 }
 
 // Octet d'un caractère ; '?' pour ce que Windows-1252 ne sait pas écrire.
 char octet_1252(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    const auto it = std::find(k_cp1252.begin(), k_cp1252.end(), c);
-    return it == k_cp1252.end() ? '?' : static_cast<char>(0x80 + (it - k_cp1252.begin()));
+    char octet = '?';
+    return plateforme::octet_1252(QChar(c), &octet) ? octet : '?';
 }
 
-QByteArray vers_1252(QStringView texte) {
+QByteArray octets_1252(QStringView texte) {
     QByteArray octets;
     octets.reserve(texte.size());
     for (qsizetype i = 0; i < texte.size(); ++i) {
@@ -280,7 +267,7 @@ std::optional<QString> chemin_sur(const QString& fichier) {
 std::optional<QString> chemin_sur(const char* fichier) {
     if (fichier == nullptr)
         return std::nullopt;
-    return chemin_sur(depuis_1252(Octets(fichier)));
+    return chemin_sur(texte_1252(Octets(fichier)));
 }
 
 // Fichier absent ou illisible : contenu vide, chaque clé prend son défaut.
@@ -556,17 +543,17 @@ QString lire_profil(const QString& section, const QString& cle, const QString& d
     if (taille == 0)
         return {};
     const QByteArray texte = contenu_lisible(chemin_sur(fichier));
-    const QByteArray nom_section = vers_1252(section);
-    const QByteArray nom_cle = vers_1252(cle);
-    const QByteArray defaut_1252 = vers_1252(defaut);
+    const QByteArray nom_section = octets_1252(section);
+    const QByteArray nom_cle = octets_1252(cle);
+    const QByteArray defaut_1252 = octets_1252(defaut);
     const auto valeur = valeur_de(texte, sans_blancs(nom_section), sans_blancs(nom_cle));
     const Octets resultat = valeur ? *valeur : defaut_net(defaut_1252);
-    return depuis_1252(resultat.first(std::min<qsizetype>(resultat.size(), taille - 1)));
+    return texte_1252(resultat.first(std::min<qsizetype>(resultat.size(), taille - 1)));
 }
 
 QStringList cles_profil(const QString& section, unsigned taille, const QString& fichier) {
     const QByteArray texte = contenu_lisible(chemin_sur(fichier));
-    const QByteArray nom_section = vers_1252(section);
+    const QByteArray nom_section = octets_1252(section);
     // Même coupe que le tampon d'origine : on passe par lui.
     std::vector<char> tampon(std::max(taille, 1u));
     const unsigned n =
@@ -574,16 +561,16 @@ QStringList cles_profil(const QString& section, unsigned taille, const QString& 
     QStringList noms;
     for (const QByteArray& nom : QByteArray(tampon.data(), n).split('\0')) {
         if (!nom.isEmpty())
-            noms.append(depuis_1252(nom));
+            noms.append(texte_1252(nom));
     }
     return noms;
 }
 
 bool ecrire_profil(const QString& section, const std::optional<QString>& cle,
                    const std::optional<QString>& valeur, const QString& fichier) {
-    const QByteArray nom_section = vers_1252(section);
-    const QByteArray nom_cle = cle ? vers_1252(*cle) : QByteArray();
-    const QByteArray texte = valeur ? vers_1252(*valeur) : QByteArray();
+    const QByteArray nom_section = octets_1252(section);
+    const QByteArray nom_cle = cle ? octets_1252(*cle) : QByteArray();
+    const QByteArray texte = valeur ? octets_1252(*valeur) : QByteArray();
     return ecrire(chemin_sur(fichier), nom_section,
                   cle ? std::optional<Octets>(nom_cle) : std::nullopt,
                   valeur ? std::optional<Octets>(texte) : std::nullopt);
