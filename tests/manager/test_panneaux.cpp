@@ -348,8 +348,8 @@ private slots:
         QVERIFY(!f->Copier->isVisibleTo(f.get()) && !f->Effacer->isVisibleTo(f.get()));
         QVERIFY(!f->Sélecte->isEnabled());
         QVERIFY(f->Ligne_message->text().isEmpty());
-        // Commandes encore absentes : désactivées dans les deux modes.
-        QVERIFY(!f->Renommer->isEnabled() && !f->Déplacer->isEnabled());
+        // Renommer reste actif en mode répertoire ; Déplacer s'éteint.
+        QVERIFY(f->Renommer->isEnabled() && !f->Déplacer->isEnabled());
         f->Mode->click();
         QVERIFY(!etat_commande().mode_répertoire);
         QCOMPARE(f->Mode->text(), u" &Mode répertoire"_s);
@@ -358,7 +358,7 @@ private slots:
         QVERIFY(f->Copier->isVisibleTo(f.get()) && f->Effacer->isVisibleTo(f.get()));
         QVERIFY(!f->Créer->isVisibleTo(f.get()) && !f->Supprimer->isVisibleTo(f.get()));
         QVERIFY(f->Sélecte->isEnabled());
-        QVERIFY(!f->Déplacer->isEnabled());
+        QVERIFY(f->Déplacer->isEnabled());
         etat_commande().commande_en_cours = true;
         f->Mode_Click();
         QVERIFY(!etat_commande().mode_répertoire); // ignoré pendant une commande

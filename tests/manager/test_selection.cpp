@@ -565,6 +565,8 @@ private slots:
         fichiers({1});
         charger();
         int clics = 0;
+        // Seul le branchement de la touche compte ici : EFFACER a ses propres essais.
+        QObject::disconnect(f->Effacer, &QPushButton::clicked, nullptr, nullptr);
         QObject::connect(f->Effacer, &QPushButton::clicked, f.get(), [&clics] { ++clics; });
         f->Effacer->setEnabled(effacer_actif);
         QWidget* liste = resultats ? static_cast<QWidget*>(f->Fichier_sél) : f->Fichier_srce;

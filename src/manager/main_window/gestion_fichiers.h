@@ -89,12 +89,39 @@ public:
     void Copier_Click();
     void Déplacer_Click();
     void connecter_copie();
+    void Copier_fichier();
+    void Confirmer_remplacement();
+    void Afficher_en_cours();
+    bool Verifier_place_destination();
+
+private:
+    // Une itération de chaque commande ; faux quand la commande finit.
+    bool copier_fichier_choisi();
+    bool deplacer_fichier_choisi(bool& premier);
+    bool nom_de_copie_demande();
+    bool renommer_dans_l_unite();
+    // Étape sur le disque, refaite tant que le rapport d'erreur dit Réessayer.
+    bool etape_copie(const std::function<void()>& etape);
+    void montrer_jauge(bool visible);
+    void rafraichir_apres_copie();
+    bool copie_complete = false;
+
+public:
     // --- fin copie ---
 
     // --- Effacement et fenêtre Corbeille (commands/effacer.cpp, recycle_bin/) ---
     void Effacer_Click();
     void Corbeill_Click();
     void connecter_effacement();
+
+private:
+    // Vrai quand la commande peut passer au fichier suivant.
+    bool effacer_fichier_courant();
+    bool ranger_fichier_courant();
+    bool refuser_fichier_trop_grand(qint64 taille);
+    void garder_parcours_effacement();
+
+public:
     // --- fin effacement ---
 
     // --- Renommer, créer, supprimer (commands/renommer.cpp et voisins) ---
@@ -102,6 +129,23 @@ public:
     void Créer_Click();
     void Supprimer_Click();
     void connecter_repertoires();
+
+private:
+    void renommer_fichiers();
+    void renommer_repertoire();
+    // Chemin du répertoire SOURCE raccourci à 'largeur' twips, en capitales.
+    QString source_raccourcie(double largeur);
+    // Question Oui/Non sur le répertoire SOURCE ; vrai pour Oui.
+    bool confirmer_repertoire(const QString& objet, double largeur);
+    // Étape sur le disque, refaite tant que le rapport d'erreur dit Réessayer.
+    bool etape_disque(const std::function<void()>& etape, const QString& objet);
+    bool effacer_fichiers_du_repertoire(const QString& chemin);
+    void supprimer_repertoire_vide(const QString& chemin, const QString& parent);
+    // Les arbres ont changé : listes complètes périmées, cadres relus ;
+    // 'disparu' (renommé ou supprimé) laisse la place à 'parent'.
+    void repertoires_changes(const QString& disparu, const QString& parent);
+
+public:
     // --- fin renommer ---
 
     // Boutons dont la commande existe ; les autres restent désactivés.

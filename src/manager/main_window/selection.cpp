@@ -193,7 +193,9 @@ void Gestion_Fichiers::selectionner_un() {
     sélection_totale = false;
     Sélecte->setText(u"&Sélectionner tout"_s);
     Fichier_srce->setPalette(QApplication::palette());
-    // Editer, Renommer et Exécuter se réactivent ici avec leurs commandes.
+    // Seules les commandes construites se réactivent.
+    for (QPushButton* b : {Editer, Renommer, Exécuter})
+        activer_commande(b, true);
     EtatCommande& etat = etat_commande();
     if (Fichier_srce->listCount() == 0) {
         Sélecte->setEnabled(false);

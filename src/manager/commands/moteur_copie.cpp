@@ -1,0 +1,193 @@
+// Copie par blocs : nom provisoire, jauge économe, arrêt entre les blocs.
+// Descripteurs bruts et tampon fixe : ni allocation ni appel superflu par bloc.
+#include "manager/commands/moteur_copie.h"
+#include "platform/chemins.h"
+#include "platform/erreurs.h"
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace copie {
+
+namespace {
+
+constexpr qint64 INTERVALLE_JAUGE_MS = 30;
+constexpr qint64 INTERVALLE_CEDER_MS = 10;
+
+// Descripteur fermé à la sortie de portée.
+struct Descripteur {
+    int fd = -1;
+    ~Descripteur() { fermer(); }
+    void fermer() {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+};
+
+[[noreturn]] void lever_depuis_errno() {
+    plateforme::lever_errno(errno);
+}
+
+// Un fichier en lecture seule n'est pas remplacé, même par le super-utilisateur.
+void refuser_lecture_seule(const QByteArray& destination) {
+    struct stat etat {};
+    if (::stat(destination.constData(), &etat) == 0 && !(etat.st_mode & S_IWUSR))
+        plateforme::lever(plateforme::ERR_ACCES);
+}
+
+class Boucle {
+public:
+    Boucle(const Rappels& r, qint64 longueur) : rappels(r), longueur(longueur) {
+        jauge = longueur >= SEUIL_JAUGE;
+        horloge.start();
+    }
+    void debut() const {
+        if (rappels.montrer_jauge)
+            rappels.montrer_jauge(jauge);
+        if (jauge && rappels.progression)
+            rappels.progression(0);
+    }
+    bool arreter() const { return rappels.arret && rappels.arret(); }
+    void apres_bloc(qint64 copies) {
+        const qint64 maintenant = horloge.elapsed();
+        if (jauge && rappels.progression) {
+            const int valeur = int(qMin<qint64>(100, copies * 100 / longueur));
+            const bool fin = copies >= longueur;
+            if (valeur != affichee && (fin || maintenant - derniere_jauge >= INTERVALLE_JAUGE_MS)) {
+                rappels.progression(valeur);
+                affichee = valeur;
+                derniere_jauge = maintenant;
+            }
+        }
+        if (rappels.ceder && maintenant - dernier_ceder >= INTERVALLE_CEDER_MS) {
+            rappels.ceder();
+            dernier_ceder = horloge.elapsed();
+        }
+    }
+
+private:
+    const Rappels& rappels;
+    qint64 longueur;
+    bool jauge = false;
+    QElapsedTimer horloge;
+    qint64 derniere_jauge = 0;
+    qint64 dernier_ceder = 0;
+    int affichee = 0;
+};
+
+void ecrire_tout(int fd, const char* octets, qint64 taille) {
+    for (qint64 fait = 0; fait < taille;) {
+        const ssize_t n = ::write(fd, octets + fait, size_t(taille - fait));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            lever_depuis_errno();
+        if (n == 0)
+            plateforme::lever(plateforme::ERR_DISQUE_PLEIN);
+        fait += n;
+    }
+}
+
+// Recopie les blocs ; faux si l'arrêt est demandé.
+bool recopier(int entree, int sortie, Boucle& boucle) {
+    char bloc[TAILLE_BLOC];
+    qint64 copies = 0;
+    for (;;) {
+        if (boucle.arreter())
+            return false;
+        const ssize_t lus = ::read(entree, bloc, sizeof bloc);
+        if (lus < 0 && errno == EINTR)
+            continue;
+        if (lus < 0)
+            lever_depuis_errno();
+        if (lus == 0)
+            return true;
+        ecrire_tout(sortie, bloc, lus);
+        copies += lus;
+        boucle.apres_bloc(copies);
+    }
+}
+
+// Copie complète dans 'provisoire', datée comme la source ; faux si arrêtée.
+bool copier_vers(const QByteArray& source, const QByteArray& provisoire, const Rappels& rappels) {
+    Descripteur entree{::open(source.constData(), O_RDONLY | O_CLOEXEC)};
+    if (entree.fd < 0)
+        lever_depuis_errno();
+    struct stat etat {};
+    if (::fstat(entree.fd, &etat) != 0)
+        lever_depuis_errno();
+    if (S_ISDIR(etat.st_mode))
+        plateforme::lever(plateforme::ERR_ACCES);
+    Descripteur sortie{
+        ::open(provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
+    if (sortie.fd < 0)
+        lever_depuis_errno();
+    Boucle boucle(rappels, etat.st_size);
+    boucle.debut();
+    if (!recopier(entree.fd, sortie.fd, boucle))
+        return false;
+    const struct timespec temps[2] = {etat.st_atim, etat.st_mtim};
+    if (::futimens(sortie.fd, temps) != 0)
+        lever_depuis_errno();
+    const int fin = ::close(sortie.fd);
+    sortie.fd = -1;
+    if (fin != 0) // une écriture différée peut encore manquer de place
+        lever_depuis_errno();
+    return true;
+}
+
+QString nom_provisoire_hote(const QString& repertoire_hote) {
+    for (;;) {
+        const quint32 tirage = QRandomGenerator::global()->bounded(0x100000u);
+        const QString nom = u".KC%1.TMP"_s.arg(tirage, 5, 16, QChar(u'0')).toUpper();
+        const QString chemin = repertoire_hote + u'/' + nom;
+        if (::access(QFile::encodeName(chemin).constData(), F_OK) != 0)
+            return chemin;
+    }
+}
+
+} // namespace
+
+QString nom_provisoire(const QString& destination) {
+    const QString hote = plateforme::dos_vers_hote(destination);
+    const QString nom = QFileInfo(nom_provisoire_hote(QFileInfo(hote).path())).fileName();
+    return plateforme::joindre(plateforme::repertoire_parent(destination), nom);
+}
+
+Issue copier_blocs(const QString& source, const QString& destination, const Rappels& rappels,
+                   const Ouverts& ouverts) {
+    const QByteArray entree = QFile::encodeName(plateforme::dos_vers_hote(source));
+    const QString hote = plateforme::dos_vers_hote(destination);
+    const QByteArray sortie = QFile::encodeName(hote);
+    refuser_lecture_seule(sortie);
+    const QString provisoire_hote = nom_provisoire_hote(QFileInfo(hote).path());
+    const QByteArray provisoire = QFile::encodeName(provisoire_hote);
+    if (ouverts.chemin_ecrit)
+        *ouverts.chemin_ecrit = plateforme::joindre(plateforme::repertoire_parent(destination),
+                                                    QFileInfo(provisoire_hote).fileName());
+    try {
+        if (!copier_vers(entree, provisoire, rappels)) {
+            ::unlink(provisoire.constData());
+            return Issue::Arretee;
+        }
+        // Remplace d'un coup l'éventuel fichier de ce nom.
+        if (::rename(provisoire.constData(), sortie.constData()) != 0)
+            lever_depuis_errno();
+    } catch (...) {
+        ::unlink(provisoire.constData());
+        throw;
+    }
+    if (ouverts.chemin_ecrit)
+        *ouverts.chemin_ecrit = destination;
+    return Issue::Copiee;
+}
+
+} // namespace copie

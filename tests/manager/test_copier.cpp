@@ -1,0 +1,495 @@
+// Moteur de copie par blocs : tailles limites, jauge, arrêt, remplacement sûr.
+#include "manager/commands/moteur_copie.h"
+#include "manager/common/etat_commande.h"
+#include "manager/configuration/reglages.h"
+#include "manager/main_window/gestion_fichiers.h"
+#include "platform/erreurs.h"
+#include "support/dialogues_scriptes.h"
+#include "support/unite_temporaire.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString CR = QString(QChar(13));
+
+QByteArray motif(qint64 taille) {
+    QByteArray octets(taille, Qt::Uninitialized);
+    for (qint64 i = 0; i < taille; ++i)
+        octets[i] = char((i * 7 + i / 8192) & 0xFF);
+    return octets;
+}
+
+// Noms présents dans la racine de l'unité, cachés compris.
+QStringList noms(const essai::UniteTemporaire& u) {
+    return QDir(u.hote(u""_s)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+struct Suivi {
+    int montree = -1; // -1 : jamais appelé
+    QList<int> valeurs;
+    copie::Rappels rappels() {
+        return {[this](bool j) { montree = j; }, [this](int v) { valeurs << v; }, {}, {}};
+    }
+};
+
+} // namespace
+
+class TestCopier : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<essai::UniteTemporaire> c;
+    std::unique_ptr<essai::UniteTemporaire> autre; // seconde unité, D: ou A:
+    std::unique_ptr<essai::DialoguesScriptes> d;
+    std::unique_ptr<Gestion_Fichiers> f;
+    QString monte; // répertoire sur un petit tmpfs, démonté à la fin
+
+    // SOURCE sur C:\doc (a.txt, b.txt), DESTINATION sur C:\dest ou sur 'vers'.
+    void charger(const QString& vers = {}) {
+        c->creer_fichier(u"doc/a.txt"_s, motif(40000));
+        c->creer_fichier(u"doc/b.txt"_s, "bbbb");
+        c->creer_repertoire(u"dest"_s);
+        f = std::make_unique<Gestion_Fichiers>();
+        f->Form_Load(true);
+        f->Répertoire_srce->setPath(c->dos(u"doc"_s));
+        f->Fichier_srce->setPath(c->dos(u"doc"_s));
+        const QString dest = vers.isEmpty() ? c->dos(u"dest"_s) : vers;
+        if (!vers.isEmpty())
+            f->Unité_dest->setDrive(vers.left(2).toLower());
+        f->Répertoire_dest->setPath(dest);
+        f->Fichier_dest->setPath(dest);
+        etat_commande().liste_parcourue = f->Fichier_srce;
+        f->espace_libre_de = [](const QString&) { return qint64(1) << 40; };
+        choisir({0});
+    }
+    void choisir(const QList<int>& indices) {
+        f->Fichier_srce->clearSelection();
+        for (int i : indices)
+            f->Fichier_srce->setSelected(i, true);
+        etat_commande().curseur = 0;
+        f->taille_sélectionnée = 0;
+        for (int i : indices)
+            f->taille_sélectionnée += i == 0 ? 40000 : 4;
+        const int n = int(indices.size());
+        f->Ligne_message->setText(
+            n == 0 ? QString() : u"    "_s + QString::number(n) + u" fichier(s) sélectionné(s)"_s);
+    }
+    // Petit système de fichiers pour un disque plein véritable.
+    bool monter_petit(const QString& hote) {
+        if (::geteuid() != 0)
+            return false;
+        if (::mount("tmpfs", QFile::encodeName(hote).constData(), "tmpfs", 0, "size=16k") != 0)
+            return false;
+        monte = hote;
+        return true;
+    }
+
+private slots:
+    void init() {
+        etat_commande().reinitialiser();
+        reglages().reinitialiser();
+        c = std::make_unique<essai::UniteTemporaire>();
+        c->creer_repertoire(u"kaldron"_s);
+        qputenv("KALDRON_PROGRAMME", c->hote(u"kaldron"_s).toUtf8());
+        d = std::make_unique<essai::DialoguesScriptes>();
+    }
+    void cleanup() {
+        const bool ok = d->verifier();
+        f.reset();
+        etat_commande().reinitialiser();
+        if (!monte.isEmpty())
+            ::umount(QFile::encodeName(monte).constData());
+        monte.clear();
+        d.reset();
+        autre.reset();
+        c.reset();
+        qunsetenv("KALDRON_PROGRAMME");
+        QVERIFY(ok);
+    }
+
+    void copier_un_fichier();
+    void remplacement_data();
+    void remplacement();
+    void copie_dans_son_repertoire_data();
+    void copie_dans_son_repertoire();
+    void deplacer_dans_l_unite();
+    void deplacer_ne_remplace_jamais();
+    void deplacer_sur_lui_meme();
+    void deplacer_vers_une_autre_unite();
+    void deplacer_remplacement_refuse();
+    void deplacer_arrete_garde_la_source();
+    void lecture_seule_jamais_remplacee();
+    void place_destination_data();
+    void place_destination();
+    void disque_plein_data();
+    void disque_plein();
+    void copie_tailles_data();
+    void copie_tailles();
+    void copie_grand_fichier_creux();
+    void arret_garde_l_ancien_fichier();
+    void echec_garde_l_ancien_fichier();
+    void date_de_la_source_gardee();
+    void chemin_ecrit_nomme_le_provisoire();
+};
+
+void TestCopier::copie_tailles_data() {
+    QTest::addColumn<qint64>("taille");
+    QTest::addColumn<bool>("jauge");
+    QTest::newRow("vide") << qint64(0) << false;
+    QTest::newRow("un octet") << qint64(1) << false;
+    QTest::newRow("un bloc juste") << qint64(8192) << false;
+    QTest::newRow("un bloc et un octet") << qint64(8193) << false;
+    QTest::newRow("sous le seuil") << qint64(32767) << false;
+    QTest::newRow("seuil de la jauge") << qint64(32768) << true;
+    QTest::newRow("blocs et reste") << qint64(5 * 8192 + 17) << true;
+}
+
+void TestCopier::copie_tailles() {
+    QFETCH(qint64, taille);
+    QFETCH(bool, jauge);
+    essai::UniteTemporaire u;
+    QVERIFY(u.valide());
+    const QByteArray octets = motif(taille);
+    u.creer_fichier(u"SRC.BIN"_s, octets);
+    Suivi suivi;
+    QCOMPARE(copie::copier_blocs(u.dos(u"SRC.BIN"_s), u.dos(u"DST.BIN"_s), suivi.rappels()),
+             copie::Issue::Copiee);
+    // Même vide, la copie existe : ne rien écrire serait un échec passé sous silence.
+    QVERIFY(QFileInfo::exists(u.hote(u"DST.BIN"_s)));
+    QCOMPARE(u.contenu(u"DST.BIN"_s), octets);
+    QCOMPARE(suivi.montree, int(jauge));
+    if (jauge) {
+        QCOMPARE(suivi.valeurs.first(), 0);
+        QCOMPARE(suivi.valeurs.last(), 100);
+    } else {
+        QVERIFY(suivi.valeurs.isEmpty());
+    }
+    QCOMPARE(noms(u), QStringList({u"DST.BIN"_s, u"SRC.BIN"_s}));
+}
+
+void TestCopier::copie_grand_fichier_creux() {
+    essai::UniteTemporaire u;
+    const QString source = u.creer_fichier(u"CREUX.DAT"_s, "debut");
+    QFile f(source);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.seek(24 * 1024 * 1024 + 3));
+    QVERIFY(f.write("fin") == 3);
+    f.close();
+    Suivi suivi;
+    copie::copier_blocs(u.dos(u"CREUX.DAT"_s), u.dos(u"COPIE.DAT"_s), suivi.rappels());
+    QCOMPARE(QFileInfo(u.hote(u"COPIE.DAT"_s)).size(), QFileInfo(source).size());
+    QFile copie(u.hote(u"COPIE.DAT"_s));
+    QVERIFY(copie.open(QIODevice::ReadOnly));
+    QCOMPARE(copie.read(5), QByteArray("debut"));
+    QVERIFY(copie.seek(24 * 1024 * 1024 + 3));
+    QCOMPARE(copie.read(3), QByteArray("fin"));
+    QCOMPARE(suivi.valeurs.last(), 100);
+}
+
+void TestCopier::arret_garde_l_ancien_fichier() {
+    essai::UniteTemporaire u;
+    u.creer_fichier(u"SRC.BIN"_s, motif(10 * 8192));
+    u.creer_fichier(u"DST.BIN"_s, "ancien");
+    int blocs = 0;
+    copie::Rappels rappels{{}, {}, [&] { return ++blocs > 3; }, {}};
+    QCOMPARE(copie::copier_blocs(u.dos(u"SRC.BIN"_s), u.dos(u"DST.BIN"_s), rappels),
+             copie::Issue::Arretee);
+    QCOMPARE(blocs, 4);
+    QCOMPARE(u.contenu(u"DST.BIN"_s), QByteArray("ancien"));
+    QCOMPARE(noms(u), QStringList({u"DST.BIN"_s, u"SRC.BIN"_s}));
+}
+
+// Une erreur au milieu de la copie (disque plein simulé) remonte à l'appelant
+// et ne laisse ni fichier partiel ni ancien fichier abîmé.
+void TestCopier::echec_garde_l_ancien_fichier() {
+    essai::UniteTemporaire u;
+    u.creer_fichier(u"SRC.BIN"_s, motif(10 * 8192));
+    u.creer_fichier(u"DST.BIN"_s, "ancien");
+    int blocs = 0;
+    copie::Rappels rappels{{},
+                           {},
+                           [&] {
+                               if (++blocs == 3)
+                                   plateforme::lever(plateforme::ERR_DISQUE_PLEIN);
+                               return false;
+                           },
+                           {}};
+    QString ecrit;
+    int numero = 0;
+    try {
+        copie::copier_blocs(u.dos(u"SRC.BIN"_s), u.dos(u"DST.BIN"_s), rappels, {&ecrit});
+    } catch (const plateforme::ErreurExecution& e) {
+        numero = e.numero();
+    }
+    QCOMPARE(numero, 61);
+    QCOMPARE(u.contenu(u"DST.BIN"_s), QByteArray("ancien"));
+    QCOMPARE(noms(u), QStringList({u"DST.BIN"_s, u"SRC.BIN"_s}));
+}
+
+void TestCopier::date_de_la_source_gardee() {
+    essai::UniteTemporaire u;
+    const QString source = u.creer_fichier(u"SRC.TXT"_s, "texte");
+    QFile f(source);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    const QDateTime date(QDate(1996, 3, 14), QTime(10, 20, 30));
+    QVERIFY(f.setFileTime(date, QFileDevice::FileModificationTime));
+    f.close();
+    copie::copier_blocs(u.dos(u"SRC.TXT"_s), u.dos(u"DST.TXT"_s), {});
+    QCOMPARE(QFileInfo(u.hote(u"DST.TXT"_s)).lastModified(), date);
+}
+
+// Pendant la copie, le fichier ouvert est le provisoire caché, à côté de la
+// destination ; une fois la copie faite, c'est la destination.
+void TestCopier::chemin_ecrit_nomme_le_provisoire() {
+    essai::UniteTemporaire u;
+    u.creer_fichier(u"SRC.BIN"_s, motif(3 * 8192));
+    QString ecrit;
+    QString pendant;
+    bool present_pendant = false;
+    copie::Rappels rappels{{},
+                           {},
+                           [&] {
+                               pendant = ecrit;
+                               present_pendant = plateforme::existe(ecrit);
+                               return false;
+                           },
+                           {}};
+    copie::copier_blocs(u.dos(u"SRC.BIN"_s), u.dos(u"DST.BIN"_s), rappels, {&ecrit});
+    QVERIFY(present_pendant);
+    QVERIFY(pendant.startsWith(u.dos(u".KC"_s)));
+    QVERIFY(pendant.endsWith(u".TMP"_s));
+    QCOMPARE(ecrit, u.dos(u"DST.BIN"_s));
+}
+
+void TestCopier::copier_un_fichier() {
+    charger();
+    f->Copier_Click();
+    QCOMPARE(c->contenu(u"dest/a.txt"_s), motif(40000));
+    QVERIFY(!QFileInfo::exists(c->hote(u"dest/b.txt"_s)));
+    QCOMPARE(f->En_cours->text(), u" COPIE le fichier A.TXT "_s);
+    QCOMPARE(f->Jauge->value(), 100);
+    QCOMPARE(f->Jauge->format(), u"100%"_s);
+    QVERIFY(!etat_commande().commande_en_cours);
+    QVERIFY(d->questions().isEmpty());
+}
+
+void TestCopier::remplacement_data() {
+    QTest::addColumn<bool>("option");
+    QTest::addColumn<int>("reponse");
+    QTest::addColumn<bool>("a_remplace");
+    QTest::addColumn<bool>("b_copie");
+    QTest::newRow("sans question") << false << 0 << true << true;
+    QTest::newRow("oui") << true << 6 << true << true;
+    QTest::newRow("non : fichier suivant") << true << 7 << false << true;
+    QTest::newRow("annuler : fin") << true << 2 << false << false;
+}
+
+void TestCopier::remplacement() {
+    QFETCH(bool, option);
+    QFETCH(int, reponse);
+    QFETCH(bool, a_remplace);
+    QFETCH(bool, b_copie);
+    c->creer_fichier(u"dest/a.txt"_s, "ancien");
+    charger();
+    reglages().remplace = option; // Form_Load relit les réglages
+    choisir({0, 1});
+    if (option)
+        d->repondre(reponse);
+    f->Copier_Click();
+    QCOMPARE(c->contenu(u"dest/a.txt"_s), a_remplace ? motif(40000) : QByteArray("ancien"));
+    QCOMPARE(QFileInfo::exists(c->hote(u"dest/b.txt"_s)), b_copie);
+    if (option) {
+        QCOMPARE(d->dernier().texte,
+                 u"Le fichier A.TXT"_s + CR + u"existe déjà dans le répertoire"_s + CR +
+                     c->dos(u"dest"_s).toUpper() + CR + u"voulez-vous le remplacer ?"_s);
+        QCOMPARE(d->dernier().style, 3 + 32 + 256);
+        QCOMPARE(d->dernier().titre, u"COPIER"_s);
+    }
+}
+
+void TestCopier::copie_dans_son_repertoire_data() {
+    QTest::addColumn<QString>("nom");
+    QTest::newRow("nom donné") << u"copie.txt"_s;
+    QTest::newRow("nom vide") << QString();
+}
+
+void TestCopier::copie_dans_son_repertoire() {
+    QFETCH(QString, nom);
+    charger(c->dos(u"doc"_s));
+    d->repondre_saisie(nom);
+    f->Copier_Click();
+    QCOMPARE(d->dernier().texte, u"Vous allez copier un fichier dans son propre répertoire,"_s +
+                                     CR + u"entrez le nom de copie du fichier A.TXT"_s);
+    QCOMPARE(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).size(), nom.isEmpty() ? 2 : 3);
+    if (!nom.isEmpty())
+        QCOMPARE(c->contenu(u"doc/"_s + nom), motif(40000));
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), motif(40000));
+}
+
+void TestCopier::deplacer_dans_l_unite() {
+    charger();
+    choisir({0, 1});
+    f->Déplacer_Click();
+    QCOMPARE(c->contenu(u"dest/a.txt"_s), motif(40000));
+    QCOMPARE(c->contenu(u"dest/b.txt"_s), QByteArray("bbbb"));
+    QVERIFY(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).isEmpty());
+    QVERIFY(d->questions().isEmpty());
+}
+
+// Un déplacement sur un nom pris échoue (58) par le rapport d'erreur.
+void TestCopier::deplacer_ne_remplace_jamais() {
+    c->creer_fichier(u"dest/a.txt"_s, "ancien");
+    charger();
+    d->repondre(1);
+    f->Déplacer_Click();
+    QCOMPARE(d->dernier().titre, u"Erreur détectée par KALDRON"_s);
+    QVERIFY(d->dernier().texte.contains(u"(code = 58)"_s));
+    QVERIFY(d->dernier().texte.contains(u"Commande: DEPLACER (fichier)"_s));
+    QCOMPARE(c->contenu(u"dest/a.txt"_s), QByteArray("ancien"));
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), motif(40000));
+    QVERIFY(!etat_commande().commande_en_cours);
+}
+
+void TestCopier::deplacer_sur_lui_meme() {
+    charger(c->dos(u"doc"_s));
+    d->repondre(1);
+    f->Déplacer_Click();
+    QCOMPARE(d->dernier().texte,
+             u"Le répertoire 'DESTINATION' est le même que le répertoire 'SOURCE' ; "
+             u"il est interdit de déplacer un fichier sur lui-même."_s);
+    QCOMPARE(d->dernier().style, 48);
+    QCOMPARE(d->bips(), 1);
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), motif(40000));
+}
+
+void TestCopier::deplacer_vers_une_autre_unite() {
+    autre = std::make_unique<essai::UniteTemporaire>(u'D');
+    charger(autre->racine());
+    choisir({0, 1});
+    f->Déplacer_Click();
+    QCOMPARE(autre->contenu(u"a.txt"_s), motif(40000));
+    QCOMPARE(autre->contenu(u"b.txt"_s), QByteArray("bbbb"));
+    QVERIFY(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).isEmpty());
+    QCOMPARE(f->En_cours->text(), u" DEPLACE le fichier B.TXT "_s);
+}
+
+void TestCopier::deplacer_remplacement_refuse() {
+    autre = std::make_unique<essai::UniteTemporaire>(u'D');
+    autre->creer_fichier(u"a.txt"_s, "ancien");
+    charger(autre->racine());
+    d->repondre(7);
+    f->Déplacer_Click();
+    QCOMPARE(autre->contenu(u"a.txt"_s), QByteArray("ancien"));
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), motif(40000));
+}
+
+// Arret avant le premier bloc : rien n'est écrit et la source reste.
+void TestCopier::deplacer_arrete_garde_la_source() {
+    autre = std::make_unique<essai::UniteTemporaire>(u'D');
+    charger(autre->racine());
+    etat_commande().demande_d_arrêt = true;
+    f->Déplacer_Click();
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), motif(40000));
+    QVERIFY(QDir(autre->hote(u""_s)).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    QVERIFY(!etat_commande().demande_d_arrêt);
+}
+
+// Un fichier en lecture seule n'est pas remplacé (75), même par root.
+void TestCopier::lecture_seule_jamais_remplacee() {
+    essai::UniteTemporaire u;
+    u.creer_fichier(u"SRC.TXT"_s, "nouveau");
+    const QString cible = u.creer_fichier(u"DST.TXT"_s, "protege");
+    QVERIFY(QFile::setPermissions(cible, QFileDevice::ReadOwner));
+    int numero = 0;
+    try {
+        copie::copier_blocs(u.dos(u"SRC.TXT"_s), u.dos(u"DST.TXT"_s), {});
+    } catch (const plateforme::ErreurExecution& e) {
+        numero = e.numero();
+    }
+    QCOMPARE(numero, 75);
+    QCOMPARE(u.contenu(u"DST.TXT"_s), QByteArray("protege"));
+    QCOMPARE(noms(u), QStringList({u"DST.TXT"_s, u"SRC.TXT"_s}));
+}
+
+void TestCopier::place_destination_data() {
+    QTest::addColumn<QChar>("lettre");
+    QTest::addColumn<qint64>("taille");
+    QTest::addColumn<QString>("texte");
+    const QString suite = CR + u"Voulez-vous continuer ?"_s;
+    QTest::newRow("trois disquettes")
+        << QChar(u'A') << qint64(3000000)
+        << u"L'ensemble des fichiers sélectionnés vont être copiés sur 3 disquettes de 1,44 Mo."_s +
+               suite;
+    QTest::newRow("une disquette : pas de nombre")
+        << QChar(u'A') << qint64(1000000)
+        << u"L'ensemble des fichiers sélectionnés ne peut être copiés sur A: , à moins qu'il y "
+           u"ait des fichiers en remplacement."_s +
+               suite;
+    QTest::newRow("disque dur") << QChar(u'D') << qint64(3000000)
+                                << u"L'ensemble des fichiers sélectionnés ne peut être copiés sur "
+                                   u"D: , à moins qu'il y ait des fichiers en remplacement."_s +
+                                       suite;
+}
+
+// Non : rien n'est copié ; la question vient avant toute copie.
+void TestCopier::place_destination() {
+    QFETCH(QChar, lettre);
+    QFETCH(qint64, taille);
+    QFETCH(QString, texte);
+    autre = std::make_unique<essai::UniteTemporaire>(lettre);
+    charger(autre->racine());
+    f->taille_sélectionnée = taille;
+    f->espace_libre_de = [](const QString&) { return qint64(500000); };
+    d->repondre(7);
+    f->Copier_Click();
+    QCOMPARE(d->dernier().texte, texte);
+    QCOMPARE(d->dernier().style, 4 + 32 + 256);
+    QVERIFY(!QFileInfo::exists(autre->hote(u"a.txt"_s)));
+    QVERIFY(!etat_commande().commande_en_cours);
+}
+
+void TestCopier::disque_plein_data() {
+    QTest::addColumn<QChar>("lettre");
+    QTest::addColumn<QList<int>>("reponses");
+    QTest::addColumn<QString>("texte");
+    QTest::addColumn<int>("style");
+    QTest::newRow("disquette : OK réessaie, puis Annuler")
+        << QChar(u'A') << QList<int>{1, 2}
+        << u"Disquette dans A: pleine :"_s + CR + u"insérez la disquette suivante."_s << 49;
+    QTest::newRow("disque dur : abandon")
+        << QChar(u'D') << QList<int>{1} << u"Disque D: plein :"_s + CR + u"opération abandonnée."_s
+        << 16;
+}
+
+// Un vrai disque plein : aucun fichier partiel, l'ancien fichier intact.
+void TestCopier::disque_plein() {
+    QFETCH(QChar, lettre);
+    QFETCH(QList<int>, reponses);
+    QFETCH(QString, texte);
+    QFETCH(int, style);
+    autre = std::make_unique<essai::UniteTemporaire>(lettre);
+    if (!monter_petit(autre->hote(u""_s)))
+        QSKIP("monter un tmpfs demande les droits de root");
+    autre->creer_fichier(u"a.txt"_s, "ancien");
+    charger(autre->racine());
+    reglages().remplace = false;
+    for (int r : reponses)
+        d->repondre(r);
+    f->Copier_Click();
+    QCOMPARE(d->questions().size(), reponses.size());
+    QCOMPARE(d->dernier().texte, texte);
+    QCOMPARE(d->dernier().style, style);
+    QCOMPARE(autre->contenu(u"a.txt"_s), QByteArray("ancien"));
+    QCOMPARE(QDir(autre->hote(u""_s)).entryList(QDir::Files | QDir::Hidden),
+             QStringList{u"a.txt"_s});
+    QVERIFY(!etat_commande().commande_en_cours);
+}
+
+QTEST_MAIN(TestCopier)
+#include "test_copier.moc"
