@@ -1,5 +1,6 @@
 // Cadre des commandes : prise de la fenêtre, parcours des fichiers choisis,
 // confirmation fichier par fichier.
+#include "essai_fenetre.h"
 #include "manager/common/etat_commande.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
@@ -16,12 +17,8 @@ const QString DEMANDE = CR + CR + u"Confirmez-vous cette commande ?"_s;
 const QStringList NOMS{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s, u"d.txt"_s};
 } // namespace
 
-class TestCadreCommande : public QObject {
+class TestCadreCommande : public EssaiFenetre {
     Q_OBJECT
-
-    std::unique_ptr<essai::UniteTemporaire> c;
-    std::unique_ptr<essai::DialoguesScriptes> d;
-    std::unique_ptr<Gestion_Fichiers> f;
 
     // Fenêtre chargée, SOURCE sur C:\doc (fichiers a à d), DESTINATION sur C:\dest.
     void charger(int nombre_fichiers = 4) {
@@ -63,23 +60,8 @@ class TestCadreCommande : public QObject {
     }
 
 private slots:
-    void init() {
-        etat_commande().reinitialiser();
-        reglages().reinitialiser();
-        c = std::make_unique<essai::UniteTemporaire>();
-        c->creer_repertoire(u"kaldron"_s);
-        qputenv("KALDRON_PROGRAMME", c->hote(u"kaldron"_s).toUtf8());
-        d = std::make_unique<essai::DialoguesScriptes>();
-    }
-    // Tout est défait avant de juger : un échec ne laisse pas de vrais dialogues.
-    void cleanup() {
-        const bool ok = d->verifier();
-        f.reset();
-        d.reset();
-        c.reset();
-        qunsetenv("KALDRON_PROGRAMME");
-        QVERIFY(ok);
-    }
+    void init() { monter(); }
+    void cleanup() { QVERIFY(demonter()); }
 
     void une_seconde_commande_ne_fait_que_biper() {
         charger();

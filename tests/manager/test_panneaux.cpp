@@ -1,5 +1,6 @@
 // Cadres SOURCE et DESTINATION : unités, répertoires, chemins tapés, nom de
 // répertoire cherché sur le disque, mode, permutation, chemins raccourcis.
+#include "essai_fenetre.h"
 #include "manager/common/etat_commande.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
@@ -41,12 +42,8 @@ bool liste_contient(const plateforme::ListeFichiers* l, const QString& nom) {
 }
 } // namespace
 
-class TestPanneaux : public QObject {
+class TestPanneaux : public EssaiFenetre {
     Q_OBJECT
-
-    std::unique_ptr<essai::UniteTemporaire> c;
-    std::unique_ptr<essai::DialoguesScriptes> d;
-    std::unique_ptr<Gestion_Fichiers> f;
 
     void charger() {
         f = std::make_unique<Gestion_Fichiers>();
@@ -70,23 +67,8 @@ class TestPanneaux : public QObject {
     }
 
 private slots:
-    void init() {
-        etat_commande().reinitialiser();
-        reglages().reinitialiser();
-        c = std::make_unique<essai::UniteTemporaire>();
-        c->creer_repertoire(u"kaldron"_s);
-        qputenv("KALDRON_PROGRAMME", c->hote(u"kaldron"_s).toUtf8());
-        d = std::make_unique<essai::DialoguesScriptes>();
-    }
-    // Tout est défait avant de conclure : un échec ne doit pas gagner l'essai suivant.
-    void cleanup() {
-        const bool dialogues_attendus = d->verifier();
-        f.reset();
-        d.reset();
-        c.reset();
-        qunsetenv("KALDRON_PROGRAMME");
-        QVERIFY(dialogues_attendus);
-    }
+    void init() { monter(); }
+    void cleanup() { QVERIFY(demonter()); }
 
     // Non, Non, puis le premier revient ; Oui y mène le cadre.
     void nom_tape_en_cercle_data() {

@@ -1,4 +1,5 @@
 // Renommer des fichiers ou le répertoire SOURCE ; créer et supprimer un répertoire.
+#include "essai_fenetre.h"
 #include "manager/common/etat_commande.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
@@ -16,12 +17,8 @@ const QString CR = QString(QChar(13));
 const QString DEMANDE = CR + CR + u"Confirmez-vous cette commande ?"_s;
 } // namespace
 
-class TestRenommer : public QObject {
+class TestRenommer : public EssaiFenetre {
     Q_OBJECT
-
-    std::unique_ptr<essai::UniteTemporaire> c;
-    std::unique_ptr<essai::DialoguesScriptes> d;
-    std::unique_ptr<Gestion_Fichiers> f;
 
     // Fenêtre chargée ; SOURCE sur C:\<source> (a.txt, b.txt dans C:\doc),
     // DESTINATION sur C:\<destination>.
@@ -53,23 +50,8 @@ class TestRenommer : public QObject {
     bool perimees() const { return f->liste_rep_périmée[0] && f->liste_rep_périmée[1]; }
 
 private slots:
-    void init() {
-        etat_commande().reinitialiser();
-        reglages().reinitialiser();
-        c = std::make_unique<essai::UniteTemporaire>();
-        c->creer_repertoire(u"kaldron"_s);
-        qputenv("KALDRON_PROGRAMME", c->hote(u"kaldron"_s).toUtf8());
-        d = std::make_unique<essai::DialoguesScriptes>();
-    }
-    // Tout est défait avant de juger : un échec ne laisse pas de vrais dialogues.
-    void cleanup() {
-        const bool ok = d->verifier();
-        f.reset();
-        d.reset();
-        c.reset();
-        qunsetenv("KALDRON_PROGRAMME");
-        QVERIFY(ok);
-    }
+    void init() { monter(); }
+    void cleanup() { QVERIFY(demonter()); }
 
     // ---------------------------------------------------------- fichiers
 

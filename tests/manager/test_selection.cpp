@@ -1,5 +1,6 @@
 // Sélection des fichiers SOURCE : motifs, sélection globale, ligne d'état,
 // espace libre de la DESTINATION, touche Suppr.
+#include "essai_fenetre.h"
 #include "manager/common/etat_commande.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
@@ -45,12 +46,8 @@ struct Montage {
 
 } // namespace
 
-class TestSelection : public QObject {
+class TestSelection : public EssaiFenetre {
     Q_OBJECT
-
-    std::unique_ptr<essai::UniteTemporaire> c;
-    std::unique_ptr<essai::DialoguesScriptes> d;
-    std::unique_ptr<Gestion_Fichiers> f;
 
     // Fenêtre chargée ; SOURCE sur C:\doc, DESTINATION sur C:\dest.
     void charger(const QString& ini = {}) {
@@ -91,21 +88,9 @@ class TestSelection : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
-    void init() {
-        etat_commande().reinitialiser();
-        reglages().reinitialiser();
-        c = std::make_unique<essai::UniteTemporaire>();
-        c->creer_repertoire(u"kaldron"_s);
-        qputenv("KALDRON_PROGRAMME", c->hote(u"kaldron"_s).toUtf8());
-        d = std::make_unique<essai::DialoguesScriptes>();
-    }
-    // Tout est défait avant de juger : un échec ne laisse pas de vrais dialogues.
+    void init() { monter(); }
     void cleanup() {
-        const bool ok = d->verifier();
-        f.reset();
-        d.reset();
-        c.reset();
-        qunsetenv("KALDRON_PROGRAMME");
+        const bool ok = demonter();
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         QVERIFY(ok);
     }
