@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 #include <QStringDecoder>
 #include <algorithm>
 #include <cerrno>
@@ -68,16 +69,74 @@ bool existe_hote(const QString& chemin) {
     return ::lstat(QFile::encodeName(chemin).constData(), &st) == 0;
 }
 
+// Noms d'un répertoire de l'hôte rangés par leur forme en minuscules, gardés
+// tant que la date de modification du répertoire ne change pas : chercher un
+// nom absent (tout fichier qu'on va créer) ne relit pas le répertoire entier.
+struct RepertoireConnu {
+    timespec modification{};
+    QHash<QString, QString> noms; // minuscules => premier nom réel trié
+};
+
+struct CacheNoms {
+    QMutex verrou;
+    QHash<QString, RepertoireConnu> repertoires;
+};
+
+CacheNoms& cache_noms() {
+    static CacheNoms c;
+    return c;
+}
+
+constexpr qsizetype k_repertoires_gardes = 64;
+
+bool date_repertoire(const QString& repertoire, timespec& date) {
+    struct stat st;
+    if (::stat(QFile::encodeName(repertoire).constData(), &st) != 0)
+        return false;
+    date = st.st_mtim;
+    return true;
+}
+
+bool meme_date(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+void ranger_nom(QHash<QString, QString>& noms, const QString& nom) {
+    QString& reel = noms[nom.toLower()];
+    if (reel.isEmpty() || nom < reel)
+        reel = nom;
+}
+
+RepertoireConnu lire_repertoire(const QString& repertoire, const timespec& date) {
+    RepertoireConnu r;
+    r.modification = date;
+    for (const QString& nom : noms_hote(repertoire))
+        ranger_nom(r.noms, nom);
+    return r;
+}
+
 // Nom réel d'un composant : exact d'abord, sinon le premier (dans l'ordre
 // trié) qui n'en diffère que par la casse ; vide si aucun.
 QString nom_sur_disque(const QString& repertoire, const QString& nom) {
     if (existe_hote(joindre_hote(repertoire, nom)))
         return nom;
-    QStringList candidats = noms_hote(repertoire);
-    candidats.removeIf(
-        [&](const QString& c) { return QString::compare(c, nom, Qt::CaseInsensitive) != 0; });
-    std::sort(candidats.begin(), candidats.end());
-    return candidats.isEmpty() ? QString() : candidats.first();
+    timespec date{};
+    if (!date_repertoire(repertoire, date))
+        return {};
+    CacheNoms& cache = cache_noms();
+    QMutexLocker verrou(&cache.verrou);
+    auto connu = cache.repertoires.find(repertoire);
+    if (connu != cache.repertoires.end() && meme_date(connu->modification, date)) {
+        const QString reel = connu->noms.value(nom.toLower());
+        // Un nom disparu sans changer la date (même instant) : on relit.
+        if (reel.isEmpty() || existe_hote(joindre_hote(repertoire, reel)))
+            return reel;
+    }
+    if (cache.repertoires.size() >= k_repertoires_gardes)
+        cache.repertoires.clear();
+    const RepertoireConnu& lu =
+        *cache.repertoires.insert(repertoire, lire_repertoire(repertoire, date));
+    return lu.noms.value(nom.toLower());
 }
 
 struct FermeRepertoire {
@@ -85,6 +144,26 @@ struct FermeRepertoire {
 };
 
 } // namespace
+
+void noter_nom_cree(const QString& chemin_hote) {
+    const qsizetype barre = chemin_hote.lastIndexOf(u'/');
+    if (barre < 0)
+        return;
+    const QString repertoire = barre == 0 ? QStringLiteral("/") : chemin_hote.left(barre);
+    timespec date{};
+    const bool lu = date_repertoire(repertoire, date);
+    CacheNoms& cache = cache_noms();
+    QMutexLocker verrou(&cache.verrou);
+    auto connu = cache.repertoires.find(repertoire);
+    if (connu == cache.repertoires.end())
+        return;
+    if (!lu) {
+        cache.repertoires.erase(connu);
+        return;
+    }
+    ranger_nom(connu->noms, chemin_hote.mid(barre + 1));
+    connu->modification = date;
+}
 
 bool nom_exprimable(const QByteArray& nom_hote) {
     QStringDecoder decodeur(QStringDecoder::Utf8);

@@ -33,6 +33,9 @@ bool nom_exprimable(const QByteArray& nom_hote);
 // du disque. Si le répertoire ne peut être lu : liste vide, et errno dans
 // *erreur quand il est donné (0 sinon).
 QStringList noms_hote(const QString& repertoire_hote, int* erreur = nullptr);
+// Le programme vient de créer ce chemin de l'hôte : les noms connus de son
+// répertoire restent valables sans relire le répertoire.
+void noter_nom_cree(const QString& chemin_hote);
 // Chemin de l'hôte d'un nom dans un répertoire de l'hôte ("/" compris).
 QString joindre_hote(const QString& repertoire_hote, const QString& nom);
 

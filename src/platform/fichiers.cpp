@@ -326,8 +326,10 @@ void supprimer_fichier(const QString& chemin_dos) {
 
 void creer_repertoire(const QString& chemin_dos) {
     const QByteArray chemin = hote_de(chemin_dos);
-    if (::mkdir(chemin.constData(), 0777) == 0)
+    if (::mkdir(chemin.constData(), 0777) == 0) {
+        noter_nom_cree(QFile::decodeName(chemin));
         return;
+    }
     if (errno == EEXIST)
         lever(ERR_ACCES);
     if (errno == ENOENT || errno == ENOTDIR)
@@ -544,11 +546,12 @@ void renommer(const QString& ancien_dos, const QString& nouveau_dos) {
     const Occupation occupation = occupation_de(nouveau, source, st);
     if (occupation == Occupation::Autre)
         lever(ERR_FICHIER_EXISTE);
-    if (deplacer_sans_remplacer(source, cible, occupation == Occupation::Source))
-        return;
-    if (errno != EXDEV)
-        lever_renommage(errno);
-    copier_puis_supprimer(source, cible, st);
+    if (!deplacer_sans_remplacer(source, cible, occupation == Occupation::Source)) {
+        if (errno != EXDEV)
+            lever_renommage(errno);
+        copier_puis_supprimer(source, cible, st);
+    }
+    noter_nom_cree(QFile::decodeName(cible));
 }
 
 // ---- Fichier ouvert ----
@@ -582,6 +585,8 @@ FichierOuvert::FichierOuvert(const QString& chemin_dos, Mode mode) : d(new Impl)
     d->fd = ::open(chemin.constData(), acces | O_CLOEXEC | O_NONBLOCK, 0666);
     if (d->fd < 0)
         lever_echec(errno, chemin);
+    if (!present)
+        noter_nom_cree(d->hote);
     ::fcntl(d->fd, F_SETFL, ::fcntl(d->fd, F_GETFL) & ~O_NONBLOCK);
 }
 

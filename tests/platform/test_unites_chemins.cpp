@@ -1,6 +1,7 @@
 // Unités, chemins DOS <-> hôte, répertoires courants, répertoire du programme.
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
+#include "platform/fichiers.h"
 #include "platform/profil.h"
 #include "platform/programme.h"
 #include "platform/unites.h"
@@ -13,6 +14,7 @@
 #include <functional>
 
 using namespace plateforme;
+using namespace Qt::StringLiterals;
 using essai::erreur_de;
 using essai::UniteTemporaire;
 
@@ -198,6 +200,26 @@ private slots:
         for (const char* nom : {"mix/abc", "mix/ABC", "mix/Abc", "mix/Abd"})
             c.creer_fichier(nom);
         QCOMPARE(plateforme::dos_vers_hote(chemin), c.hote(relatif));
+    }
+
+    // Les noms gardés en mémoire suivent le disque : un nom apparu ou
+    // disparu par un autre programme, ou créé par le nôtre.
+    void noms_gardes_suivent_le_disque() {
+        UniteTemporaire c;
+        c.creer_repertoire("rep");
+        QCOMPARE(plateforme::dos_vers_hote("C:\\REP\\LETTRE.TXT"), c.hote("rep/LETTRE.TXT"));
+        c.creer_fichier("rep/Lettre.txt");
+        QCOMPARE(plateforme::dos_vers_hote("C:\\REP\\LETTRE.TXT"), c.hote("rep/Lettre.txt"));
+        QVERIFY(QFile::rename(c.hote("rep/Lettre.txt"), c.hote("rep/autre.txt")));
+        QCOMPARE(plateforme::dos_vers_hote("C:\\REP\\LETTRE.TXT"), c.hote("rep/LETTRE.TXT"));
+        // Créé par le programme : trouvé sous une autre casse sans relecture.
+        FichierOuvert(u"C:\\rep\\Neuf.txt"_s, FichierOuvert::Ecriture).fermer();
+        creer_repertoire(u"C:\\rep\\Sous"_s);
+        renommer(u"C:\\rep\\autre.txt"_s, u"C:\\rep\\Final.txt"_s);
+        QCOMPARE(plateforme::dos_vers_hote("C:\\REP\\NEUF.TXT"), c.hote("rep/Neuf.txt"));
+        QCOMPARE(plateforme::dos_vers_hote("C:\\REP\\SOUS"), c.hote("rep/Sous"));
+        QCOMPARE(plateforme::dos_vers_hote("C:\\REP\\FINAL.TXT"), c.hote("rep/Final.txt"));
+        QCOMPARE(plateforme::dos_vers_hote("C:\\REP\\AUTRE.TXT"), c.hote("rep/AUTRE.TXT"));
     }
 
     void aller_retour() {

@@ -181,6 +181,7 @@ Issue copier_blocs(const QString& source, const QString& destination, const Rapp
         // Remplace d'un coup l'éventuel fichier de ce nom.
         if (::rename(provisoire.constData(), sortie.constData()) != 0)
             lever_depuis_errno();
+        plateforme::noter_nom_cree(hote);
     } catch (...) {
         ::unlink(provisoire.constData());
         throw;
