@@ -22,7 +22,12 @@ int main(int argc, char** argv) {
         return morvine::auto_controle(sortie);
     }
     plateforme::TableUnites::instance().charger();
-    const QStringList fichiers = morvine::fichiers_ligne_commande(arguments);
+    QStringList fichiers = morvine::fichiers_ligne_commande(arguments);
+    // Un nom relatif (EDITER de KALDRON en passe) part du répertoire où l'on
+    // nous lance : il est fixé avant que le démarrage n'en change ou ne
+    // passe les noms à la copie déjà lancée.
+    for (QString& fichier : fichiers)
+        fichier = morvine::nom_document(fichier);
 
     plateforme::InstanceUnique instance(u"morvine"_s);
     switch (morvine::demarrer_instance(instance, fichiers)) {

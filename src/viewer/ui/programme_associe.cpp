@@ -3,19 +3,13 @@
 // programme part détaché, ses arguments en liste : aucun shell.
 #include "viewer/ui/programme_associe.h"
 
-#include "platform/chemins.h"
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
+#include "platform/lancement.h"
 #include "platform/profil.h"
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/ligne_commande.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -25,64 +19,22 @@ namespace {
 
 constexpr unsigned TAMPON_ASSOCIATION = 200;
 
-bool ressemble_dos(const QString& texte) {
-    return texte.size() >= 3 && texte.at(1) == u':' && texte.at(2) == u'\\' &&
-           texte.at(0).isLetter();
-}
-
-// Un argument écrit en chemin DOS devient le chemin de l'hôte.
-QString argument_hote(const QString& argument) {
-    if (!ressemble_dos(argument))
-        return argument;
-    const QString hote = chemin_hote(argument);
-    return hote.isEmpty() ? argument : hote;
-}
-
-// Nom de programme cherché dans le répertoire de l'exécutable puis le PATH,
-// tel quel, en minuscules, sans son suffixe .EXE/.COM/.BAT.
-QString chercher_programme(const QString& nom) {
-    QStringList essais{nom, nom.toLower()};
-    for (const QString& suffixe : {u".exe"_s, u".com"_s, u".bat"_s}) {
-        if (nom.endsWith(suffixe, Qt::CaseInsensitive))
-            essais << nom.left(nom.size() - 4) << nom.left(nom.size() - 4).toLower();
-    }
-    const QStringList chemins{QCoreApplication::applicationDirPath()};
-    for (const QString& essai : essais) {
-        QString trouve = QStandardPaths::findExecutable(essai, chemins);
-        if (trouve.isEmpty())
-            trouve = QStandardPaths::findExecutable(essai);
-        if (!trouve.isEmpty())
-            return trouve;
-    }
-    return {};
-}
-
-QString programme_hote(const QString& programme) {
-    if (programme.startsWith(u'/'))
-        return programme;
-    if (ressemble_dos(programme) || programme.contains(u'\\'))
-        return chemin_hote(programme);
-    return chercher_programme(programme);
-}
-
 } // namespace
 
 bool lancer_commande(const Commande& commande) {
-    const QStringList morceaux = lire_liste_fichiers(commande.programme.trimmed());
-    if (morceaux.isEmpty())
+    QString ligne = commande.programme.trimmed();
+    if (!commande.fichier.isEmpty()) {
+        // Un guillemet ne se groupe pas : un tel nom serait coupé.
+        if (commande.fichier.contains(u'"'))
+            return false;
+        ligne += u" \""_s + commande.fichier + u'"';
+    }
+    try {
+        plateforme::lancer(ligne);
+        return true;
+    } catch (const plateforme::ErreurExecution&) {
         return false;
-    const QString programme = programme_hote(morceaux.first());
-    if (programme.isEmpty() || !QFileInfo(programme).isExecutable() || QFileInfo(programme).isDir())
-        return false;
-    QStringList arguments;
-    for (const QString& a : morceaux.mid(1))
-        arguments << argument_hote(a);
-    if (!commande.fichier.isEmpty())
-        arguments << argument_hote(commande.fichier);
-    const QString hote_fichier = chemin_hote(commande.fichier);
-    const QString repertoire =
-        hote_fichier.isEmpty() ? QDir::homePath() : QFileInfo(hote_fichier).absolutePath();
-    return QProcess::startDetached(programme, arguments, repertoire);
+    }
 }
 
 std::optional<Commande> commande_associee(const QString& extension, const QString& fichier,
