@@ -9,8 +9,9 @@ set -euo pipefail
 racine="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 action="${1:-lancer}"
 
+# poppler-utils : pdftotext relit ce que les essais impriment.
 paquets=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins
-         libgl-dev)
+         libgl-dev poppler-utils)
 
 installer_paquets() {
     local manquants=()

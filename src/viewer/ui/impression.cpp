@@ -1,6 +1,7 @@
 #include "viewer/ui/impression.h"
 
 #include "platform/dialogues.h"
+#include "platform/impression.h"
 #include "viewer/ui/curseur.h"
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
@@ -10,36 +11,26 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 
 namespace morvine {
 
-namespace {
-
-void sortie_pdf(QPrinter& imprimante, const QString& fichier) {
-    imprimante.setOutputFormat(QPrinter::PdfFormat);
-    imprimante.setOutputFileName(fichier);
-}
-
-} // namespace
-
 bool preparer_imprimante(QPrinter& imprimante, const QString& titre, QWidget* parent) {
-    const QString impose = qEnvironmentVariable("KALDRON_IMPRESSION_PDF");
+    const QString impose = plateforme::pdf_impose();
     if (!impose.isEmpty()) {
-        sortie_pdf(imprimante, impose);
+        plateforme::sortie_pdf(imprimante, impose);
         return true;
     }
-    if (QPrinterInfo::availablePrinters().isEmpty()) {
+    if (!plateforme::imprimante_presente()) {
         // Pas d'imprimante : le dialogue d'enregistrement tient lieu de
         // dialogue d'impression (Annuler n'imprime rien).
         const QString fichier = plateforme::dialogues().enregistrer_fichier(
             u"Imprimer dans un fichier"_s, u"Documents PDF (*.pdf)|*.pdf"_s, titre + u".pdf"_s);
         if (fichier.isEmpty())
             return false;
-        sortie_pdf(imprimante, fichier);
+        plateforme::sortie_pdf(imprimante, fichier);
         return true;
     }
     QPrintDialog dialogue(&imprimante, parent);

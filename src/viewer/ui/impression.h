@@ -1,7 +1,7 @@
 #pragma once
-// Impression par l'imprimante de la plate-forme ; sans imprimante, ou quand
-// l'environnement nomme un fichier de sortie (KALDRON_IMPRESSION_PDF), un
-// fichier PDF est écrit à la place.
+// Impression d'un document : l'imprimante ou le fichier PDF que la
+// plate-forme impose (platform/impression.h) ; sans imprimante, le dialogue
+// d'enregistrement choisit le fichier PDF.
 #include <QFont>
 #include <QPixmap>
 #include <QString>
