@@ -6,6 +6,7 @@
 #include "platform/dialogues.h"
 #include "platform/fichiers.h"
 #include "platform/formats.h"
+#include "platform/titre_application.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -31,7 +32,7 @@ void fond(QWidget* w, const QColor& c) {
 } // namespace
 
 void Gestion_Fichiers::Rafraichir_affichage() {
-    QCoreApplication::setApplicationName(u"KALDRON"_s);
+    plateforme::rendre_titre_application(u"KALDRON"_s);
     EtatCommande& etat = etat_commande();
     etat.demande_d_arrêt = false;
     etat.mode_de_confirmation = 0;

@@ -37,6 +37,10 @@ Gestion_Fichiers::Gestion_Fichiers(QWidget* parent) : QWidget(parent) {
     connecter_copie();
     connecter_effacement();
     connecter_repertoires();
+    connecter_infos();
+    connecter_impression();
+    connecter_lancements();
+    connecter_boutons();
     definir_fenetre_principale(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_fin_de_session = true; });
 }
@@ -118,7 +122,7 @@ void Gestion_Fichiers::construire_commandes() {
     Exécuter = bouton(u"E&xécuter"_s, g, suivant(), l);
     Editer = bouton(u"Edi&ter"_s, g, suivant(), l);
     Visualiser = bouton(u"&Visualiser"_s, g, suivant(), l);
-    Imprimer = bouton(u"IM&PRIMER"_s, g, suivant(), l);
+    Imprimer = bouton(u"Im&primer"_s, g, suivant(), l);
     Chercher = bouton(u"C&HERCHER"_s, g, suivant(), l);
     Mode = bouton(u" &Mode répertoire"_s, g, suivant(), l);
     Sélecte = bouton(u"&Sélectionner tout"_s, g, suivant(), l);

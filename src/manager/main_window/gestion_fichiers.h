@@ -18,7 +18,8 @@
 class Apropos;
 namespace plateforme {
 class ErreurExecution;
-}
+class TravailImpression;
+} // namespace plateforme
 
 class Gestion_Fichiers : public QWidget {
 public:
@@ -147,6 +148,86 @@ private:
 
 public:
     // --- fin renommer ---
+
+    // --- Boutons programmables et ligne de commande (commands/boutons.cpp) ---
+    void Bouton_Click(int Index);
+    void Bouton_suite_Click();
+    void Prompt_Click();
+    void Ligne_commande_KeyDown(int KeyCode);
+    void Ligne_commande_LostFocus();
+    void connecter_boutons();
+    // Boutons remplis par le dernier défilement quand le groupe était incomplet.
+    qint16 taille_du_dernier_groupe = 0;
+
+private:
+    void lancer_document(const QString& document, const QString& extension);
+    void lancer_programme(const QString& cible, const QString& repertoire);
+    // Pose le répertoire courant (unité comprise) ; faux après un rapport d'erreur.
+    bool aller_au_repertoire_de_travail(const QString& repertoire);
+    // Lance la ligne ; un échec va au rapport d'erreur, qui nomme 'programme',
+    // sauf un programme introuvable quand 'introuvable' est donné.
+    bool lancer_ligne(const QString& ligne, const QString& programme, bool* introuvable = nullptr);
+    void executer_ligne_commande(const QString& commande);
+    void ajouter_a_l_historique(const QString& commande);
+    void finir_commande_sans_rafraichir();
+    void connecter_ligne_commande();
+
+public:
+    // --- fin boutons ---
+
+    // --- Lancement de programmes (commands/lancer_programmes.cpp) ---
+    void Visualiser_Click();
+    void Editer_Click();
+    void Exécuter_Click();
+    void Executer_fichier();
+    void Fichier_srce_DblClick();
+    void connecter_lancements();
+
+private:
+    // Lance 'programme' suivi des fichiers choisis, par lignes de moins de
+    // 126 caractères : chemins complets, ou noms dans le répertoire SOURCE.
+    void lancer_par_lots(const QString& programme, bool chemins_complets);
+    void lancer_un_par_fichier(const QString& programme);
+    // Fichier choisi suivant et sa confirmation : 6 pour le lancer, 7 ou 2
+    // si l'usager refuse, 0 quand il n'y en a plus.
+    int fichier_a_lancer();
+    // Pose le répertoire SOURCE puis lance ; faux après un rapport d'erreur.
+    bool lancer_dans_source(const QString& ligne);
+    void executer_avec_parametres();
+    void ouvrir_par_association();
+
+public:
+    // --- fin lancement ---
+
+    // --- Impression (commands/imprimer.cpp) ---
+    void Imprimer_Click();
+    void connecter_impression();
+
+private:
+    // Une itération de la commande ; faux quand la commande finit.
+    bool imprimer_fichier_choisi();
+    // Imprime le fichier courant, un travail ; faux après un rapport d'erreur.
+    bool imprimer_fichier_courant();
+    void imprimer_lignes(plateforme::FichierOuvert& fichier, qint64 longueur,
+                         plateforme::TravailImpression& travail);
+    void poser_jauge(int valeur);
+    void signaler_impressions_de_repli();
+    // Répertoire des fichiers PDF écrits faute d'imprimante pendant la commande.
+    QString répertoire_de_repli;
+
+public:
+    // --- fin impression ---
+
+    // --- Informations sur les fichiers (commands/info_fichiers.cpp) ---
+    void Info_Click();
+    void connecter_infos();
+
+private:
+    // Nombre et taille totale des fichiers du répertoire SOURCE.
+    void resumer_repertoire();
+
+public:
+    // --- fin informations ---
 
     // Boutons dont la commande existe ; les autres restent désactivés.
     QSet<const QPushButton*> commandes_construites;
