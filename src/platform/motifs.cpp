@@ -84,7 +84,8 @@ bool jeton_reconnait(const Jeton& j, char32_t c, Qt::CaseSensitivity casse) {
 
 // Glouton avec retour à la dernière étoile seulement : chaque caractère du
 // texte n'est repris qu'une fois par étoile, d'où la borne O(n×m).
-bool correspond(const Texte& texte, const QList<Jeton>& motif, Qt::CaseSensitivity casse) {
+template <class Suite>
+bool correspond(const Suite& texte, const QList<Jeton>& motif, Qt::CaseSensitivity casse) {
     qsizetype t = 0, m = 0, etoile = -1, reprise = 0;
     while (t < texte.size()) {
         if (m < motif.size() && motif[m].sorte == Sorte::Etoile) {
@@ -251,6 +252,76 @@ bool motif_dos_correspond(const QString& nom, const QString& motif) {
     return std::any_of(parties.cbegin(), parties.cend(), [&texte](const QString& partie) {
         return motif_dos_simple(texte, en_texte(partie, Qt::CaseInsensitive));
     });
+}
+
+// Chaque partie est préparée comme motif_dos_simple la lirait.
+struct PartieDos {
+    bool sans_point = false; // "abc." : noms sans point seulement
+    QList<Jeton> jetons;     // le motif entier (sans le '.' final)
+    bool extension_facultative = false;
+    QList<Jeton> sans_extension; // sans son ".*" final
+};
+
+struct MotifDos::Impl {
+    QList<PartieDos> parties;
+    mutable Texte tampon; // nom plié, réutilisé d'un nom à l'autre
+};
+
+MotifDos::MotifDos(const QString& motif) : d(std::make_unique<Impl>()) {
+    verifier_motif_dos(motif);
+    for (const QString& partie : parties_dos(motif)) {
+        Texte t = en_texte(partie, Qt::CaseInsensitive);
+        PartieDos p;
+        p.sans_point = !t.isEmpty() && t.last() == U'.';
+        if (p.sans_point)
+            t.removeLast();
+        p.jetons = jetons_dos(t);
+        p.extension_facultative = !p.sans_point && termine_par(t, U'.', U'*');
+        if (p.extension_facultative)
+            p.sans_extension = jetons_dos(t.first(t.size() - 2));
+        d->parties.append(std::move(p));
+    }
+}
+
+MotifDos::~MotifDos() = default;
+
+namespace {
+// Nom sans paire de substitution : plié caractère par caractère à la
+// lecture, sans copie (la plupart des noms échouent dès les premiers).
+struct VuePliee {
+    QStringView nom;
+    qsizetype size() const { return nom.size(); }
+    char32_t operator[](qsizetype i) const { return QChar::toCaseFolded(nom[i].unicode()); }
+};
+} // namespace
+
+template <class Suite> bool MotifDos::correspond_plie(const Suite& t, bool point) const {
+    const auto ic = Qt::CaseInsensitive;
+    return std::any_of(d->parties.cbegin(), d->parties.cend(), [&](const PartieDos& p) {
+        if (p.sans_point)
+            return !point && plateforme::correspond(t, p.jetons, ic);
+        return plateforme::correspond(t, p.jetons, ic) ||
+               (p.extension_facultative && plateforme::correspond(t, p.sans_extension, ic));
+    });
+}
+
+bool MotifDos::correspond(QStringView nom) const {
+    const bool point = nom.contains(u'.');
+    const bool substitution =
+        std::any_of(nom.begin(), nom.end(), [](QChar c) { return c.isSurrogate(); });
+    if (!substitution)
+        return correspond_plie(VuePliee{nom}, point);
+    Texte& t = d->tampon;
+    t.clear();
+    for (qsizetype i = 0; i < nom.size(); ++i) {
+        char32_t c = nom[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < nom.size() && nom[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(nom[i].unicode(), nom[i + 1].unicode());
+            ++i;
+        }
+        t.append(plier(c, Qt::CaseInsensitive));
+    }
+    return correspond_plie(t, point);
 }
 
 bool motif_like_correspond(const QString& texte, const QString& motif, Qt::CaseSensitivity casse) {

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -164,48 +166,92 @@ bool point_ou_point_point(const char* nom) {
     return nom[0] == '.' && (nom[1] == 0 || (nom[1] == '.' && nom[2] == 0));
 }
 
-void retenir(int fd, const dirent64* e, std::vector<Enfant>& liste) {
+// Ce qu'une lecture de répertoire garde : ses sous-répertoires et, si
+// demandé, ses fichiers (ordinaires, ou liens dont la cible sera vue au besoin).
+struct Lecture {
+    std::vector<Enfant> repertoires;
+    std::vector<FichierGarde> fichiers;
+};
+
+void retenir(int fd, const dirent64* e, Lecture& lecture, bool avec_fichiers) {
     if (point_ou_point_point(e->d_name))
         return;
     const unsigned char type = type_de(fd, e);
     const bool lien = type == DT_LNK;
-    if (type != DT_DIR && !(lien && lien_vers_repertoire(fd, e->d_name)))
+    const bool repertoire = type == DT_DIR || (lien && lien_vers_repertoire(fd, e->d_name));
+    if (!repertoire && !(avec_fichiers && (type == DT_REG || lien)))
         return;
-    QByteArray octets(e->d_name);
-    if (nom_exprimable(octets))
-        liste.push_back({QString::fromUtf8(octets), std::move(octets), lien});
+    // Sans copie : un disque entier, ce sont des centaines de milliers de noms.
+    const QByteArray brut = QByteArray::fromRawData(e->d_name, qsizetype(std::strlen(e->d_name)));
+    if (!nom_exprimable(brut))
+        return;
+    if (repertoire)
+        lecture.repertoires.push_back(
+            {QString::fromUtf8(brut), QByteArray(brut.constData(), brut.size()), lien});
+    else
+        lecture.fichiers.push_back({QString::fromUtf8(brut), lien});
 }
 
-// Sous-répertoires exprimables en DOS d'un répertoire ouvert, triés sans
-// égard à la casse comme la liste des répertoires. getdents64 plutôt que
-// readdir : les appels au système comptent, un disque entier en fait des
+// Entrées exprimables en DOS d'un répertoire ouvert ; sous-répertoires triés
+// sans égard à la casse comme la liste des répertoires. getdents64 plutôt
+// que readdir : les appels au système comptent, un disque entier en fait des
 // centaines de milliers.
-std::vector<Enfant> enfants(int fd, std::vector<char>& tampon) {
-    std::vector<Enfant> liste;
+Lecture lire_entrees(int fd, std::vector<char>& tampon, bool avec_fichiers) {
+    Lecture lecture;
     ssize_t lus;
     while ((lus = ::getdents64(fd, tampon.data(), tampon.size())) > 0) {
         for (ssize_t pos = 0; pos < lus;) {
             const auto* e = reinterpret_cast<const dirent64*>(tampon.data() + pos);
-            retenir(fd, e, liste);
+            retenir(fd, e, lecture, avec_fichiers);
             pos += e->d_reclen;
         }
     }
-    std::sort(liste.begin(), liste.end(), avant);
-    return liste;
+    std::sort(lecture.repertoires.begin(), lecture.repertoires.end(), avant);
+    return lecture;
+}
+
+qint64 nanosecondes(const struct timespec& t) {
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+EmpreinteRepertoire empreinte_de(const struct stat& st) {
+    return {quint64(st.st_dev), quint64(st.st_ino), nanosecondes(st.st_mtim),
+            nanosecondes(st.st_ctim)};
+}
+
+// Plus de trois secondes : au-delà du tic des horloges de fichiers, FAT
+// comprise (deux secondes).
+bool lecture_sure(const struct stat& st) {
+    struct timespec maintenant;
+    ::clock_gettime(CLOCK_REALTIME, &maintenant);
+    return nanosecondes(st.st_mtim) < nanosecondes(maintenant) - qint64(3) * 1000000000;
+}
+
+void garder(ContenuRepertoire& contenu, const QByteArray& hote, const struct stat& st, bool racine,
+            std::vector<FichierGarde>&& fichiers) {
+    contenu.hote = hote;
+    contenu.empreinte = empreinte_de(st);
+    contenu.racine = racine;
+    contenu.sur = lecture_sure(st);
+    contenu.fichiers = std::move(fichiers);
 }
 
 class Parcours {
 public:
-    Parcours(const QString& dos, const QByteArray& hote) {
+    Parcours(const QString& dos, const QByteArray& hote, bool avec_fichiers)
+        : m_avec_fichiers(avec_fichiers) {
         m_resultat.repertoires.append(dos);
         m_noeuds.push_back({hote, 0, true, true});
+        if (m_avec_fichiers)
+            m_resultat.contenus.emplace_back();
     }
 
-    ResultatParcours executer(const std::function<bool()>& continuer) {
+    ResultatParcours executer(const std::function<bool(const QString&)>& continuer) {
         for (size_t i = 0; i < m_noeuds.size(); ++i) {
             lire(i);
-            m_noeuds[i].hote.clear(); // lu : son chemin ne sert plus
-            if (continuer && !continuer() && i + 1 < m_noeuds.size()) {
+            m_noeuds[i].hote.clear(); // lu : son chemin ne sert plus ici
+            if (continuer && !continuer(m_resultat.repertoires.at(qsizetype(i))) &&
+                i + 1 < m_noeuds.size()) {
                 m_resultat.complet = false;
                 break;
             }
@@ -228,7 +274,10 @@ private:
         const bool montage = n.racine || st.st_dev != n.dev_parent;
         if ((montage || zone_de(n.hote) != Zone::Ordinaire) && virtuel_ouvert(fd.fd(), n.hote))
             return;
-        ajouter(i, n.hote, st.st_dev, enfants(fd.fd(), m_tampon));
+        Lecture lecture = lire_entrees(fd.fd(), m_tampon, m_avec_fichiers);
+        ajouter(i, n.hote, st.st_dev, lecture.repertoires);
+        if (m_avec_fichiers)
+            garder(m_resultat.contenus[i], n.hote, st, n.racine, std::move(lecture.fichiers));
     }
 
     // Chaque répertoire réel n'est parcouru qu'une fois (montages liés).
@@ -241,14 +290,35 @@ private:
         for (const Enfant& e : liste) {
             m_resultat.repertoires.append(prefixe_dos + e.nom);
             m_noeuds.push_back({prefixe_hote + e.octets, dev, false, !e.lien});
+            if (m_avec_fichiers)
+                m_resultat.contenus.emplace_back();
         }
     }
 
+    bool m_avec_fichiers;
     ResultatParcours m_resultat;
     std::vector<Noeud> m_noeuds;
     std::unordered_set<Identite, HacheIdentite> m_vus;
     std::vector<char> m_tampon = std::vector<char>(64 * 1024);
 };
+
+// Un répertoire qu'on ne peut plus lire est sauté ; le reste est une vraie
+// erreur du support.
+EtatContenu sauter_ou_lever(ContenuRepertoire& contenu, int code) {
+    switch (code) {
+    case ENOENT:
+    case ENOTDIR:
+    case EACCES:
+    case EPERM:
+    case ELOOP:
+    case ENAMETOOLONG:
+        contenu.fichiers.clear();
+        contenu.sur = false;
+        return EtatContenu::Illisible;
+    default:
+        lever_errno(code);
+    }
+}
 
 // "C:\DOC" et son chemin de l'hôte, avec la casse du disque.
 QString prefixe_dos(QChar lettre, const QString& hote) {
@@ -261,12 +331,53 @@ QString prefixe_dos(QChar lettre, const QString& hote) {
 
 ResultatParcours parcourir_repertoires(const QString& racine_dos,
                                        const std::function<bool()>& continuer) {
+    OptionsParcours options;
+    if (continuer)
+        options.continuer = [&continuer](const QString&) { return continuer(); };
+    return parcourir_repertoires(racine_dos, options);
+}
+
+ResultatParcours parcourir_repertoires(const QString& racine_dos, const OptionsParcours& options) {
     const QString absolu = chemin_dos_absolu(racine_dos);
     const QString hote = dos_vers_hote(absolu);
     if (!QFileInfo(hote).isDir())
         lever(absolu.size() == 3 ? ERR_PERIPHERIQUE_ABSENT : ERR_CHEMIN_INTROUVABLE);
-    Parcours parcours(prefixe_dos(absolu.at(0), hote), chemin_reel(hote));
-    return parcours.executer(continuer);
+    Parcours parcours(prefixe_dos(absolu.at(0), hote), chemin_reel(hote), options.avec_fichiers);
+    return parcours.executer(options.continuer);
+}
+
+EtatContenu actualiser_contenu(ContenuRepertoire& contenu) {
+    if (contenu.hote.isEmpty())
+        return EtatContenu::Illisible;
+    const int suivre = contenu.racine ? 0 : AT_SYMLINK_NOFOLLOW;
+    struct stat st;
+    if (::fstatat(AT_FDCWD, contenu.hote.constData(), &st, suivre) != 0)
+        return sauter_ou_lever(contenu, errno);
+    if (!S_ISDIR(st.st_mode))
+        return sauter_ou_lever(contenu, ENOTDIR);
+    if (contenu.sur && empreinte_de(st) == contenu.empreinte)
+        return EtatContenu::Garde;
+    const int drapeaux = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (contenu.racine ? 0 : O_NOFOLLOW);
+    const Descripteur fd(::open(contenu.hote.constData(), drapeaux));
+    if (fd.fd() < 0)
+        return sauter_ou_lever(contenu, errno);
+    if (::fstat(fd.fd(), &st) != 0)
+        return sauter_ou_lever(contenu, errno);
+    // Un système monté depuis par-dessus : même règle que le parcours.
+    if (quint64(st.st_dev) != contenu.empreinte.dev && virtuel_ouvert(fd.fd(), contenu.hote))
+        return sauter_ou_lever(contenu, EACCES);
+    std::vector<char> tampon(64 * 1024);
+    Lecture lecture = lire_entrees(fd.fd(), tampon, true);
+    garder(contenu, contenu.hote, st, contenu.racine, std::move(lecture.fichiers));
+    return EtatContenu::Relu;
+}
+
+bool est_fichier_ordinaire(const ContenuRepertoire& contenu, const FichierGarde& fichier) {
+    if (!fichier.lien)
+        return true;
+    const QByteArray chemin = contenu.hote + '/' + QFile::encodeName(fichier.nom);
+    struct stat st;
+    return ::stat(chemin.constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool est_systeme_virtuel(const QString& chemin_hote) {
