@@ -1,6 +1,7 @@
 // Commande INFOS : fenêtre Info_Fichiers en mode fichier, bilan du
 // répertoire SOURCE en mode répertoire.
 #include "manager/commands/info_fichiers.h"
+#include "manager/common/aide_contextuelle.h"
 #include "manager/common/curseur.h"
 #include "manager/common/etat_commande.h"
 #include "manager/common/fenetre_principale.h"
@@ -54,6 +55,7 @@ Info_Fichiers::Info_Fichiers(Gestion_Fichiers* principale)
     construire_champs();
     construire_attributs();
     construire_boutons();
+    brancher_aide();
     setFixedSize(plateforme::twips_vers_pixels_x(LARGEUR),
                  plateforme::twips_vers_pixels_y(HAUTEUR));
 }
@@ -267,6 +269,7 @@ void Info_Fichiers::Précédent_Click() {
 void Info_Fichiers::Fin_Click() {
     Enregistrer_attributs();
     m_principale->Croiser->show();
+    aide::fenetre_fermee();
     accept();
 }
 

@@ -27,6 +27,8 @@ public:
     void Taille_GotFocus();
     void Date_fichier_GotFocus();
     void Heure_GotFocus();
+    // Textes d'aide et F1 (info_fichiers_aide.cpp).
+    void brancher_aide();
 
     QLineEdit *Taille, *Date_fichier, *Heure;
     QCheckBox *Caché, *Système, *Lecture, *Modifié;

@@ -74,8 +74,14 @@ void Gestion_Fichiers::connecter_ligne_commande() {
     Ligne_commande->setEnabled(true);
     Ligne_commande->hide();
     auto* filtre = new FiltreLigneCommande(this);
+    filtre->setObjectName(u"filtre_ligne_commande"_s);
     Ligne_commande->installEventFilter(filtre);
     Ligne_commande->lineEdit()->installEventFilter(filtre);
+}
+
+// La fenêtre se détruit : la ligne qui perd le focus ne doit plus l'appeler.
+void Gestion_Fichiers::debrancher_ligne_commande() {
+    delete findChild<QObject*>(u"filtre_ligne_commande"_s, Qt::FindDirectChildrenOnly);
 }
 
 void Gestion_Fichiers::Prompt_Click() {

@@ -1,6 +1,7 @@
 // Retour à l'état de repos, couleurs, taille fixe et sortie du programme.
 #include "manager/common/etat_commande.h"
 #include "manager/common/rapport_erreur.h"
+#include "manager/configuration/couleurs_vga.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/dialogues.h"
@@ -17,10 +18,7 @@ using namespace Qt::StringLiterals;
 namespace {
 // Palette standard à 16 couleurs du mode texte.
 QColor couleur_palette(int n) {
-    static const QRgb palette[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
-                                     0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
-                                     0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
-    return QColor(palette[qBound(0, n, 15)]);
+    return couleur_vga(n);
 }
 
 void fond(QWidget* w, const QColor& c) {

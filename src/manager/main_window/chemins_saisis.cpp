@@ -212,13 +212,26 @@ void Gestion_Fichiers::Trouver_repertoire(const QString& unite, bool continuer, 
 // Tous les répertoires du disque, en largeur, la racine d'abord ; la boucle
 // d'événements tourne après chaque répertoire.
 void Gestion_Fichiers::construire_liste_rep(const QString& unite) {
+    construire_arbre(unite, [](const QString&) {
+        QCoreApplication::processEvents();
+        return true;
+    });
+}
+
+// Un seul arbre pour le nom tapé et pour CHERCHER : la même lecture garde
+// aussi les fichiers de chaque répertoire. Interrompu, il reste périmé.
+bool Gestion_Fichiers::construire_arbre(const QString& unite,
+                                        const std::function<bool(const QString&)>& suivi) {
     Liste_rép.clear();
-    liste_rep_périmée[LISTE_REP] = true;
-    const plateforme::ResultatParcours r =
-        plateforme::parcourir_repertoires(unite.left(2) + u"\\"_s, [] {
-            QCoreApplication::processEvents();
-            return true;
-        });
-    Liste_rép = r.repertoires;
-    liste_rep_périmée[LISTE_REP] = !r.complet;
+    contenus_rép.clear();
+    liste_rep_périmée[0] = liste_rep_périmée[1] = true;
+    plateforme::OptionsParcours options;
+    options.avec_fichiers = true;
+    options.continuer = suivi;
+    plateforme::ResultatParcours r =
+        plateforme::parcourir_repertoires(unite.left(2) + u"\\"_s, options);
+    Liste_rép = std::move(r.repertoires);
+    contenus_rép = std::move(r.contenus);
+    liste_rep_périmée[0] = liste_rep_périmée[1] = !r.complet;
+    return r.complet;
 }

@@ -38,14 +38,21 @@ Gestion_Fichiers::Gestion_Fichiers(QWidget* parent) : QWidget(parent) {
     connecter_effacement();
     connecter_repertoires();
     connecter_infos();
+    connecter_recherche();
+    connecter_configuration();
+    connecter_options();
     connecter_impression();
     connecter_lancements();
     connecter_boutons();
+    connecter_aide();
     definir_fenetre_principale(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_fin_de_session = true; });
 }
 
-Gestion_Fichiers::~Gestion_Fichiers() = default;
+Gestion_Fichiers::~Gestion_Fichiers() {
+    debrancher_aide();
+    debrancher_ligne_commande();
+}
 
 QPushButton* Gestion_Fichiers::bouton(const QString& legende, int gauche, int haut, int largeur) {
     auto* b = new QPushButton(legende, this);
@@ -137,7 +144,7 @@ void Gestion_Fichiers::construire_commandes() {
     const int bas = RANGEE_BAS, largeur = 1500;
     Options = bouton(u"&OPTIONS"_s, 120, bas, largeur);
     Configurer = bouton(u"CONFI&GURER"_s, 1740, bas, largeur);
-    Corbeill = bouton(u"CORBEI&LLE"_s, 3360, bas, largeur);
+    Corbeill = bouton(u"Cor&beille"_s, 3360, bas, largeur);
     A_propos = bouton(u"&A propos"_s, 4980, bas, largeur);
     Prompt = bouton(u"Invite D&OS"_s, 6600, bas, largeur);
     Aide = bouton(u"?"_s, 8220, bas, 420);

@@ -3,6 +3,7 @@
 #include "manager/main_window/ligne.h"
 #include "platform/controles.h"
 #include "platform/fichiers.h"
+#include "platform/parcours.h"
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <functional>
 
 class Apropos;
+class Cde_Chercher;
 namespace plateforme {
 class ErreurExecution;
 class TravailImpression;
@@ -105,6 +107,7 @@ private:
     bool etape_copie(const std::function<void()>& etape);
     void montrer_jauge(bool visible);
     void rafraichir_apres_copie();
+    void recaler_parcours();
     bool copie_complete = false;
 
 public:
@@ -156,6 +159,7 @@ public:
     void Ligne_commande_KeyDown(int KeyCode);
     void Ligne_commande_LostFocus();
     void connecter_boutons();
+    void debrancher_ligne_commande();
     // Boutons remplis par le dernier défilement quand le groupe était incomplet.
     qint16 taille_du_dernier_groupe = 0;
 
@@ -228,6 +232,59 @@ private:
 
 public:
     // --- fin informations ---
+
+    // --- Configuration (configuration/config_kaldron.cpp) ---
+    void Configurer_Click();
+    void connecter_configuration();
+    // --- fin configuration ---
+
+    // --- Options (configuration/choix_options.cpp) ---
+    void Options_Click();
+    void connecter_options();
+    // --- fin options ---
+
+    // --- Recherche sur le disque (search/) ---
+    void Chercher_Click();
+    void connecter_recherche();
+    // Reconstruit Liste_rép (et les fichiers de chaque répertoire) pour
+    // l'unité ; 'suivi' reçoit chaque répertoire lu, faux interrompt.
+    // Vrai si l'arbre est complet. Lève 68 si l'unité est absente.
+    bool construire_arbre(const QString& unite, const std::function<bool(const QString&)>& suivi);
+    // Fichiers de chaque répertoire de Liste_rép, au même index.
+    std::vector<plateforme::ContenuRepertoire> contenus_rép;
+    // Fenêtre des critères, cachée entre deux recherches.
+    Cde_Chercher* cde_chercher = nullptr;
+    // --- fin recherche ---
+
+    // --- Aide contextuelle et bulles Tip (main_window/aide_fenetre.cpp) ---
+    static constexpr int HAUTEUR_FENETRE_AIDE = 960; // twips, sous la hauteur normale
+    void Basculer_aide_contextuelle();
+    void Aide_Click();
+    void A_propos_Click();
+    // Touche vue par la fenêtre avant ses contrôles ; 'focalise' est le
+    // contrôle qui a le focus (dans cette fenêtre ou une fenêtre secondaire).
+    void Form_KeyDown(int KeyCode, QWidget* focalise = nullptr);
+    void Form_MouseMove();
+    // Bulle Tip de l'entrée de 'controle' (liste ou champ de chemin) sous la
+    // souris, 'position' dans la zone d'affichage du contrôle.
+    void Afficher_tip(QWidget* controle, QPoint position);
+    void Tip_DblClick();
+    void Tip_MouseDown(Qt::MouseButton bouton, Qt::KeyboardModifiers touches);
+    void Tip_MouseMove();
+    void connecter_aide();
+    void debrancher_aide(); // à la destruction, si l'aide est branchée sur cette fenêtre
+    QLabel* Fenêtre = nullptr;
+    bool mode_aide = false;
+    QString texte_aide;
+    QWidget* liste_tip = nullptr; // contrôle auquel Tip appartient
+    int index_tip = -1;           // entrée recouverte par Tip
+
+private:
+    void ecrire_aide(const QString& texte);
+    void cliquer_entree_tip(QListWidget* liste, Qt::KeyboardModifiers touches);
+
+public:
+    // --- fin aide ---
 
     // Boutons dont la commande existe ; les autres restent désactivés.
     QSet<const QPushButton*> commandes_construites;

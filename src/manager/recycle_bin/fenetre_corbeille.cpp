@@ -1,5 +1,6 @@
 // Fenêtre Corbeille : récupération des fichiers et limite de la corbeille.
 #include "manager/recycle_bin/fenetre_corbeille.h"
+#include "manager/common/aide_contextuelle.h"
 #include "manager/common/etat_commande.h"
 #include "manager/common/fenetre_principale.h"
 #include "manager/common/rapport_erreur.h"
@@ -76,6 +77,7 @@ Corbeille::Corbeille(Gestion_Fichiers* principale) : QDialog(principale), m_prin
     connect(Fin, &QPushButton::clicked, this, [this] { Fin_Click(); });
     connect(Taille, &QLineEdit::textChanged, this, [this] { Taille_Change(); });
     connect(Temps, &QLineEdit::textChanged, this, [this] { Temps_Change(); });
+    brancher_aide();
 }
 
 bool Corbeille::eventFilter(QObject* objet, QEvent* evenement) {
@@ -128,6 +130,7 @@ void Corbeille::Récupérer_Click() {
     m_principale->Fichier_srce->rafraichir();
     m_principale->Fichier_dest->rafraichir();
     m_principale->Afficher_espace_libre();
+    aide::fenetre_fermee();
     accept();
 }
 
@@ -199,6 +202,7 @@ void Corbeille::Fin_Click() {
     } catch (const plateforme::ErreurExecution& erreur) {
         Rapport_erreur(reglages().chemin_configuration, erreur);
     }
+    aide::fenetre_fermee();
     accept();
 }
 

@@ -23,6 +23,8 @@ public:
     void Taille_GotFocus();
     void Temps_GotFocus();
     void Fin_Click();
+    // Textes d'aide, F1 et bulle Tip (fenetre_corbeille_aide.cpp).
+    void brancher_aide();
 
     QListWidget* Fichier_effacé;
     QPushButton *Récupérer, *Fin;

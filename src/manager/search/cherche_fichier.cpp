@@ -1,0 +1,275 @@
+// Fenêtre Cherche_Fichier : arbre des répertoires de l'unité SOURCE (fait
+// une fois et gardé), balayage de leurs fichiers, choix des résultats.
+#include "manager/search/cherche_fichier.h"
+#include "manager/common/aide_contextuelle.h"
+#include "manager/common/curseur.h"
+#include "manager/common/etat_commande.h"
+#include "manager/common/fenetre_principale.h"
+#include "manager/common/rapport_erreur.h"
+#include "manager/main_window/gestion_fichiers.h"
+#include "manager/main_window/placement.h"
+#include "manager/search/moteur_recherche.h"
+#include "platform/dialogues.h"
+#include "platform/erreurs.h"
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr double LARGEUR = 5520;
+constexpr double HAUTEUR = 4920;
+
+// Rendre la main à la boucle d'événements à chaque répertoire coûterait plus
+// que la lecture elle-même : au premier, puis toutes les 20 ms, ce qui
+// garde la fenêtre aussi vive pour l'usager.
+class Cadence {
+public:
+    bool maintenant() {
+        if (m_premier || m_minuterie.elapsed() >= 20) {
+            m_premier = false;
+            m_minuterie.start();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool m_premier = true;
+    QElapsedTimer m_minuterie;
+};
+} // namespace
+
+Cherche_Fichier::Cherche_Fichier(Gestion_Fichiers* principale, QWidget* parent)
+    : QDialog(parent), m_principale(principale) {
+    setObjectName(u"Cherche_Fichier"_s);
+    setWindowTitle(légende_attente());
+    construire();
+    setFixedSize(plateforme::twips_vers_pixels_x(LARGEUR),
+                 plateforme::twips_vers_pixels_y(HAUTEUR));
+}
+
+QString Cherche_Fichier::légende_attente() {
+    return u"     Veuillez patienter . . ."_s;
+}
+
+void Cherche_Fichier::construire() {
+    Libellé1 = new QLabel(u"Fichier(s) recherché(s) :"_s, this);
+    Libellé1->setObjectName(u"Libellé1"_s);
+    placer(Libellé1, 240, 180, 2160, 300);
+    Recherche = new QLabel(this);
+    Recherche->setObjectName(u"Recherche"_s);
+    placer(Recherche, 2460, 180, 2820, 300);
+    Mess_infos = new QLabel(this);
+    Mess_infos->setObjectName(u"Mess_infos"_s);
+    placer(Mess_infos, 240, 540, 3510, 300);
+    Liste_sél = new QListWidget(this);
+    Liste_sél->setObjectName(u"Liste_sél"_s);
+    Liste_sél->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    placer(Liste_sél, 240, 900, LARGEUR - 480, 3120);
+    connect(Liste_sél, &QListWidget::itemSelectionChanged, this, [this] { Liste_sél_Click(); });
+    const auto bouton = [this](const QString& nom, const QString& texte, const QString& bulle,
+                               double gauche) {
+        auto* b = new QPushButton(texte, this);
+        b->setObjectName(nom);
+        b->setToolTip(bulle);
+        b->setAutoDefault(false);
+        placer(b, gauche, 4200, 1500, 360);
+        return b;
+    };
+    Ok = bouton(u"Ok"_s, u"&OK"_s, u"valide la sélection"_s, 1080);
+    Annule = bouton(u"Annule"_s, u"&Annuler"_s, u"termine la commande"_s, 2940);
+    connect(Ok, &QPushButton::clicked, this, [this] { OK_Click(); });
+    connect(Annule, &QPushButton::clicked, this, [this] { Annule_Click(); });
+    aide::attacher(Liste_sél,
+                   u"  Cette fenêtre vous permet de sélectionner le(s) fichier(s) recherché(s) sur "
+                   "le(la) disque(tte) 'SOURCE' pour lui(leur) appliquer une commande."_s
+                   u" La première recherche sera plus longue que les suivantes pour mémoriser "
+                   "l'arborescence du disque courant."_s);
+    aide::vider_au_survol(this);
+    aide::installer_f1(this);
+    aide::tip_sur_liste(Liste_sél);
+}
+
+int Cherche_Fichier::executer(const QString& motif_cherche, const QString& motif_exclus) {
+    motif = motif_cherche;
+    exclus = motif_exclus;
+    nombre_rendu = 0;
+    recherche_demandée = true;
+    exec();
+    recherche_demandée = false;
+    return nombre_rendu;
+}
+
+// La recherche part une fois la fenêtre affichée, pour qu'elle se voie.
+void Cherche_Fichier::showEvent(QShowEvent* evenement) {
+    QDialog::showEvent(evenement);
+    QTimer::singleShot(0, this, [this] { Form_Activate(); });
+}
+
+void Cherche_Fichier::reject() {
+    Annule_Click();
+}
+
+void Cherche_Fichier::Form_Activate() {
+    m_principale->Croiser->hide();
+    Rechercher();
+}
+
+void Cherche_Fichier::Rechercher() {
+    if (!recherche_demandée)
+        return;
+    move(position_dialogue(4350, 430));
+    EtatCommande& etat = etat_commande();
+    recherche_demandée = false;
+    etat.demande_d_arrêt = false;
+    m_principale->résultats_recherche = false;
+    Ok->hide();
+    Ok->setEnabled(false);
+    Liste_sél->clear(); // rien d'une recherche arrêtée en route
+    Recherche->setText(motif.toUpper());
+    const QString unite = m_principale->Unité_srce->drive().left(2);
+    if (arbre_a_refaire(unite) && !construire_arbre(unite))
+        return;
+    Mess_infos->setText(u"0 fichier trouvé"_s);
+    QCoreApplication::processEvents();
+    QStringList trouves;
+    if (!balayer(unite, trouves))
+        return;
+    Liste_sél->addItems(trouves);
+    plateforme::dialogues().bip();
+    if (Liste_sél->count() == 0) {
+        plateforme::dialogues().message(u"Pas de fichier correspondant à '"_s + motif + u"'"_s +
+                                            QChar(13) + u"                  sur le disque "_s +
+                                            unite.toUpper(),
+                                        plateforme::MB_INFORMATION, etat.commande_courante);
+        Annule_Click();
+    } else {
+        setWindowTitle(u"Sélectionnez le(s) fichier(s)"_s);
+        Ok->show();
+    }
+    m_principale->résultats_recherche = true;
+}
+
+// Le même arbre sert au nom tapé dans un cadre : il n'est refait que périmé
+// (démarrage, CREER, RENOMMER, SUPPRIMER, construction interrompue) ou
+// pour une autre unité.
+bool Cherche_Fichier::arbre_a_refaire(const QString& unite) const {
+    const Gestion_Fichiers& p = *m_principale;
+    return p.liste_rep_périmée[0] || p.liste_rep_périmée[1] || p.Liste_rép.isEmpty() ||
+           size_t(p.Liste_rép.size()) != p.contenus_rép.size() ||
+           p.Liste_rép.first().left(2).compare(unite, Qt::CaseInsensitive) != 0;
+}
+
+bool Cherche_Fichier::construire_arbre(const QString& unite) {
+    Cadence cadence;
+    const auto suivi = [&](const QString& repertoire) {
+        if (cadence.maintenant()) {
+            montrer_repertoire(repertoire);
+            QCoreApplication::processEvents();
+        }
+        return !etat_commande().demande_d_arrêt;
+    };
+    for (;;) {
+        try {
+            return m_principale->construire_arbre(unite, suivi);
+        } catch (const plateforme::ErreurExecution& e) {
+            if (!reessayer(unite, e)) {
+                finir_sur_erreur();
+                return false;
+            }
+        }
+    }
+}
+
+bool Cherche_Fichier::balayer(const QString& unite, QStringList& trouves) {
+    recherche::Criteres criteres{motif, exclus, m_principale->Fichier_srce->hiddenShown()};
+    recherche::Balayage balayage(m_principale->Liste_rép, m_principale->contenus_rép, criteres);
+    Cadence cadence;
+    qsizetype montre = 0;
+    for (;;) {
+        if (etat_commande().demande_d_arrêt)
+            return false;
+        try {
+            if (!balayage.suivant())
+                break;
+        } catch (const plateforme::ErreurExecution& e) {
+            if (reessayer(unite, e))
+                continue;
+            finir_sur_erreur();
+            return false;
+        }
+        if (cadence.maintenant()) {
+            montre = balayage.trouves().size();
+            montrer_compte(montre);
+            QCoreApplication::processEvents();
+        }
+    }
+    if (montre != balayage.trouves().size())
+        montrer_compte(balayage.trouves().size());
+    trouves = balayage.trouves_tries();
+    return true;
+}
+
+void Cherche_Fichier::montrer_repertoire(const QString& repertoire) {
+    m_principale->texte_partagé = repertoire;
+    m_principale->Raccourcir_chemin(this, 3510);
+    Mess_infos->setText(m_principale->texte_partagé);
+}
+
+// " 1 fichier trouvé", " 2 fichiers trouvés" ; rien de plus avant le premier.
+void Cherche_Fichier::montrer_compte(qsizetype nombre) {
+    if (nombre == 0)
+        return;
+    const QString s = nombre > 1 ? u"s"_s : QString();
+    Mess_infos->setText(u" "_s + QString::number(nombre) + u" fichier"_s + s + u" trouvé"_s + s);
+}
+
+bool Cherche_Fichier::reessayer(const QString& unite, const plateforme::ErreurExecution& erreur) {
+    EtatCommande& etat = etat_commande();
+    etat.réponse_de_commande = 0;
+    Rapport_erreur(unite, erreur);
+    return etat.réponse_de_commande == plateforme::REP_REESSAYER;
+}
+
+// Sans reprise : rien n'est rendu, la recherche est finie.
+void Cherche_Fichier::finir_sur_erreur() {
+    nombre_rendu = 0;
+    Liste_sél->clear();
+    fermer();
+    m_principale->résultats_recherche = true;
+}
+
+void Cherche_Fichier::Liste_sél_Click() {
+    Ok->setEnabled(true);
+}
+
+void Cherche_Fichier::OK_Click() {
+    curseur_sablier();
+    nombre_rendu = 0;
+    QListWidget* sel = m_principale->Fichier_sél;
+    sel->clear();
+    for (int i = 0; i < Liste_sél->count(); ++i) {
+        if (Liste_sél->item(i)->isSelected()) {
+            sel->addItem(Liste_sél->item(i)->text());
+            ++nombre_rendu;
+        }
+    }
+    Liste_sél->clear();
+    fermer();
+}
+
+void Cherche_Fichier::Annule_Click() {
+    etat_commande().demande_d_arrêt = true;
+    nombre_rendu = 0;
+    Liste_sél->clear();
+    m_principale->Fichier_sél->hide();
+    fermer();
+}
+
+void Cherche_Fichier::fermer() {
+    aide::fenetre_fermee();
+    hide();
+    setWindowTitle(légende_attente());
+}

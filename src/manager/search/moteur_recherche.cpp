@@ -1,0 +1,77 @@
+// Critères de CHERCHER et balayage des fichiers de l'arbre gardé.
+#include "manager/search/moteur_recherche.h"
+#include "platform/erreurs.h"
+#include "platform/fichiers.h"
+#include <algorithm>
+
+namespace recherche {
+
+QString normaliser(const QString& texte) {
+    const qsizetype point = texte.indexOf(u'.');
+    if (point < 0)
+        return texte + QStringLiteral(".*");
+    if (point == 0)
+        return u'*' + texte;
+    return texte;
+}
+
+bool valide(const QString& normalise) {
+    QString reste = normalise;
+    reste.remove(u'*').remove(u'.');
+    return !reste.isEmpty();
+}
+
+bool en_conflit(const QString& cherche, const QString& exclus) {
+    return !exclus.isEmpty() &&
+           plateforme::motif_like_correspond(cherche, exclus, Qt::CaseSensitive);
+}
+
+Balayage::Balayage(const QStringList& repertoires,
+                   std::vector<plateforme::ContenuRepertoire>& contenus, Criteres criteres)
+    : m_repertoires(repertoires), m_contenus(contenus), m_criteres(std::move(criteres)),
+      m_motif(m_criteres.motif) {}
+
+bool Balayage::suivant() {
+    const qsizetype i = m_index;
+    if (i >= m_repertoires.size() || size_t(i) >= m_contenus.size())
+        return false;
+    plateforme::ContenuRepertoire& contenu = m_contenus[size_t(i)];
+    // Lève avant d'avancer : sur Réessayer, le même répertoire est repris.
+    if (plateforme::actualiser_contenu(contenu) != plateforme::EtatContenu::Illisible) {
+        const QString& repertoire = m_repertoires.at(i);
+        const QString prefixe = repertoire.endsWith(u'\\') ? repertoire : repertoire + u'\\';
+        for (const plateforme::FichierGarde& f : contenu.fichiers) {
+            if (m_motif.correspond(f.nom) && plateforme::est_fichier_ordinaire(contenu, f) &&
+                retenu(prefixe + f.nom))
+                m_trouves.append((prefixe + f.nom).toLower());
+        }
+    }
+    ++m_index;
+    return true;
+}
+
+// Exclusion sur le nom seul, sans égard à la casse ; un fichier caché
+// seulement quand les listes montrent les cachés.
+bool Balayage::retenu(const QString& chemin) const {
+    const QString nom = chemin.mid(chemin.lastIndexOf(u'\\') + 1);
+    if (!m_criteres.exclus.isEmpty() &&
+        plateforme::motif_like_correspond(nom, m_criteres.exclus, Qt::CaseInsensitive))
+        return false;
+    if (m_criteres.caches)
+        return true;
+    if (nom.startsWith(u'.'))
+        return false;
+    try {
+        return (plateforme::attributs(chemin) & plateforme::ATTR_CACHE) == 0;
+    } catch (const plateforme::ErreurExecution&) {
+        return false; // disparu depuis la lecture du répertoire
+    }
+}
+
+QStringList Balayage::trouves_tries() const {
+    QStringList liste = m_trouves;
+    std::sort(liste.begin(), liste.end());
+    return liste;
+}
+
+} // namespace recherche

@@ -1,0 +1,53 @@
+#pragma once
+// Logique de CHERCHER, sans fenêtre : critères saisis, et balayage des
+// fichiers de l'arbre des répertoires gardé.
+#include "platform/motifs.h"
+#include "platform/parcours.h"
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace recherche {
+
+// "bat" -> "bat.*", ".bat" -> "*.bat", "." -> "*." ; le reste tel quel.
+QString normaliser(const QString& texte);
+// Faux quand il ne reste rien une fois ôtés les '*' et les '.' ("*.*", "*").
+bool valide(const QString& normalise);
+// Le texte cherché, pris tel quel, est reconnu par le motif d'exclusion
+// (capitales et minuscules distinguées) : rien ne pourrait être trouvé.
+bool en_conflit(const QString& cherche, const QString& exclus);
+
+struct Criteres {
+    QString motif;  // motif DOS normalisé
+    QString exclus; // langage des exclusions ; vide : rien n'est exclu
+    bool caches = false;
+};
+
+// Parcourt les répertoires de l'arbre un à un ; chaque fichier retenu donne
+// son chemin complet en minuscules.
+class Balayage {
+public:
+    // 'repertoires' et 'contenus' : l'arbre gardé, au même index. Lève 380
+    // pour un motif invalide.
+    Balayage(const QStringList& repertoires, std::vector<plateforme::ContenuRepertoire>& contenus,
+             Criteres criteres);
+    // Traite le répertoire suivant ; faux quand il n'y en a plus. Une erreur
+    // du support lève ErreurExecution sans avancer : l'appel se refait.
+    bool suivant();
+    qsizetype index() const { return m_index; }
+    const QStringList& trouves() const { return m_trouves; }
+    // Les chemins trouvés, dans l'ordre alphabétique.
+    QStringList trouves_tries() const;
+
+private:
+    bool retenu(const QString& chemin) const;
+
+    const QStringList& m_repertoires;
+    std::vector<plateforme::ContenuRepertoire>& m_contenus;
+    Criteres m_criteres;
+    plateforme::MotifDos m_motif;
+    qsizetype m_index = 0;
+    QStringList m_trouves;
+};
+
+} // namespace recherche

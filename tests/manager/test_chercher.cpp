@@ -1,0 +1,451 @@
+// CHERCHER : critères, arbre des répertoires gardé, résultats remis aux commandes.
+#include "essai_fenetre.h"
+#include "manager/common/aide_contextuelle.h"
+#include "manager/search/cde_chercher.h"
+#include "manager/search/cherche_fichier.h"
+#include "platform/dialogues.h"
+#include "platform/fichiers.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString CR = QString(QChar(13));
+const QString INCORRECT = u"Nom ou extension de fichier incorrect."_s;
+const QString CONFLIT = u"Les fichiers exclus annulent les fichiers recherchés."_s;
+
+// Lance 'action' dès que 'condition' est vraie, depuis la boucle d'événements
+// (les fenêtres modales en ont une à elles).
+void quand(QObject* contexte, std::function<bool()> condition, std::function<void()> action) {
+    auto* minuterie = new QTimer(contexte);
+    minuterie->setInterval(5);
+    QObject::connect(minuterie, &QTimer::timeout, contexte, [=] {
+        if (!condition())
+            return;
+        minuterie->stop();
+        minuterie->deleteLater();
+        action();
+    });
+    minuterie->start();
+}
+} // namespace
+
+class TestChercher : public EssaiFenetre {
+    Q_OBJECT
+
+    Cde_Chercher* cde = nullptr;
+    Cherche_Fichier* res = nullptr;
+    std::unique_ptr<essai::UniteTemporaire> dd; // seconde unité, défaite après la fenêtre
+
+    // C:\ : doc (a.txt, a.tmp, B.TXT, sous\c.txt), autre\d.bat.
+    void charger() {
+        c->creer_fichier(u"doc/a.txt"_s, "aaa");
+        c->creer_fichier(u"doc/a.tmp"_s, "t");
+        c->creer_fichier(u"doc/B.TXT"_s, "bb");
+        c->creer_fichier(u"doc/sous/c.txt"_s, "c");
+        c->creer_fichier(u"autre/d.bat"_s, "d");
+        ouvrir();
+    }
+    void ouvrir() {
+        c->creer_repertoire(u"doc"_s);
+        f = std::make_unique<Gestion_Fichiers>();
+        f->Form_Load(true);
+        f->Unité_srce->setDrive(u"C:"_s);
+        f->Répertoire_srce->setPath(c->dos(u"doc"_s));
+        f->Fichier_srce->setPath(c->dos(u"doc"_s));
+        etat_commande().liste_parcourue = f->Fichier_srce;
+        f->cde_chercher = cde = new Cde_Chercher(f.get());
+        res = cde->résultats;
+    }
+
+    // Recherche directe dans la fenêtre des résultats, sans la montrer.
+    // 'fermer' : la fenêtre est ensuite annulée, comme Cde_Chercher la reprend.
+    QStringList chercher(const QString& motif, const QString& exclus = QString(),
+                         bool fermer = true) {
+        etat_commande().commande_courante = u"CHERCHER"_s;
+        res->motif = motif;
+        res->exclus = exclus;
+        res->recherche_demandée = true;
+        res->Rechercher();
+        QStringList lignes;
+        for (int i = 0; i < res->Liste_sél->count(); ++i)
+            lignes << res->Liste_sél->item(i)->text();
+        if (fermer && f->résultats_recherche) {
+            res->Annule_Click();
+            f->résultats_recherche = false;
+            etat_commande().demande_d_arrêt = false;
+        }
+        return lignes;
+    }
+    QString bas(const QString& relatif) const { return c->dos(relatif).toLower(); }
+
+    // Critères saisis puis OK ; la fenêtre des résultats, si elle s'ouvre,
+    // est annulée dès qu'elle a fini.
+    void valider(const QString& cherche, const QString& exclus) {
+        etat_commande().commande_courante = u"CHERCHER"_s;
+        cde->Fichiers_cherchés->setText(cherche);
+        cde->Fichiers_exclus->setText(exclus);
+        quand(
+            f.get(), [this] { return res->isVisible() && f->résultats_recherche; },
+            [this] { res->Annule_Click(); });
+        cde->OK_Click();
+    }
+
+private slots:
+    void init() { monter(); }
+    void cleanup() {
+        cde = nullptr;
+        res = nullptr;
+        const bool ok = demonter();
+        dd.reset();
+        QVERIFY(ok);
+    }
+
+    // ------------------------------------------------------------ critères
+
+    // Le champ reçoit le texte normalisé ; "*." passe sans validation ; un
+    // motif sans rien qu'étoiles et points est refusé et le champ vidé.
+    void champ_cherche_data() {
+        QTest::addColumn<QString>("saisi");
+        QTest::addColumn<QString>("attendu"); // vide : refusé
+        QTest::addColumn<QString>("message");
+        QTest::newRow("bat") << u"bat"_s << u"bat.*"_s << u"'bat.*'"_s;
+        QTest::newRow(".bat") << u".bat"_s << u"*.bat"_s << u"'*.bat'"_s;
+        QTest::newRow("ms*") << u"ms*"_s << u"ms*.*"_s << u"'ms*.*'"_s;
+        QTest::newRow(".") << u"."_s << u"*."_s << u"'*.'"_s;
+        QTest::newRow("*.") << u"*."_s << u"*."_s << u"'*.'"_s;
+        QTest::newRow("?.*") << u"?.*"_s << u"?.*"_s << u"'?.*'"_s;
+        QTest::newRow("complet") << u"a?c.t*"_s << u"a?c.t*"_s << u"'a?c.t*'"_s;
+        QTest::newRow("*") << u"*"_s << QString() << INCORRECT;
+        QTest::newRow("*.*") << u"*.*"_s << QString() << INCORRECT;
+        QTest::newRow("caractère interdit") << u"a:b"_s << QString() << INCORRECT;
+    }
+    void champ_cherche() {
+        QFETCH(QString, saisi);
+        QFETCH(QString, attendu);
+        QFETCH(QString, message);
+        ouvrir(); // unité sans fichier : chaque recherche finit sur le message
+        d->repondre(plateforme::REP_OK);
+        valider(saisi, QString());
+        QCOMPARE(cde->Fichiers_cherchés->text(), attendu);
+        QVERIFY(d->dernier().texte.contains(message));
+        QCOMPARE(d->dernier().titre, u"CHERCHER"_s);
+        QCOMPARE(d->dernier().style, attendu.isEmpty() ? int(plateforme::MB_EXCLAMATION)
+                                                       : int(plateforme::MB_INFORMATION));
+        QVERIFY(d->bips() >= 1);
+    }
+
+    // Le conflit distingue capitales et minuscules ; le balayage, non.
+    void champ_exclus_data() {
+        QTest::addColumn<QString>("cherche");
+        QTest::addColumn<QString>("exclus");
+        QTest::addColumn<QString>("exclus_apres");
+        QTest::addColumn<bool>("lancee");
+        QTest::addColumn<QString>("message"); // vide : d.bat trouvé, aucun message
+        const QString aucun = u"Pas de fichier correspondant à '*.BAT'"_s + CR +
+                              u"                  sur le disque C:"_s;
+        QTest::newRow("conflit") << u"*.bat"_s << u".bat"_s << u"*.bat"_s << false << CONFLIT;
+        QTest::newRow("casse distinguée")
+            << u"*.BAT"_s << u"*.bat"_s << u"*.bat"_s << true << aucun;
+        QTest::newRow("conflit par joker")
+            << u"ab.txt"_s << u"a?"_s << u"a?.*"_s << false << CONFLIT;
+        QTest::newRow("sans extension accepté")
+            << u"*.bat"_s << u"*."_s << u"*."_s << true << QString();
+        QTest::newRow("exclus refusé") << u"*.bat"_s << u"*.*"_s << QString() << false << INCORRECT;
+        QTest::newRow("exclus vide") << u"*.bat"_s << QString() << QString() << true << QString();
+    }
+    void champ_exclus() {
+        QFETCH(QString, cherche);
+        QFETCH(QString, exclus);
+        QFETCH(QString, exclus_apres);
+        QFETCH(bool, lancee);
+        QFETCH(QString, message);
+        charger();
+        if (!message.isEmpty())
+            d->repondre(plateforme::REP_OK);
+        valider(cherche, exclus);
+        QCOMPARE(cde->Fichiers_exclus->text(), exclus_apres);
+        QCOMPARE(res->Recherche->text().isEmpty(), !lancee);
+        if (message.isEmpty()) {
+            QVERIFY(d->questions().isEmpty());
+        } else {
+            QCOMPARE(d->dernier().texte, message);
+            QCOMPARE(d->dernier().style,
+                     int(lancee ? plateforme::MB_INFORMATION : plateforme::MB_EXCLAMATION));
+        }
+    }
+
+    void cherche_vide_annule() {
+        charger();
+        cde->Fichiers_cherchés->clear();
+        cde->Fichiers_exclus->setText(u"*.*"_s);
+        cde->show();
+        cde->OK_Click();
+        QVERIFY(!cde->isVisible());
+        QCOMPARE(cde->Fichiers_exclus->text(), u"*.*"_s); // rien n'a été validé
+        QVERIFY(d->questions().isEmpty());
+    }
+
+    // ------------------------------------------------------------ recherche
+
+    void resultats_alphabetiques_en_minuscules() {
+        charger();
+        const QStringList trouves = chercher(u"*.txt"_s, QString(), false);
+        QCOMPARE(trouves,
+                 (QStringList{bas(u"doc/a.txt"_s), bas(u"doc/b.txt"_s), bas(u"doc/sous/c.txt"_s)}));
+        QCOMPARE(res->Mess_infos->text(), u" 3 fichiers trouvés"_s);
+        QCOMPARE(res->windowTitle(), u"Sélectionnez le(s) fichier(s)"_s);
+        QVERIFY(!res->Ok->isHidden());
+        QVERIFY(!res->Ok->isEnabled()); // rien de choisi encore
+        QCOMPARE(res->Recherche->text(), u"*.TXT"_s);
+        QVERIFY(f->résultats_recherche);
+        res->Liste_sél->item(0)->setSelected(true);
+        QVERIFY(res->Ok->isEnabled());
+        res->Annule_Click();
+        f->résultats_recherche = false;
+    }
+
+    void un_seul_fichier_au_singulier() {
+        charger();
+        QCOMPARE(chercher(u"d.*"_s), QStringList{bas(u"autre/d.bat"_s)});
+        QCOMPARE(res->Mess_infos->text(), u" 1 fichier trouvé"_s);
+    }
+
+    void exclusion_sans_egard_a_la_casse() {
+        charger();
+        c->creer_fichier(u"doc/A2.TMP"_s, "t");
+        QCOMPARE(chercher(u"a*.*"_s, u"*.tmp"_s), QStringList{bas(u"doc/a.txt"_s)});
+    }
+
+    void aucun_fichier() {
+        charger();
+        d->repondre(plateforme::REP_OK);
+        QVERIFY(chercher(u"ms*.*"_s).isEmpty());
+        QCOMPARE(d->dernier().texte, u"Pas de fichier correspondant à 'ms*.*'"_s + CR +
+                                         u"                  sur le disque C:"_s);
+        QCOMPARE(d->dernier().style, int(plateforme::MB_INFORMATION));
+        QCOMPARE(d->dernier().titre, u"CHERCHER"_s);
+        QCOMPARE(d->bips(), 1);
+        QCOMPARE(res->nombre_rendu, 0);
+        QCOMPARE(res->windowTitle(), Cherche_Fichier::légende_attente());
+    }
+
+    // L'arbre est gardé : un répertoire créé hors de KALDRON n'y est pas,
+    // mais un fichier ajouté dans un répertoire connu est vu.
+    void seconde_recherche_sans_reconstruction() {
+        charger();
+        QCOMPARE(chercher(u"*.txt"_s).size(), 3);
+        const QStringList arbre = f->Liste_rép;
+        QVERIFY(arbre.contains(c->dos(u"doc\\sous"_s), Qt::CaseInsensitive));
+        c->creer_fichier(u"neuf/n.txt"_s, "n");
+        c->creer_fichier(u"doc/sous/e.txt"_s, "e");
+        QFile::remove(c->hote(u"doc/a.txt"_s));
+        const QStringList trouves = chercher(u"*.txt"_s);
+        QCOMPARE(trouves, (QStringList{bas(u"doc/b.txt"_s), bas(u"doc/sous/c.txt"_s),
+                                       bas(u"doc/sous/e.txt"_s)}));
+        QCOMPARE(f->Liste_rép, arbre);
+    }
+
+    // CREER rend l'arbre périmé : la recherche suivante le refait.
+    void reconstruction_apres_creer() {
+        charger();
+        chercher(u"*.txt"_s);
+        c->creer_fichier(u"neuf/n.txt"_s, "n");
+        reglages().confirme = false;
+        d->repondre_saisie(u"cree"_s);
+        f->Créer_Click();
+        QVERIFY(QFileInfo(c->hote(u"doc/cree"_s)).isDir());
+        QVERIFY(chercher(u"*.txt"_s).contains(bas(u"neuf/n.txt"_s)));
+        QVERIFY(f->Liste_rép.contains(c->dos(u"doc\\cree"_s), Qt::CaseInsensitive));
+    }
+
+    void changement_d_unite() {
+        dd = std::make_unique<essai::UniteTemporaire>(u'D');
+        dd->creer_fichier(u"x/y.txt"_s, "y");
+        charger();
+        chercher(u"*.txt"_s);
+        f->Unité_srce->setDrive(u"D:"_s);
+        QCOMPARE(chercher(u"*.txt"_s), QStringList{dd->dos(u"x/y.txt"_s).toLower()});
+        QVERIFY(f->Liste_rép.first().startsWith(u"D:"_s, Qt::CaseInsensitive));
+        f->Unité_srce->setDrive(u"C:"_s);
+        QCOMPARE(chercher(u"*.txt"_s).size(), 3);
+    }
+
+    // Annuler pendant la construction arrête tout de suite ; l'arbre inachevé
+    // reste périmé et la recherche suivante le refait en entier.
+    void annuler_pendant_la_construction() {
+        charger();
+        for (int i = 0; i < 30; ++i)
+            c->creer_repertoire(u"r%1/s"_s.arg(i));
+        QTimer::singleShot(0, res, [this] { res->Annule_Click(); });
+        QVERIFY(chercher(u"*.txt"_s).isEmpty());
+        QVERIFY(f->liste_rep_périmée[0] && f->liste_rep_périmée[1]);
+        QVERIFY(f->Liste_rép.size() < 60);
+        QCOMPARE(res->nombre_rendu, 0);
+        QVERIFY(d->questions().isEmpty()); // ni message ni rapport
+        QCOMPARE(chercher(u"*.txt"_s).size(), 3);
+        QVERIFY(!f->liste_rep_périmée[0]);
+        QVERIFY(f->Liste_rép.size() > 60);
+    }
+
+    // Arret de la fenêtre principale arrête aussi le balayage.
+    void arret_pendant_le_balayage() {
+        charger();
+        chercher(u"*.txt"_s); // arbre fait
+        QTimer::singleShot(0, f.get(), [this] { f->Arret_Click(); });
+        QVERIFY(chercher(u"*.txt"_s, QString(), false).isEmpty());
+        QVERIFY(!f->résultats_recherche);
+    }
+
+    void caches_seulement_si_montres() {
+        charger();
+        c->creer_fichier(u"doc/.cache.txt"_s, "h");
+        QCOMPARE(chercher(u"*.txt"_s).size(), 3);
+        f->Fichier_srce->setHidden(true);
+        QVERIFY(chercher(u"*.txt"_s).contains(bas(u"doc/.cache.txt"_s)));
+    }
+
+    // Un lien vers un répertoire parent ne fait pas boucler ; un répertoire
+    // illisible est sauté sans message.
+    void liens_et_repertoires_illisibles() {
+        charger();
+        QVERIFY(::symlink(QFile::encodeName(c->hote(u"doc"_s)).constData(),
+                          QFile::encodeName(c->hote(u"doc/sous/boucle"_s)).constData()) == 0);
+        QVERIFY(::symlink("c.txt",
+                          QFile::encodeName(c->hote(u"doc/sous/lien.txt"_s)).constData()) == 0);
+        QVERIFY(::symlink("absent", QFile::encodeName(c->hote(u"doc/mort.txt"_s)).constData()) ==
+                0);
+        c->creer_fichier(u"ferme/f.txt"_s, "f");
+        QFile::setPermissions(c->hote(u"ferme"_s), QFileDevice::Permissions());
+        const QStringList trouves = chercher(u"*.txt"_s);
+        QFile::setPermissions(c->hote(u"ferme"_s), QFileDevice::ReadOwner |
+                                                       QFileDevice::WriteOwner |
+                                                       QFileDevice::ExeOwner);
+        QVERIFY(trouves.contains(bas(u"doc/sous/lien.txt"_s)));
+        QVERIFY(!trouves.contains(bas(u"doc/mort.txt"_s)));
+        QCOMPARE(trouves.count(bas(u"doc/a.txt"_s)), 1);
+        if (::geteuid() != 0)
+            QVERIFY(!trouves.contains(bas(u"ferme/f.txt"_s)));
+        QVERIFY(d->questions().isEmpty());
+    }
+
+    // ------------------------------------------------- remise aux commandes
+
+    // Trois résultats choisis sur dix : Fichier_sél les reçoit, tous choisis,
+    // et EFFACER n'agit que sur eux.
+    void trois_sur_dix_puis_effacer() {
+        for (int i = 0; i < 10; ++i)
+            c->creer_fichier(u"r%1/f%1.txt"_s.arg(i), "x");
+        c->creer_fichier(u"doc/garde.txt"_s, "g");
+        ouvrir();
+        cde->Fichiers_cherchés->setText(u"f*.txt"_s);
+        cde->Fichiers_exclus->clear();
+        quand(
+            f.get(), [this] { return cde->isVisible(); }, [this] { cde->OK_Click(); });
+        quand(
+            f.get(), [this] { return f->résultats_recherche && res->Liste_sél->count() == 10; },
+            [this] {
+                for (int i : {1, 4, 8})
+                    res->Liste_sél->item(i)->setSelected(true);
+                res->OK_Click();
+            });
+        f->Chercher_Click();
+        const QStringList choisis{bas(u"r1/f1.txt"_s), bas(u"r4/f4.txt"_s), bas(u"r8/f8.txt"_s)};
+        QCOMPARE(f->Fichier_sél->count(), 3);
+        QCOMPARE(f->Fichier_sél->selectedItems().size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(f->Fichier_sél->item(i)->text(), choisis[i]);
+        QVERIFY(!f->Fichier_sél->isHidden());
+        EtatCommande& e = etat_commande();
+        QVERIFY(e.mode_recherche);
+        QCOMPARE(e.liste_parcourue, f->Fichier_sél);
+        QVERIFY(!e.commande_en_cours);
+        QVERIFY(e.commande_courante.isEmpty());
+        QVERIFY(f->Croiser->isEnabled() && !f->Croiser->isHidden());
+        QVERIFY(!f->résultats_recherche);
+        QVERIFY(f->Ligne_message->text().startsWith(u"   3 fichiers sélectionnés"_s));
+
+        d->repondre(2); // GLOBAL
+        f->Effacer_Click();
+        for (int i = 0; i < 10; ++i) {
+            const bool choisi = i == 1 || i == 4 || i == 8;
+            QCOMPARE(QFileInfo::exists(c->hote(u"r%1/f%1.txt"_s.arg(i))), !choisi);
+        }
+        QVERIFY(QFileInfo::exists(c->hote(u"doc/garde.txt"_s)));
+        QVERIFY(!e.mode_recherche); // la commande finie, retour à l'affichage normal
+        QVERIFY(f->Fichier_sél->isHidden());
+    }
+
+    // Annuler la recherche ne laisse pas de demande d'arrêt, qui couperait
+    // la commande suivante.
+    void annuler_ne_laisse_pas_d_arret() {
+        charger();
+        quand(
+            f.get(), [this] { return cde->isVisible(); },
+            [this] {
+                cde->Fichiers_cherchés->setText(u"*.txt"_s);
+                cde->OK_Click();
+            });
+        quand(
+            f.get(), [this] { return f->résultats_recherche; }, [this] { res->Annule_Click(); });
+        f->Chercher_Click();
+        EtatCommande& e = etat_commande();
+        QVERIFY(!e.demande_d_arrêt);
+        QVERIFY(!e.mode_recherche);
+        QCOMPARE(e.liste_parcourue, static_cast<QListWidget*>(f->Fichier_srce));
+        QVERIFY(!e.commande_en_cours);
+        QVERIFY(f->Fichier_sél->isHidden());
+    }
+
+    // Une seconde CHERCHER montre les textes précédents, le cherché sélectionné.
+    void champs_gardes() {
+        charger();
+        quand(
+            f.get(), [this] { return cde->isVisible(); },
+            [this] {
+                cde->Fichiers_cherchés->setText(u"bat"_s);
+                cde->Fichiers_exclus->setText(u"x"_s);
+                cde->Annule_Click();
+            });
+        f->Chercher_Click();
+        QString selection;
+        quand(
+            f.get(), [this] { return cde->isVisible(); },
+            [&] {
+                selection = cde->Fichiers_cherchés->selectedText();
+                cde->Annule_Click();
+            });
+        f->Chercher_Click();
+        QVERIFY(etat_commande().commande_courante.isEmpty());
+        QCOMPARE(selection, u"bat"_s);
+        QCOMPARE(cde->Fichiers_exclus->text(), u"x"_s);
+        QCOMPARE(cde->Label_Message->text(),
+                 u"Entrez le modèle ou le type de fichiers à rechercher sur C:"_s);
+    }
+
+    // Les textes d'aide s'attachent aux contrôles nommés comme les pages d'aide.
+    void aide_contextuelle() {
+        charger();
+        const QString cherche = aide::texte_de(cde->findChild<QWidget*>(u"Fichiers_cherchés"_s));
+        QVERIFY(cherche.startsWith(u"  Ce champ permet de saisir le modèle ou le type de fichiers "
+                                   "recherchés."_s));
+        QVERIFY(cherche.endsWith(u"'ms*.*'."_s + CR +
+                                 u"Pour rechercher des fichiers sans extension, saisissez par "
+                                 "exemple '*.' ou plus simplement '.'"_s));
+        QVERIFY(aide::texte_de(cde->findChild<QWidget*>(u"Fichiers_exclus"_s))
+                    .endsWith(u"pour l'utilisation des caractères génériques."_s));
+        const QString liste = aide::texte_de(res->findChild<QWidget*>(u"Liste_sél"_s));
+        QVERIFY(liste.endsWith(u"pour lui(leur) appliquer une commande. La première recherche "
+                               "sera plus longue que les suivantes pour mémoriser "
+                               "l'arborescence du disque courant."_s));
+        QVERIFY(aide::texte_de(cde->Ok).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestChercher)
+#include "test_chercher.moc"
