@@ -118,6 +118,7 @@ private slots:
     void remplacement();
     void copie_dans_son_repertoire_data();
     void copie_dans_son_repertoire();
+    void nom_de_copie_incorrect();
     void deplacer_dans_l_unite();
     void deplacer_ne_remplace_jamais();
     void deplacer_sur_lui_meme();
@@ -317,6 +318,20 @@ void TestCopier::copie_dans_son_repertoire_data() {
     QTest::addColumn<QString>("nom");
     QTest::newRow("nom donné") << u"copie.txt"_s;
     QTest::newRow("nom vide") << QString();
+    // La copie se place avant l'original : le parcours ne le reprend pas.
+    QTest::newRow("nom placé avant") << u"0.txt"_s;
+}
+
+// Un nom de copie incorrect va au rapport d'erreur ; rien n'est écrit.
+void TestCopier::nom_de_copie_incorrect() {
+    charger(c->dos(u"doc"_s));
+    d->repondre_saisie(u"x|y.txt"_s);
+    d->repondre(1);
+    f->Copier_Click();
+    QCOMPARE(d->dernier().titre, u"COPIER"_s);
+    QCOMPARE(d->dernier().texte, u"Nom incorrect."_s);
+    QCOMPARE(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).size(), 2);
+    QVERIFY(!etat_commande().commande_en_cours);
 }
 
 void TestCopier::copie_dans_son_repertoire() {

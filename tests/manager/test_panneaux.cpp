@@ -223,6 +223,23 @@ private slots:
         QCOMPARE(f->Sélection_fichiers->currentText(), u"*.*"_s);
     }
 
+    // Relire le même répertoire ne laisse qu'une entrée choisie : jamais le
+    // choix de l'usager plus la nouvelle première entrée.
+    void clic_garde_le_choix() {
+        c->creer_fichier(u"a.txt"_s);
+        c->creer_fichier(u"b.txt"_s);
+        charger();
+        f->Fichier_srce->clearSelection();
+        f->Fichier_srce->setSelected(1, true);
+        c->creer_fichier(u"0.txt"_s);
+        f->Chemin_srce->setText(u"c:\\"_s);
+        f->Chemin_srce_KeyPress(13);
+        QCOMPARE(f->Fichier_srce->selectedItems().size(), 1);
+        QCOMPARE(f->Fichier_srce->selectedItems().first()->text(), u"b.txt"_s);
+        cliquer(f->Répertoire_srce, entree(f->Répertoire_srce, u"C:\\"_s));
+        QCOMPARE(f->Fichier_srce->selectedItems().size(), 1);
+    }
+
     void clic_sur_un_repertoire_disparu() {
         c->creer_repertoire(u"parti"_s);
         charger();

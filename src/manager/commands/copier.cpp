@@ -4,6 +4,7 @@
 #include "manager/common/rapport_erreur.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "platform/chemins.h"
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
 #include <QCoreApplication>
@@ -173,7 +174,15 @@ void Gestion_Fichiers::Copier_fichier() {
     etat.réponse_de_commande = plateforme::REP_OUI;
     copie_complete = false;
     const QString destination = etat.chemin_destination;
-    if (plateforme::existe(destination) && !plateforme::est_repertoire(destination)) {
+    // Un nom de copie tapé peut être incorrect (64) : il va au rapport d'erreur.
+    bool deja_la = false;
+    if (!etape_copie([&] {
+            deja_la = plateforme::existe(destination) && !plateforme::est_repertoire(destination);
+        })) {
+        etat.réponse_de_commande = plateforme::REP_ANNULER;
+        return;
+    }
+    if (deja_la) {
         Confirmer_remplacement();
         if (etat.réponse_de_commande != plateforme::REP_OUI)
             return;
@@ -217,9 +226,27 @@ void Gestion_Fichiers::montrer_jauge(bool visible) {
 
 void Gestion_Fichiers::rafraichir_apres_copie() {
     Fichier_dest->rafraichir();
-    if (meme_chemin(Répertoire_srce->path(), Répertoire_dest->path()))
+    if (meme_chemin(Répertoire_srce->path(), Répertoire_dest->path())) {
         Fichier_srce->rafraichir();
+        recaler_parcours();
+    }
     Afficher_espace_libre();
+}
+
+// La copie ajoutée au répertoire SOURCE décale les entrées : le parcours
+// repart du fichier copié, à sa nouvelle place, sans le reprendre.
+void Gestion_Fichiers::recaler_parcours() {
+    EtatCommande& etat = etat_commande();
+    if (etat.mode_recherche)
+        return;
+    const QString nom = plateforme::dernier_composant(etat.chemin_source);
+    for (int i = 0; i < Fichier_srce->listCount(); ++i) {
+        if (Fichier_srce->list(i) == nom) {
+            etat.curseur = sélection_totale ? i : i + 1;
+            etat.éléments_pas_à_pas = Fichier_srce->listCount();
+            return;
+        }
+    }
 }
 
 bool Gestion_Fichiers::etape_copie(const std::function<void()>& etape) {

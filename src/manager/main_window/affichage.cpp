@@ -54,6 +54,7 @@ void Gestion_Fichiers::Rafraichir_affichage() {
 
     // La liste SOURCE est relue du disque en gardant sa position.
     const int index = Fichier_srce->listIndex();
+    const QString nom_courant = index >= 0 ? Fichier_srce->list(index) : QString();
     try {
         Fichier_srce->rafraichir();
         Fichier_srce->setPattern(Sélection_fichiers->currentText());
@@ -66,9 +67,15 @@ void Gestion_Fichiers::Rafraichir_affichage() {
     // La relecture garde la sélection : la commande suivante la parcourt depuis le début.
     etat.curseur = 0;
     if (Fichier_srce->listCount() > 0) {
-        const int garde = qBound(0, index, Fichier_srce->listCount() - 1);
+        // La position suit le nom : une entrée apparue avant ne la décale pas.
+        int garde = qBound(0, index, Fichier_srce->listCount() - 1);
+        for (int i = 0; i < Fichier_srce->listCount(); ++i)
+            if (Fichier_srce->list(i) == nom_courant)
+                garde = i;
         Fichier_srce->setListIndex(garde);
-        Fichier_srce->setSelected(garde, true);
+        // Le choix de l'usager qui a survécu à la relecture reste seul choisi.
+        if (Fichier_srce->selectedItems().isEmpty())
+            Fichier_srce->setSelected(garde, true);
         etat.fichier_courant = Fichier_srce->list(garde);
         Chemin_fichier_courant();
     } else {

@@ -166,7 +166,10 @@ void Gestion_Fichiers::cliquer_repertoire(const Cadre& c) {
     c.chemin->setText(c.repertoire->path().toLower());
     marqueur_changement_répertoire = 0;
     etat.commande_en_cours = false;
-    if (c.source && Fichier_srce->listCount() > 0 && !etat.mode_répertoire) {
+    // Le même répertoire relu garde le choix de l'usager : la première entrée
+    // n'est prise que si rien n'est choisi.
+    if (c.source && Fichier_srce->listCount() > 0 && !etat.mode_répertoire &&
+        Fichier_srce->selectedItems().isEmpty()) {
         Fichier_srce->setListIndex(0);
         Fichier_srce->setSelected(0, true);
     }
