@@ -72,6 +72,9 @@ private slots:
         QTest::newRow("blanc accepté") << u" "_s << QStringList{u"C:\\OUTILS\\ZIP.EXE "_s};
         QTest::newRow("avec blanc")
             << u"-r a b"_s << QStringList{u"C:\\OUTILS\\ZIP.EXE \"-r a b\""_s};
+        // Les guillemets de l'usager ne sont pas enveloppés d'autres guillemets.
+        QTest::newRow("guillemets de l'usager")
+            << u"-r \"a b\""_s << QStringList{u"C:\\OUTILS\\ZIP.EXE -r \"a b\""_s};
     }
     void parametres_demandes() {
         QFETCH(QString, reponse);

@@ -162,7 +162,12 @@ void Gestion_Fichiers::lancer_programme(const QString& cible, const QString& rep
             return;
         // Le blanc proposé par défaut, accepté, ne doit pas devenir un paramètre.
         const qsizetype question = ligne.lastIndexOf(u'?');
-        ligne.replace(question, 1, entre_guillemets_si_blanc(reponse.trimmed()));
+        const QString parametres = reponse.trimmed();
+        // Des guillemets de l'usager disent déjà où ses paramètres commencent
+        // et finissent : les envelopper encore les mêlerait.
+        ligne.replace(question, 1,
+                      parametres.contains(u'"') ? parametres
+                                                : entre_guillemets_si_blanc(parametres));
     }
     lancer_ligne(ligne, chemin);
 }
