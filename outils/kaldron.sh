@@ -4,6 +4,7 @@
 #   outils/kaldron.sh lancer        construit et démarre KALDRON
 #   outils/kaldron.sh tester        construit et passe toute la suite de tests
 #   outils/kaldron.sh tester-asan   la même suite sous AddressSanitizer et UBSan
+#   outils/kaldron.sh installer [P]  installe les deux programmes sous P (~/.local)
 set -euo pipefail
 
 racine="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -57,8 +58,12 @@ tester-asan)
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         ctest --output-on-failure -j"$(nproc)"
     ;;
+installer)
+    construire "$racine/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --install "$racine/build" --prefix "${2:-$HOME/.local}"
+    ;;
 *)
-    echo "Usage : $0 lancer|tester|tester-asan" >&2
+    echo "Usage : $0 lancer|tester|tester-asan|installer [préfixe]" >&2
     exit 2
     ;;
 esac

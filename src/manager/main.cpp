@@ -8,6 +8,7 @@
 #include "platform/instance.h"
 #include "platform/unites.h"
 #include <QApplication>
+#include <QIcon>
 #include <QPointer>
 #include <cstring>
 
@@ -31,6 +32,7 @@ void installer_dialogue() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"KALDRON"_s);
+    QApplication::setWindowIcon(QIcon(u":/icones/kaldron.png"_s));
     if (argc > 1 && std::strcmp(argv[1], "--self-test") == 0) {
         QTextStream sortie(stdout);
         return auto_controle(sortie);

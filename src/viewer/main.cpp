@@ -9,6 +9,7 @@
 #include "viewer/ui/ligne_commande.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +17,7 @@ using namespace Qt::StringLiterals;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Visualiseur"_s);
+    QApplication::setWindowIcon(QIcon(u":/icones/morvine.png"_s));
     QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.value(0) == u"--self-test"_s) {
         QTextStream sortie(stdout);
