@@ -60,11 +60,13 @@ void Gestion_Fichiers::Croiser_Click() {
         {source, [&] { Répertoire_dest->setPath(source); }},
         {source, [&] { Unité_dest->setDrive(source); }},
     };
-    for (const auto& [objet, etape] : etapes) {
+    // Pas de liaison structurée ici : clang refuse de la capturer.
+    for (const auto& paire : etapes) {
+        const QString& objet = paire.first;
         const auto rapport = [&](const ErreurExecution& e) {
             return signaler_erreur(commande, objet, e);
         };
-        if (!plateforme::executer_avec_reprise(etape, rapport))
+        if (!plateforme::executer_avec_reprise(paire.second, rapport))
             return;
     }
     Unité_srce_Change();
