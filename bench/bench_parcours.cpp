@@ -3,6 +3,7 @@
 // Première recherche (parcours + comparaison du dernier nom) et recherche
 // suivante (liste gardée) comparées à find -type d -iname.
 // Sortie : une ligne « NOM;notre_ms;pair_ms;pair » par mesure.
+#include "mesure_banc.h"
 #include "platform/parcours.h"
 #include "platform/unites.h"
 
@@ -87,25 +88,8 @@ int par_find(const QString& racine) {
     return int(find.readAllStandardOutput().count('\n'));
 }
 
-// Millisecondes par appel (moyenne de k_essais après un tour de chauffe) ;
-// chaque appel rend le nombre de cibles trouvées, qui doit valoir 'attendu'.
 double mesurer(const std::function<int()>& f, int attendu) {
-    f();
-    const auto debut = std::chrono::steady_clock::now();
-    for (int i = 0; i < k_essais; ++i) {
-        const int n = f();
-        if (n != attendu) {
-            std::fprintf(stderr, "bench_parcours : %d cibles au lieu de %d\n", n, attendu);
-            std::exit(1);
-        }
-    }
-    const std::chrono::duration<double, std::milli> duree =
-        std::chrono::steady_clock::now() - debut;
-    return duree.count() / k_essais;
-}
-
-void afficher(const char* nom, double notre, double pair, const char* outil) {
-    std::printf("%s;%.6f;%.6f;%s\n", nom, notre, pair, outil);
+    return mesurer_banc(f, attendu, k_essais, "bench_parcours", "cibles");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // répertoires changés relus) comparées à find -iname.
 // Sortie : une ligne « NOM;notre_ms;pair_ms;pair » par mesure.
 #include "manager/search/moteur_recherche.h"
+#include "mesure_banc.h"
 #include "platform/parcours.h"
 #include "platform/unites.h"
 
@@ -113,25 +114,8 @@ int par_find(const QString& racine) {
     return int(find.readAllStandardOutput().count('\n'));
 }
 
-// Millisecondes par appel (moyenne de k_essais après un tour de chauffe) ;
-// chaque appel rend le nombre de fichiers trouvés, qui doit valoir 'attendu'.
 double mesurer(const std::function<int()>& f, int attendu) {
-    f();
-    const auto debut = std::chrono::steady_clock::now();
-    for (int i = 0; i < k_essais; ++i) {
-        const int n = f();
-        if (n != attendu) {
-            std::fprintf(stderr, "bench_recherche : %d fichiers au lieu de %d\n", n, attendu);
-            std::exit(1);
-        }
-    }
-    const std::chrono::duration<double, std::milli> duree =
-        std::chrono::steady_clock::now() - debut;
-    return duree.count() / k_essais;
-}
-
-void afficher(const char* nom, double notre, double pair, const char* outil) {
-    std::printf("%s;%.6f;%.6f;%s\n", nom, notre, pair, outil);
+    return mesurer_banc(f, attendu, k_essais, "bench_recherche", "fichiers");
 }
 
 // Comme la fenêtre : balayage de l'arbre gardé, répertoire par répertoire.
