@@ -138,3 +138,16 @@ void Rapport_erreur(const QString& objet, const ErreurExecution& erreur) {
     // Disquette pleine : OK veut dire « recommencer sur la suivante ».
     etat.réponse_de_commande = (erreur.numero() == 61 && reponse == 1) ? 4 : reponse;
 }
+
+void Rapport_erreur_non_traitee(const ErreurExecution& erreur, bool imbriquee) {
+    curseur_normal();
+    plateforme::dialogues().bip();
+    plateforme::dialogues().message(texte_rapport_general(erreur), BOITE_STOP,
+                                    u"Erreur détectée par KALDRON"_s);
+    if (imbriquee)
+        return;
+    EtatCommande& etat = etat_commande();
+    etat.fermer_fichiers();
+    etat.commande_en_cours = false;
+    etat.demande_d_arrêt = false;
+}

@@ -10,3 +10,8 @@ void Rapport_erreur(const QString& objet, const plateforme::ErreurExecution& err
 
 // Texte du rapport général (erreur inconnue), pour les tests.
 QString texte_rapport_general(const plateforme::ErreurExecution& erreur);
+
+// Erreur qu'aucune étape n'a traitée (filet de l'application) : le rapport
+// général, puis, si aucun traitement ne tourne encore en dessous
+// ('imbriquee' faux), la commande interrompue est close (fichiers fermés).
+void Rapport_erreur_non_traitee(const plateforme::ErreurExecution& erreur, bool imbriquee);

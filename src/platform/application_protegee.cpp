@@ -1,0 +1,59 @@
+#include "platform/application_protegee.h"
+#include "platform/dialogues.h"
+#include <QTextStream>
+#include <new>
+
+using namespace Qt::StringLiterals;
+
+namespace plateforme {
+
+ApplicationProtegee::ApplicationProtegee(int& argc, char** argv) : QApplication(argc, argv) {}
+
+ErreurExecution ApplicationProtegee::erreur_en_cours() {
+    try {
+        throw;
+    } catch (const ErreurExecution& e) {
+        return e;
+    } catch (const std::bad_alloc&) {
+        return ErreurExecution(ERR_MEMOIRE);
+    } catch (const std::exception& e) {
+        return ErreurExecution(ERR_APPEL_INCORRECT, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        return ErreurExecution(ERR_APPEL_INCORRECT);
+    }
+}
+
+bool ApplicationProtegee::notify(QObject* destinataire, QEvent* evenement) {
+    ++m_profondeur;
+    try {
+        const bool resultat = QApplication::notify(destinataire, evenement);
+        --m_profondeur;
+        return resultat;
+    } catch (...) {
+        --m_profondeur;
+        signaler(erreur_en_cours(), m_profondeur > 0);
+        return true;
+    }
+}
+
+void ApplicationProtegee::signaler(const ErreurExecution& erreur, bool imbriquee) {
+    QTextStream(stderr) << u"Erreur d'exécution %1 non traitée : %2\n"_s.arg(erreur.numero())
+                               .arg(erreur.description());
+    // Une erreur pendant le rapport lui-même ne relance pas un rapport.
+    if (m_dans_rapport)
+        return;
+    m_dans_rapport = true;
+    try {
+        if (m_rapport)
+            m_rapport(erreur, imbriquee);
+        else
+            dialogues().message(
+                u"Erreur d'exécution %1 :\r%2"_s.arg(erreur.numero()).arg(erreur.description()), 16,
+                applicationName());
+    } catch (...) {
+        QTextStream(stderr) << u"Le rapport de l'erreur a lui-même échoué.\n"_s;
+    }
+    m_dans_rapport = false;
+}
+
+} // namespace plateforme
