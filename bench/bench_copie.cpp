@@ -2,8 +2,7 @@
 // 4 Kio, copiés par le même moteur que COPIER (boucle d'événements vivante,
 // jauge et arrêt lus), comparés à dd bs=8192 et à cp. Sortie : lignes
 // « NOM;notre_ms;pair_ms;pair ».
-// Le moteur n'a besoin que de la plateforme : on le compile ici directement.
-#include "manager/commands/moteur_copie.cpp"
+#include "manager/commands/moteur_copie.h"
 #include "platform/unites.h"
 
 #include <QCoreApplication>
@@ -15,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr qint64 k_gros = qint64(1) << 30;
@@ -22,7 +23,7 @@ constexpr int k_petits = 10000;
 constexpr int k_taille_petit = 4096;
 
 void echouer(const char* quoi) {
-    std::fprintf(stderr, "bench_copie : %s\n", quoi);
+    (void)std::fprintf(stderr, "bench_copie : %s\n", quoi);
     std::exit(1);
 }
 

@@ -31,8 +31,10 @@ void creer_fichiers(const QString& racine) {
         std::exit(1);
     char nom[64];
     for (int i = 0; i < k_fichiers; ++i) {
-        std::snprintf(nom, sizeof nom, "/%s_%06d.%s", i % 3 ? "Fichier" : "note", i,
-                      i % 2 ? "txt" : "DOC");
+        const int longueur = std::snprintf(nom, sizeof nom, "/%s_%06d.%s",
+                                           i % 3 ? "Fichier" : "note", i, i % 2 ? "txt" : "DOC");
+        if (longueur < 0 || longueur >= int(sizeof nom))
+            std::exit(1);
         const int fd = ::open((base + nom).constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
         if (fd < 0 || ::close(fd) != 0) {
             std::perror(nom);
@@ -43,7 +45,7 @@ void creer_fichiers(const QString& racine) {
 
 // Le répertoire est gardé d'une exécution à l'autre : le créer coûte.
 QString repertoire() {
-    const QString racine = QDir::temp().filePath(QStringLiteral("kaldron-banc-liste"));
+    QString racine = QDir::temp().filePath(QStringLiteral("kaldron-banc-liste"));
     QFile marque(racine + QStringLiteral("/.complet"));
     if (marque.open(QIODevice::ReadOnly) && marque.readAll() == k_version)
         return racine;
@@ -65,7 +67,8 @@ double mesurer(const std::function<double(int&)>& essai) {
     for (int i = 0; i < k_essais; ++i) {
         total += essai(vus);
         if (vus != k_fichiers) {
-            std::fprintf(stderr, "bench_liste : %d fichiers au lieu de %d\n", vus, k_fichiers);
+            (void)std::fprintf(stderr, "bench_liste : %d fichiers au lieu de %d\n", vus,
+                               k_fichiers);
             std::exit(1);
         }
     }

@@ -24,11 +24,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr qint64 k_mio = 1024 * 1024;
+constexpr qint64 k_mio = qint64(1024) * 1024;
 constexpr int k_essais = 3;
 
 void echec(const char* quoi) {
-    std::fprintf(stderr, "bench_morvine_vidage : %s\n", quoi);
+    (void)std::fprintf(stderr, "bench_morvine_vidage : %s\n", quoi);
     std::exit(1);
 }
 
@@ -48,7 +48,7 @@ double mesurer(const std::function<bool()>& f) {
 
 void afficher(const QString& nom, double notre, double pair, const char* outil) {
     std::printf("%s;%.3f;%.3f;%s\n", nom.toUtf8().constData(), notre, pair, outil);
-    std::fflush(stdout);
+    (void)std::fflush(stdout);
 }
 
 QString fichier_aleatoire(const QTemporaryDir& dossier, const QString& nom, qint64 taille) {
@@ -116,7 +116,7 @@ double memoire_de_pointe(const QString& source, const QString& vidage, double& d
         WEXITSTATUS(statut) != 0)
         echec("mesure de mémoire");
     QFile::remove(vidage);
-    return usage.ru_maxrss / 1024.0;
+    return double(usage.ru_maxrss) / 1024.0;
 }
 
 void vidage_100_mio(const QTemporaryDir& dossier) {

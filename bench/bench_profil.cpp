@@ -15,9 +15,8 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h> // environ (_GNU_SOURCE)
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -30,7 +29,7 @@ double mesurer(int n, const std::function<bool()>& f) {
     const auto debut = std::chrono::steady_clock::now();
     for (int i = 0; i < n; ++i) {
         if (!f()) {
-            std::fprintf(stderr, "bench_profil : échec à l'essai %d\n", i);
+            (void)std::fprintf(stderr, "bench_profil : échec à l'essai %d\n", i);
             std::exit(1);
         }
     }
@@ -42,6 +41,7 @@ double mesurer(int n, const std::function<bool()>& f) {
 // Lance l'outil pair sans shell, sortie jetée ; vrai s'il rend 0.
 bool lancer(const std::vector<std::string>& arguments) {
     std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
     for (const std::string& a : arguments)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

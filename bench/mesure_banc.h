@@ -15,7 +15,7 @@ inline double mesurer_banc(const std::function<int()>& f, int attendu, int essai
     for (int i = 0; i < essais; ++i) {
         const int n = f();
         if (n != attendu) {
-            std::fprintf(stderr, "%s : %d %s au lieu de %d\n", banc, n, quoi, attendu);
+            (void)std::fprintf(stderr, "%s : %d %s au lieu de %d\n", banc, n, quoi, attendu);
             std::exit(1);
         }
     }

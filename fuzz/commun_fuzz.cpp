@@ -54,11 +54,11 @@ const QString& repertoire_jetable() {
 }
 
 QString ecrire_fichier(const QString& nom, const QByteArray& octets) {
-    const QString chemin = repertoire_jetable() + u'/' + nom;
+    QString chemin = repertoire_jetable() + u'/' + nom;
     QFile fichier(chemin);
     if (!fichier.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         fichier.write(octets) != octets.size()) {
-        std::fprintf(stderr, "écriture impossible : %s\n", qPrintable(chemin));
+        (void)std::fprintf(stderr, "écriture impossible : %s\n", qPrintable(chemin));
         std::abort();
     }
     return chemin;

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
         const QByteArray ecrite = corbeille::ligne(entree);
         const auto relue = corbeille::lire_ligne(ecrite);
         if (!relue || !memes(*relue, entree) || corbeille::ligne(*relue) != ecrite) {
-            std::fprintf(stderr, "entrée non stable : « %s »\n", ecrite.constData());
+            (void)std::fprintf(stderr, "entrée non stable : « %s »\n", ecrite.constData());
             std::abort();
         }
         if (corbeille::position(lignes, entree) < 0)

@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
     }
     const plateforme::MotifDos prepare(motif);
     if (prepare.correspond(nom) != direct) {
-        std::fprintf(stderr, "désaccord : motif « %s », nom « %s »\n", qPrintable(motif),
-                     qPrintable(nom));
+        (void)std::fprintf(stderr, "désaccord : motif « %s », nom « %s »\n", qPrintable(motif),
+                           qPrintable(nom));
         std::abort();
     }
     return 0;

@@ -121,14 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
             continue;
         const auto trouvee = apres.find(c);
         if (trouvee == apres.end() || trouvee->second != v) {
-            std::fprintf(stderr, "clé [%s] %s changée par l'écriture\n", c.first.c_str(),
-                         c.second.c_str());
+            (void)std::fprintf(stderr, "clé [%s] %s changée par l'écriture\n", c.first.c_str(),
+                               c.second.c_str());
             std::abort();
         }
     }
     for (const auto& [c, v] : apres) {
         if (!touchee(c) && !avant.contains(c)) {
-            std::fprintf(stderr, "clé [%s] %s apparue\n", c.first.c_str(), c.second.c_str());
+            (void)std::fprintf(stderr, "clé [%s] %s apparue\n", c.first.c_str(), c.second.c_str());
             std::abort();
         }
     }
@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
             GetPrivateProfileStringA(section.c_str(), cle.c_str(), "\x01", tampon.data(),
                                      static_cast<unsigned>(borne), fichier.constData());
         if (simple && std::string(tampon.data(), n) != v) {
-            std::fprintf(stderr, "valeur écrite relue autrement : « %s »\n", tampon.data());
+            (void)std::fprintf(stderr, "valeur écrite relue autrement : « %s »\n", tampon.data());
             std::abort();
         }
     }

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
     const QString source = fuzz::ecrire_fichier(QStringLiteral("SOURCE.TXT"), entree);
     const auto texte = morvine::lire_texte(source);
     if (!texte || texte->size() != entree.size()) {
-        std::fprintf(stderr, "lecture : %lld caractères pour %zu octets\n",
-                     texte ? static_cast<long long>(texte->size()) : -1LL, taille);
+        (void)std::fprintf(stderr, "lecture : %lld caractères pour %zu octets\n",
+                           texte ? static_cast<long long>(texte->size()) : -1LL, taille);
         std::abort();
     }
     const QString copie = fuzz::repertoire_jetable() + QStringLiteral("/COPIE.TXT");
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
         std::abort();
     QFile relu(copie);
     if (!relu.open(QIODevice::ReadOnly) || relu.readAll() != entree) {
-        std::fprintf(stderr, "l'enregistrement ne rend pas les octets lus\n");
+        (void)std::fprintf(stderr, "l'enregistrement ne rend pas les octets lus\n");
         std::abort();
     }
     // La conversion des jeux de caractères ne change jamais la longueur.

@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
     const qint64 lignes = morvine::produire_vidage(source, vidage);
     const qint64 attendues = (static_cast<qint64>(taille) + 15) / 16;
     if (lignes != attendues) {
-        std::fprintf(stderr, "%lld lignes pour %zu octets\n", static_cast<long long>(lignes),
-                     taille);
+        (void)std::fprintf(stderr, "%lld lignes pour %zu octets\n", static_cast<long long>(lignes),
+                           taille);
         std::abort();
     }
     {
@@ -25,11 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
         if (modele.nombre_lignes() != (taille > 0 ? lignes : 0))
             std::abort();
         for (qint64 n = 0; n < modele.nombre_lignes(); ++n) {
-            const int k = static_cast<int>(std::min<qint64>(16, taille - n * 16));
+            const int k =
+                static_cast<int>(std::min<qint64>(16, static_cast<qint64>(taille) - n * 16));
             const QByteArray attendue = morvine::formater_ligne_hex(
                 n * 16, reinterpret_cast<const uchar*>(donnees) + n * 16, k);
             if (modele.ligne(n) != attendue) {
-                std::fprintf(stderr, "ligne %lld relue autrement\n", static_cast<long long>(n));
+                (void)std::fprintf(stderr, "ligne %lld relue autrement\n",
+                                   static_cast<long long>(n));
                 std::abort();
             }
         }

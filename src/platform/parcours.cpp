@@ -299,7 +299,7 @@ private:
     ResultatParcours m_resultat;
     std::vector<Noeud> m_noeuds;
     std::unordered_set<Identite, HacheIdentite> m_vus;
-    std::vector<char> m_tampon = std::vector<char>(64 * 1024);
+    std::vector<char> m_tampon = std::vector<char>(std::size_t(64) * 1024);
 };
 
 // Un répertoire qu'on ne peut plus lire est sauté ; le reste est une vraie
@@ -366,7 +366,7 @@ EtatContenu actualiser_contenu(ContenuRepertoire& contenu) {
     // Un système monté depuis par-dessus : même règle que le parcours.
     if (quint64(st.st_dev) != contenu.empreinte.dev && virtuel_ouvert(fd.fd(), contenu.hote))
         return sauter_ou_lever(contenu, EACCES);
-    std::vector<char> tampon(64 * 1024);
+    std::vector<char> tampon(std::size_t(64) * 1024);
     Lecture lecture = lire_entrees(fd.fd(), tampon, true);
     garder(contenu, contenu.hote, st, contenu.racine, std::move(lecture.fichiers));
     return EtatContenu::Relu;

@@ -24,7 +24,7 @@ class TestCadreCommande : public EssaiFenetre {
     void charger(int nombre_fichiers = 4) {
         c->creer_repertoire(u"doc"_s);
         for (int i = 0; i < nombre_fichiers; ++i)
-            c->creer_fichier(u"doc/"_s + NOMS[i], QByteArray(100 * (i + 1), 'x'));
+            c->creer_fichier(u"doc/"_s + NOMS[i], QByteArray(qsizetype(100) * (i + 1), 'x'));
         c->creer_repertoire(u"dest"_s);
         f = std::make_unique<Gestion_Fichiers>();
         f->Form_Load(true);

@@ -263,7 +263,7 @@ private slots:
         QFETCH(qint64, total);
         Ouvrir_corbeille();
         for (int i = 0; i < tailles.size(); ++i)
-            effacer(u"f%1.txt"_s.arg(i), QByteArray(int(tailles[i]), 'a' + char(i)));
+            effacer(u"f%1.txt"_s.arg(i), QByteArray(int(tailles[i]), char('a' + i)));
         const QList<EntreeCorbeille> avant = entrees_corbeille();
         const QList<QByteArray> lignes_avant = lignes_index();
         const ino_t inode_avant = inode(index_hote());
@@ -602,9 +602,9 @@ private slots:
         const QList<EntreeCorbeille> entrees{{u"crb00001.000"_s, 1, 5000, u"a"_s, u"C:\\"_s},
                                              {u"crb00001.001"_s, 1, 5000, u"b"_s, u"C:\\"_s}};
         QVERIFY(entrees_a_detruire(entrees, {}, 99999).isEmpty());
-        CritereCorbeille taille{CritereCorbeille::Taille, 9 * 1024, 0};
+        CritereCorbeille taille{CritereCorbeille::Taille, qint64(9) * 1024, 0};
         QCOMPARE(entrees_a_detruire(entrees, taille, 1), QList<int>{0});
-        taille.limite_octets = 10 * 1024;
+        taille.limite_octets = qint64(10) * 1024;
         QVERIFY(entrees_a_detruire(entrees, taille, 1).isEmpty());
     }
 };

@@ -49,7 +49,7 @@ QString UniteTemporaire::hote(const QString& relatif) const {
 
 QString UniteTemporaire::creer_fichier(const QString& chemin_relatif_hote,
                                        const QByteArray& contenu) {
-    const QString chemin = hote(chemin_relatif_hote);
+    QString chemin = hote(chemin_relatif_hote);
     QFile fichier(chemin);
     const bool ok = QDir().mkpath(QFileInfo(chemin).path()) &&
                     fichier.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
@@ -61,7 +61,7 @@ QString UniteTemporaire::creer_fichier(const QString& chemin_relatif_hote,
 }
 
 QString UniteTemporaire::creer_repertoire(const QString& chemin_relatif_hote) {
-    const QString chemin = hote(chemin_relatif_hote);
+    QString chemin = hote(chemin_relatif_hote);
     if (!QDir().mkpath(chemin))
         QTest::qFail(qPrintable(QStringLiteral("création impossible : ") + chemin), __FILE__,
                      __LINE__);

@@ -187,7 +187,8 @@ void TestVidage::modele_sur_trois_blocs() {
     QCOMPARE(modele.rowCount(), 768);
     // Dans le désordre, pour passer d'un morceau du cache à l'autre.
     for (int n : {767, 0, 400, 1, 766, 255, 256, 851 % 768}) {
-        QCOMPARE(modele.ligne(n), ligne_de(16 * n, octets.mid(16 * n, 16)));
+        const qint64 debut = qint64(16) * n;
+        QCOMPARE(modele.ligne(n), ligne_de(debut, octets.mid(debut, 16)));
         QCOMPARE(modele.data(modele.index(n)).toString(), QString::fromLatin1(modele.ligne(n)));
     }
     QCOMPARE(modele.ligne(767).size(), 57 + 1 + 11 + 1);

@@ -446,10 +446,10 @@ void Choix_Options::Choix_couleur_Change() {
 }
 
 // La fenêtre principale n'est recolorée qu'à OK.
-void Choix_Options::montrer_echantillon(int n) {
-    colorer(Exemple_fond, n == 0 ? 8 : n);
+void Choix_Options::montrer_echantillon(int schema) {
+    colorer(Exemple_fond, schema == 0 ? 8 : schema);
     for (int i : {1, 2, 7, 8})
-        Lignes[i]->setBorderColor(couleur_vga(n == 0 ? 7 : n + 8));
+        Lignes[i]->setBorderColor(couleur_vga(schema == 0 ? 7 : schema + 8));
 }
 
 void Choix_Options::Exemple_GotFocus() {

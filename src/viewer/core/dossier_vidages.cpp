@@ -37,7 +37,7 @@ QString DossierVidages::nouveau_vidage() {
     // NewOnly garantit qu'aucun fichier existant n'est repris.
     for (int essai = 0; essai < 1000; ++essai) {
         const QString nom = u"QX%1-%2.TMP"_s.arg(heure).arg(++m_compteur);
-        const QString chemin = m_dossier.filePath(nom);
+        QString chemin = m_dossier.filePath(nom);
         QFile fichier(chemin);
         if (fichier.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             m_fichiers.insert(chemin);
