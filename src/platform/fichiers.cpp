@@ -164,7 +164,7 @@ bool avant(const QString& a, const QString& b) {
 // Noms du répertoire ; 76 s'il n'existe pas.
 QStringList noms_de(const QString& repertoire_hote) {
     int erreur = 0;
-    const QStringList noms = noms_hote(repertoire_hote, &erreur);
+    QStringList noms = noms_hote(repertoire_hote, &erreur);
     if (erreur == ENOENT || erreur == ENOTDIR)
         lever(ERR_CHEMIN_INTROUVABLE);
     if (erreur != 0)
@@ -528,6 +528,15 @@ Occupation occupation_de(const QString& nouveau, const QByteArray& source, const
 }
 
 } // namespace
+
+bool est_nom_temporaire(const QString& nom) {
+    static const QString tete = QStringLiteral(".kaldron-");
+    if (nom.size() != tete.size() + 6 || !nom.startsWith(tete))
+        return false;
+    // Les six caractères de mkostemp : lettres et chiffres ASCII.
+    return std::all_of(nom.begin() + tete.size(), nom.end(),
+                       [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
+}
 
 void renommer(const QString& ancien_dos, const QString& nouveau_dos) {
     const QString ancien = chemin_dos_absolu(ancien_dos);

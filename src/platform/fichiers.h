@@ -50,6 +50,9 @@ void definir_attributs(const QString& chemin_dos, unsigned attributs);
 // Ne remplace jamais : lève 58 si la cible existe. Entre deux systèmes de
 // fichiers d'une même unité, copie puis supprime.
 void renommer(const QString& ancien_dos, const QString& nouveau_dos);
+// Nom du fichier temporaire de ce repli (".kaldron-" et six caractères) : un
+// arrêt brutal peut en laisser un, que le programme efface ensuite.
+bool est_nom_temporaire(const QString& nom);
 void supprimer_fichier(const QString& chemin_dos);    // lève 75 si lecture seule
 void creer_repertoire(const QString& chemin_dos);     // lève 75 si existe déjà
 void supprimer_repertoire(const QString& chemin_dos); // lève 75 s'il n'est pas vide

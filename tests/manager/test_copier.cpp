@@ -120,6 +120,7 @@ private slots:
     void copie_dans_son_repertoire();
     void nom_de_copie_incorrect();
     void deplacer_dans_l_unite();
+    void deplacer_apres_une_copie_annulee();
     void deplacer_ne_remplace_jamais();
     void deplacer_sur_lui_meme();
     void deplacer_vers_une_autre_unite();
@@ -195,7 +196,7 @@ void TestCopier::copie_grand_fichier_creux() {
 
 void TestCopier::arret_garde_l_ancien_fichier() {
     essai::UniteTemporaire u;
-    u.creer_fichier(u"SRC.BIN"_s, motif(10 * 8192));
+    u.creer_fichier(u"SRC.BIN"_s, motif(qint64(10) * 8192));
     u.creer_fichier(u"DST.BIN"_s, "ancien");
     int blocs = 0;
     copie::Rappels rappels{{}, {}, [&] { return ++blocs > 3; }, {}};
@@ -210,7 +211,7 @@ void TestCopier::arret_garde_l_ancien_fichier() {
 // et ne laisse ni fichier partiel ni ancien fichier abîmé.
 void TestCopier::echec_garde_l_ancien_fichier() {
     essai::UniteTemporaire u;
-    u.creer_fichier(u"SRC.BIN"_s, motif(10 * 8192));
+    u.creer_fichier(u"SRC.BIN"_s, motif(qint64(10) * 8192));
     u.creer_fichier(u"DST.BIN"_s, "ancien");
     int blocs = 0;
     copie::Rappels rappels{{},
@@ -249,7 +250,7 @@ void TestCopier::date_de_la_source_gardee() {
 // destination ; une fois la copie faite, c'est la destination.
 void TestCopier::chemin_ecrit_nomme_le_provisoire() {
     essai::UniteTemporaire u;
-    u.creer_fichier(u"SRC.BIN"_s, motif(3 * 8192));
+    u.creer_fichier(u"SRC.BIN"_s, motif(qint64(3) * 8192));
     QString ecrit;
     QString pendant;
     bool present_pendant = false;
@@ -355,6 +356,17 @@ void TestCopier::deplacer_dans_l_unite() {
     QCOMPARE(c->contenu(u"dest/b.txt"_s), QByteArray("bbbb"));
     QVERIFY(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).isEmpty());
     QVERIFY(d->questions().isEmpty());
+}
+
+// La réponse Annuler d'une commande passée ne coupe pas un déplacement.
+void TestCopier::deplacer_apres_une_copie_annulee() {
+    charger();
+    choisir({0, 1});
+    etat_commande().réponse_de_commande = plateforme::REP_ANNULER;
+    f->Déplacer_Click();
+    QCOMPARE(c->contenu(u"dest/a.txt"_s), motif(40000));
+    QCOMPARE(c->contenu(u"dest/b.txt"_s), QByteArray("bbbb"));
+    QVERIFY(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).isEmpty());
 }
 
 // Un déplacement sur un nom pris échoue (58) par le rapport d'erreur.

@@ -48,7 +48,7 @@ QByteArray contenu_de(const QString& nom, int taille) {
                 restaurer_entree(entrees.at(hasard.bounded(int(entrees.size()))));
         }
     } catch (const plateforme::ErreurExecution& e) {
-        std::fprintf(stderr, "fils : erreur %d %s\n", e.numero(), e.what());
+        (void)std::fprintf(stderr, "fils : erreur %d %s\n", e.numero(), e.what());
         ::_exit(CODE_ERREUR);
     }
     ::_exit(0);
@@ -123,7 +123,7 @@ private slots:
         int tues = 0;
         while (tours < TOURS_MAX && chrono.elapsed() < DUREE_MAX_MS) {
             ++tours;
-            std::fflush(nullptr);
+            (void)std::fflush(nullptr); // tampons vidés avant fork
             const pid_t fils = ::fork();
             QVERIFY(fils >= 0);
             if (fils == 0)

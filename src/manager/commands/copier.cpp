@@ -25,6 +25,17 @@ bool meme_chemin(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// Vrai si le fichier trouvé pour 'destination' porte sur l'hôte un nom qui
+// n'en diffère que par la casse : c'est un autre fichier que celui qu'on copie.
+bool homonyme_de_casse(const QString& destination) {
+    try {
+        const QString hote = plateforme::dos_vers_hote(destination);
+        return hote.mid(hote.lastIndexOf(u'/') + 1) != plateforme::dernier_composant(destination);
+    } catch (const plateforme::ErreurExecution&) {
+        return false;
+    }
+}
+
 // Nombre de disquettes de 1,44 Mo, arrondi au pair pour les moitiés.
 qint64 nombre_disquettes(qint64 taille) {
     return qint64(std::nearbyint(double(taille) / 1458000.0 + 0.5));
@@ -47,6 +58,8 @@ void Gestion_Fichiers::Copier_Click() {
     if (!Debut_commande())
         return;
     etat_commande().commande_courante = u"COPIER"_s;
+    const copie::JournalProvisoires journal(copie::chemin_journal(reglages().préfixe_fichiers),
+                                            Répertoire_dest->path());
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
     else if (Verifier_place_destination())
@@ -96,6 +109,13 @@ void Gestion_Fichiers::Déplacer_Click() {
     if (!Debut_commande())
         return;
     etat_commande().commande_courante = u"DEPLACER"_s;
+    // Un Annuler laissé par la commande précédente (copie arrêtée) ne doit
+    // pas finir le déplacement après le premier fichier : rien d'autre ne
+    // le remet à Oui quand on déplace dans l'unité sans confirmation.
+    etat_commande().réponse_de_commande = plateforme::REP_OUI;
+    // Une copie vers une autre unité, ou le repli d'un renommage, écrit un provisoire.
+    const copie::JournalProvisoires journal(copie::chemin_journal(reglages().préfixe_fichiers),
+                                            Répertoire_dest->path());
     bool premier = true;
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
@@ -176,14 +196,18 @@ void Gestion_Fichiers::Copier_fichier() {
     const QString destination = etat.chemin_destination;
     // Un nom de copie tapé peut être incorrect (64) : il va au rapport d'erreur.
     bool deja_la = false;
+    bool homonyme = false;
     if (!etape_copie([&] {
             deja_la = plateforme::existe(destination) && !plateforme::est_repertoire(destination);
+            homonyme = deja_la && homonyme_de_casse(destination);
         })) {
         etat.réponse_de_commande = plateforme::REP_ANNULER;
         return;
     }
     if (deja_la) {
-        Confirmer_remplacement();
+        // Un homonyme de casse n'est pas remplacé en silence, même quand
+        // l'usager ne veut pas de question pour les remplacements.
+        Confirmer_remplacement(homonyme);
         if (etat.réponse_de_commande != plateforme::REP_OUI)
             return;
     }
@@ -259,10 +283,10 @@ bool Gestion_Fichiers::etape_copie(const std::function<void()>& etape) {
     });
 }
 
-void Gestion_Fichiers::Confirmer_remplacement() {
+void Gestion_Fichiers::Confirmer_remplacement(bool toujours) {
     EtatCommande& etat = etat_commande();
     etat.réponse_de_commande = plateforme::REP_OUI;
-    if (!reglages().remplace)
+    if (!reglages().remplace && !toujours)
         return;
     dialogues().bip();
     const QString texte = u"Le fichier "_s + etat.fichier_courant.toUpper() + CR +

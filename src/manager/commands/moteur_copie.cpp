@@ -3,11 +3,13 @@
 #include "manager/commands/moteur_copie.h"
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
+#include "platform/fichiers.h"
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -148,13 +150,97 @@ QString nom_provisoire_hote(const QString& repertoire_hote) {
     for (;;) {
         const quint32 tirage = QRandomGenerator::global()->bounded(0x100000u);
         const QString nom = u".KC%1.TMP"_s.arg(tirage, 5, 16, QChar(u'0')).toUpper();
-        const QString chemin = repertoire_hote + u'/' + nom;
+        QString chemin = repertoire_hote + u'/' + nom;
         if (::access(QFile::encodeName(chemin).constData(), F_OK) != 0)
             return chemin;
     }
 }
 
 } // namespace
+
+bool est_nom_provisoire(const QString& nom) {
+    if (nom.size() != 12 || !nom.startsWith(u".KC"_s) || !nom.endsWith(u".TMP"_s))
+        return false;
+    for (int i = 3; i < 8; ++i) {
+        const char16_t c = nom.at(i).unicode();
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F')))
+            return false;
+    }
+    return true;
+}
+
+QString chemin_journal(const QString& prefixe_fichiers) {
+    // Sans répertoire du programme établi, pas de journal (jamais un chemin relatif).
+    return prefixe_fichiers.isEmpty() ? QString() : prefixe_fichiers + u"CPY"_s;
+}
+
+JournalProvisoires::JournalProvisoires(const QString& journal, const QString& repertoire) {
+    if (journal.isEmpty())
+        return;
+    try {
+        const QByteArray chemin = QFile::encodeName(plateforme::dos_vers_hote(journal));
+        // Le NUL termine l'entrée : une écriture coupée ne désigne rien.
+        const QByteArray entree = QFile::encodeName(plateforme::dos_vers_hote(repertoire)) + '\0';
+        Descripteur fd{::open(chemin.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666)};
+        if (fd.fd < 0)
+            lever_depuis_errno();
+        m_journal = chemin;
+        ecrire_tout(fd.fd, entree.constData(), entree.size());
+    } catch (const plateforme::ErreurExecution& e) {
+        qWarning("journal des copies : %s", e.what());
+    }
+}
+
+JournalProvisoires::~JournalProvisoires() {
+    if (!m_journal.isEmpty())
+        ::unlink(m_journal.constData());
+}
+
+namespace {
+
+// Seuls les fichiers ordinaires aux noms de provisoire sont effacés.
+int nettoyer_repertoire(const QByteArray& repertoire) {
+    DIR* dir = ::opendir(repertoire.constData());
+    if (!dir)
+        return 0;
+    int effaces = 0;
+    while (const dirent* e = ::readdir(dir)) {
+        const QString nom = QFile::decodeName(e->d_name);
+        if (!est_nom_provisoire(nom) && !plateforme::est_nom_temporaire(nom))
+            continue;
+        struct stat etat {};
+        if (::fstatat(::dirfd(dir), e->d_name, &etat, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(etat.st_mode) && ::unlinkat(::dirfd(dir), e->d_name, 0) == 0)
+            ++effaces;
+    }
+    ::closedir(dir);
+    return effaces;
+}
+
+} // namespace
+
+int nettoyer_provisoires(const QString& journal) {
+    if (journal.isEmpty())
+        return 0;
+    try {
+        const QString hote = plateforme::dos_vers_hote(journal);
+        QFile fichier(hote);
+        if (!fichier.open(QIODevice::ReadOnly))
+            return 0;
+        const QList<QByteArray> entrees = fichier.readAll().split('\0');
+        fichier.close();
+        int effaces = 0;
+        // Le dernier morceau, sans NUL, est vide ou coupé : ignoré.
+        for (qsizetype i = 0; i + 1 < entrees.size(); ++i)
+            if (!entrees.at(i).isEmpty())
+                effaces += nettoyer_repertoire(entrees.at(i));
+        ::unlink(QFile::encodeName(hote).constData());
+        return effaces;
+    } catch (const plateforme::ErreurExecution& e) {
+        qWarning("journal des copies : %s", e.what());
+        return 0;
+    }
+}
 
 QString nom_provisoire(const QString& destination) {
     const QString hote = plateforme::dos_vers_hote(destination);

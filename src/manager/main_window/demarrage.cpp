@@ -1,5 +1,6 @@
 // Chargement de la fenêtre principale : lecture de la configuration et mise
 // en place des cadres, dans l'ordre d'origine.
+#include "manager/commands/moteur_copie.h"
 #include "manager/common/curseur.h"
 #include "manager/common/etat_commande.h"
 #include "manager/common/rapport_erreur.h"
@@ -167,6 +168,8 @@ void Gestion_Fichiers::etape_positionner() {
 
 void Gestion_Fichiers::etape_chemins() {
     configuration::etablir_chemins(reglages(), plateforme::repertoire_programme());
+    // Provisoires d'une copie coupée par un arrêt brutal du programme.
+    copie::nettoyer_provisoires(copie::chemin_journal(reglages().préfixe_fichiers));
 }
 
 void Gestion_Fichiers::etape_corbeille() {

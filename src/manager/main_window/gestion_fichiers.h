@@ -93,7 +93,7 @@ public:
     void Déplacer_Click();
     void connecter_copie();
     void Copier_fichier();
-    void Confirmer_remplacement();
+    void Confirmer_remplacement(bool toujours = false); // toujours : même sans l'option
     void Afficher_en_cours();
     bool Verifier_place_destination();
 

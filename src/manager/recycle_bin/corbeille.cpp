@@ -101,7 +101,7 @@ QString ranger(const QString& source, const QString& repertoire, qint64 jour) {
     const QSet<QString>& pris = noms_pris();
     const int depart = tirage();
     for (int i = 0; i < NUMEROS; ++i) {
-        const QString nom = corbeille::nom_stocke(jour, (depart + i) % NUMEROS);
+        QString nom = corbeille::nom_stocke(jour, (depart + i) % NUMEROS);
         const QString chemin = repertoire + nom;
         if (pris.contains(chemin.toUpper()) || plateforme::existe(chemin))
             continue;
@@ -330,24 +330,35 @@ void fermer_index_corbeille() {
 void restaurer_entree(const EntreeCorbeille& entree, const QString& nom) {
     const QString cible = entree.repertoire + (nom.isEmpty() ? entree.nom : nom);
     verifier_restauration(entree, cible);
+    const QString stocke = entree.chemin_stocke();
+    const unsigned avant = plateforme::attributs(stocke);
     fermer_index_corbeille();
     QList<QByteArray> lignes = corbeille::lire_lignes();
     const int position = corbeille::position(lignes, entree);
     if (position < 0)
         plateforme::lever(plateforme::ERR_FICHIER_INTROUVABLE);
+    // Caché et protégé partent d'abord : un arrêt brutal laisse au pire un
+    // fichier stocké visible, jamais un fichier que rien ne montre plus.
+    plateforme::definir_attributs(stocke,
+                                  avant & (plateforme::ATTR_ARCHIVE | plateforme::ATTR_SYSTEME));
     // La ligne part avant que le fichier ne reprenne son nom (voir detruire).
     const QByteArray brute = lignes.takeAt(position);
     const EntreeCorbeille inscrite = *corbeille::lire_ligne(brute);
-    corbeille::ecrire_lignes(lignes);
-    compter(inscrite, false);
+    bool retiree = false;
     try {
-        plateforme::renommer(entree.chemin_stocke(), cible);
+        corbeille::ecrire_lignes(lignes);
+        retiree = true;
+        compter(inscrite, false);
+        plateforme::renommer(stocke, cible);
     } catch (const ErreurExecution&) {
-        remettre(lignes, position, brute, inscrite);
+        try {
+            plateforme::definir_attributs(stocke, avant);
+        } catch (const ErreurExecution&) {
+        }
+        if (retiree)
+            remettre(lignes, position, brute, inscrite);
         throw;
     }
-    plateforme::definir_attributs(cible, plateforme::attributs(cible) &
-                                             (plateforme::ATTR_ARCHIVE | plateforme::ATTR_SYSTEME));
 }
 
 void oublier_entree(const EntreeCorbeille& entree) {
