@@ -5,6 +5,7 @@
 #include "manager/search/cherche_fichier.h"
 #include "platform/dialogues.h"
 #include "platform/fichiers.h"
+#include "support/quand.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
@@ -19,20 +20,7 @@ const QString CR = QString(QChar(13));
 const QString INCORRECT = u"Nom ou extension de fichier incorrect."_s;
 const QString CONFLIT = u"Les fichiers exclus annulent les fichiers recherchés."_s;
 
-// Lance 'action' dès que 'condition' est vraie, depuis la boucle d'événements
-// (les fenêtres modales en ont une à elles).
-void quand(QObject* contexte, std::function<bool()> condition, std::function<void()> action) {
-    auto* minuterie = new QTimer(contexte);
-    minuterie->setInterval(5);
-    QObject::connect(minuterie, &QTimer::timeout, contexte, [=] {
-        if (!condition())
-            return;
-        minuterie->stop();
-        minuterie->deleteLater();
-        action();
-    });
-    minuterie->start();
-}
+using essai::quand;
 } // namespace
 
 class TestChercher : public EssaiFenetre {

@@ -8,6 +8,7 @@
 #include "platform/erreurs.h"
 #include "platform/lancement.h"
 #include "platform/profil.h"
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -71,6 +72,24 @@ QString entre_guillemets_si_blanc(const QString& texte) {
     return texte.contains(u' ') ? u'"' + texte + u'"' : texte;
 }
 
+// La valeur passe en capitales ; sur un disque qui distingue la casse, ce
+// chemin peut désigner un homonyme (A.TXT pour a.txt) : on garde alors le
+// chemin tel qu'il est écrit.
+QString chemin_du_document(const QString& valeur, const ValeurBouton& v) {
+    QString capitales = v.cible.left(v.fin);
+    if (valeur.size() != v.cible.size())
+        return capitales;
+    QString ecrit = valeur.left(v.fin);
+    try {
+        const QString hote = plateforme::dos_vers_hote(ecrit);
+        if (QFileInfo::exists(hote) && plateforme::dos_vers_hote(capitales) != hote)
+            return ecrit;
+    } catch (const plateforme::ErreurExecution&) {
+        // Chemin incorrect : le lancement le signalera.
+    }
+    return capitales;
+}
+
 void message_critique(const QString& texte) {
     plateforme::dialogues().bip();
     plateforme::dialogues().message(texte, plateforme::MB_OK + plateforme::MB_STOP,
@@ -121,7 +140,7 @@ void Gestion_Fichiers::Bouton_Click(int Index) {
             if (extension_executable(v.extension))
                 lancer_programme(v.cible, repertoire);
             else // un " ?" n'a pas de sens pour un document : seul son chemin part
-                lancer_document(v.cible.left(v.fin), v.extension);
+                lancer_document(chemin_du_document(valeur, v), v.extension);
         }
     }
     finir_commande_sans_rafraichir();

@@ -44,6 +44,15 @@ QString programme_associe(const QString& entree) {
     return marque >= 0 ? entree.left(marque + 1) : entree + u' ';
 }
 
+// Nom passé à l'éditeur, relatif au répertoire de travail (la SOURCE) ; le
+// chemin complet quand le fichier est ailleurs (résultat d'une recherche)
+// ou que son nom, commençant par '-', serait pris pour une option.
+QString nom_a_editer(const EtatCommande& etat) {
+    if (etat.mode_recherche || etat.fichier_courant.startsWith(u'-'))
+        return etat.chemin_source;
+    return etat.fichier_courant;
+}
+
 } // namespace
 
 void Gestion_Fichiers::connecter_lancements() {
@@ -99,7 +108,7 @@ void Gestion_Fichiers::Editer_Click() {
 
 void Gestion_Fichiers::lancer_un_par_fichier(const QString& programme) {
     for (int reponse; (reponse = fichier_a_lancer()) != 0 && reponse != plateforme::REP_ANNULER;) {
-        const QString& nom = etat_commande().fichier_courant;
+        const QString nom = nom_a_editer(etat_commande());
         if (reponse == plateforme::REP_OUI &&
             !lancer_dans_source(programme + u' ' + entre_guillemets_si_blanc(nom)))
             return;
@@ -124,7 +133,7 @@ void Gestion_Fichiers::lancer_par_lots(const QString& programme, bool chemins_co
     QString liste;
     int reponse;
     while ((reponse = fichier_a_lancer()) == plateforme::REP_OUI) {
-        const QString& nom = chemins_complets ? etat.chemin_source : etat.fichier_courant;
+        const QString nom = chemins_complets ? etat.chemin_source : nom_a_editer(etat);
         const QString argument = u' ' + entre_guillemets_si_blanc(nom);
         // Un premier nom trop long part quand même seul, jamais une liste vide.
         if (liste.isEmpty() || liste.size() + nom.size() < LONGUEUR_LIGNE) {

@@ -253,7 +253,9 @@ void Gestion_Fichiers::Fichier_sél_Click() {
     for (int i = 0; i < Fichier_sél->count(); ++i) {
         if (!Fichier_sél->item(i)->isSelected())
             continue;
-        taille_sélectionnée += taille_comptée(Fichier_sél->item(i)->text(), erreur);
+        const QVariant reel = Fichier_sél->item(i)->data(Qt::UserRole);
+        taille_sélectionnée +=
+            taille_comptée(reel.isValid() ? reel.toString() : Fichier_sél->item(i)->text(), erreur);
         ++nombre_sélectionnés;
     }
     afficher_ligne_etat();

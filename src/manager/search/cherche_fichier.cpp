@@ -137,7 +137,12 @@ void Cherche_Fichier::Rechercher() {
     QStringList trouves;
     if (!balayer(unite, trouves))
         return;
-    Liste_sél->addItems(trouves);
+    // Montré en minuscules ; le chemin réel reste dans l'entrée, pour que
+    // les commandes agissent sur ce fichier-là et pas sur son homonyme de casse.
+    for (const QString& chemin : trouves) {
+        auto* entree = new QListWidgetItem(chemin.toLower(), Liste_sél);
+        entree->setData(Qt::UserRole, chemin);
+    }
     plateforme::dialogues().bip();
     if (Liste_sél->count() == 0) {
         plateforme::dialogues().message(u"Pas de fichier correspondant à '"_s + motif + u"'"_s +
@@ -252,7 +257,7 @@ void Cherche_Fichier::OK_Click() {
     sel->clear();
     for (int i = 0; i < Liste_sél->count(); ++i) {
         if (Liste_sél->item(i)->isSelected()) {
-            sel->addItem(Liste_sél->item(i)->text());
+            sel->addItem(Liste_sél->item(i)->clone());
             ++nombre_rendu;
         }
     }

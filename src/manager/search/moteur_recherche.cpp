@@ -3,6 +3,8 @@
 #include "platform/erreurs.h"
 #include "platform/fichiers.h"
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace recherche {
 
@@ -43,7 +45,7 @@ bool Balayage::suivant() {
         for (const plateforme::FichierGarde& f : contenu.fichiers) {
             if (m_motif.correspond(f.nom) && plateforme::est_fichier_ordinaire(contenu, f) &&
                 retenu(prefixe + f.nom))
-                m_trouves.append((prefixe + f.nom).toLower());
+                m_trouves.append(prefixe + f.nom);
         }
     }
     ++m_index;
@@ -68,9 +70,18 @@ bool Balayage::retenu(const QString& chemin) const {
     }
 }
 
+// Rangés comme leur forme en minuscules (celle qui est montrée) ; deux noms
+// qui ne diffèrent que par la casse restent deux chemins distincts.
 QStringList Balayage::trouves_tries() const {
-    QStringList liste = m_trouves;
-    std::sort(liste.begin(), liste.end());
+    std::vector<std::pair<QString, QString>> cles; // minuscules, chemin réel
+    cles.reserve(size_t(m_trouves.size()));
+    for (const QString& chemin : m_trouves)
+        cles.emplace_back(chemin.toLower(), chemin);
+    std::sort(cles.begin(), cles.end());
+    QStringList liste;
+    liste.reserve(m_trouves.size());
+    for (auto& paire : cles)
+        liste.append(std::move(paire.second));
     return liste;
 }
 
