@@ -1,11 +1,14 @@
 // KALDRON, gestionnaire de fichiers : démarrage par l'écran d'accueil.
 #include "manager/common/dialogue.h"
+#include "manager/common/rapport_erreur.h"
 #include "manager/main_window/apropos.h"
 #include "manager/main_window/auto_controle.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "platform/application_protegee.h"
 #include "platform/dialogues.h"
 #include "platform/formats.h"
 #include "platform/instance.h"
+#include "platform/sonde.h"
 #include "platform/unites.h"
 #include <QApplication>
 #include <QIcon>
@@ -30,7 +33,7 @@ void installer_dialogue() {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"KALDRON"_s);
     QApplication::setWindowIcon(QIcon(u":/icones/kaldron.png"_s));
     if (argc > 1 && std::strcmp(argv[1], "--self-test") == 0) {
@@ -39,12 +42,20 @@ int main(int argc, char** argv) {
     }
     plateforme::TableUnites::instance().charger();
     installer_dialogue();
+    plateforme::demarrer_sonde_si_demandee(); // essais de bout en bout seulement
 
     plateforme::InstanceUnique instance(u"kaldron"_s);
     if (refuser_seconde_copie(!instance.acquerir()))
         return 0;
 
     QPointer<Gestion_Fichiers> principale;
+    // Une erreur échappée d'une commande est expliquée, puis la fenêtre
+    // revient à l'état d'attente au lieu de se fermer.
+    app.definir_rapport([&principale](const plateforme::ErreurExecution& e, bool imbriquee) {
+        Rapport_erreur_non_traitee(e, imbriquee);
+        if (principale && !imbriquee)
+            principale->Rafraichir_affichage();
+    });
     QPointer<Apropos> apropos;
     auto apropos_courant = [&apropos] { return apropos; };
     apropos = new Apropos([&principale, apropos_courant] {

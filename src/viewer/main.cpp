@@ -1,6 +1,8 @@
 // MORVINE, le visualiseur : une seule copie par utilisateur ; une seconde
 // copie passe ses fichiers à la première et s'arrête sans fenêtre.
+#include "platform/application_protegee.h"
 #include "platform/instance.h"
+#include "platform/sonde.h"
 #include "platform/unites.h"
 #include "viewer/ui/arret.h"
 #include "viewer/ui/auto_controle.h"
@@ -15,7 +17,7 @@
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"Visualiseur"_s);
     QApplication::setWindowIcon(QIcon(u":/icones/morvine.png"_s));
     QStringList arguments = QApplication::arguments().mid(1);
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
         return morvine::auto_controle(sortie);
     }
     plateforme::TableUnites::instance().charger();
+    plateforme::demarrer_sonde_si_demandee(); // essais de bout en bout seulement
     QStringList fichiers = morvine::fichiers_ligne_commande(arguments);
     // Un nom relatif (EDITER de KALDRON en passe) part du répertoire où l'on
     // nous lance : il est fixé avant que le démarrage n'en change ou ne

@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -201,6 +202,34 @@ private slots:
         const QFontMetrics mesure(f->font());
         QVERIFY(g->columnWidth(1) >= mesure.horizontalAdvance(u"Alice"_s));
         QVERIFY(!f->mnuEdit->menuAction()->isEnabled());
+    }
+
+    // Chaque cellule montre son texte entier, marges de la vue comprises : une
+    // date juste moins large que son en-tête ne perd pas son dernier chiffre.
+    void table_dbase_sans_texte_coupe() {
+        QByteArray t(32, '\0');
+        t[0] = 3;
+        t[10] = 1 + 6 + 8;
+        QByteArray nom(32, '\0'), date(32, '\0');
+        nom.replace(0, 3, "NOM");
+        nom[11] = 'C';
+        nom[16] = 6;
+        date.replace(0, 5, "NE_LE");
+        date[11] = 'D';
+        date[16] = 8;
+        Fenêtre* f = ouvrir(u"C.DBF"_s, t + nom + date + "\r" + " H\xe9l\xe8ne19980315" + "\x1a");
+        QTableWidget* g = f->Grille1;
+        QCOMPARE(g->item(1, 2)->text(), u"15/03/98"_s);
+        const QFontMetrics mesure(g->font());
+        const int marges =
+            2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1);
+        for (int l = 0; l < g->rowCount(); ++l) {
+            for (int c = 1; c < g->columnCount(); ++c) {
+                const QString texte = g->item(l, c)->text().trimmed();
+                QVERIFY2(g->columnWidth(c) >= mesure.horizontalAdvance(texte) + marges,
+                         qPrintable(texte));
+            }
+        }
     }
 
     void image_et_taille_de_fenetre() {

@@ -44,6 +44,13 @@ QTableWidgetItem* cellule_fixe(const QString& texte) {
     return c;
 }
 
+// Place que prend un texte dans une cellule : la vue le dessine entre deux
+// marges à elle ; sans elles, la fin d'une date ou d'un nom serait coupée.
+int largeur_cellule(const QTableWidget* grille, const QFontMetrics& mesure, const QString& texte) {
+    const int marge = grille->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grille);
+    return mesure.horizontalAdvance(texte) + 2 * (marge + 1);
+}
+
 // La colonne s'élargit quand le texte (sans blancs autour) n'y tient pas.
 void elargir(QTableWidget* grille, int colonne, int largeur_texte) {
     if (grille->columnWidth(colonne) < largeur_texte)
@@ -100,7 +107,7 @@ void Fenêtre::montrer_table(const morvine::TableDbase& table) {
     for (int k = 1; k <= table.noms.size(); ++k) {
         const QString& nom = table.noms[k - 1];
         Grille1->setItem(0, k, cellule_fixe(nom));
-        Grille1->setColumnWidth(k, mesure.horizontalAdvance(nom.trimmed()) +
+        Grille1->setColumnWidth(k, largeur_cellule(Grille1, mesure, nom.trimmed()) +
                                        plateforme::twips_vers_pixels_x(MARGE_COLONNE));
     }
     Grille1->setColumnWidth(0, plateforme::twips_vers_pixels_x(MARGE_COLONNE));
@@ -109,7 +116,7 @@ void Fenêtre::montrer_table(const morvine::TableDbase& table) {
         for (int k = 0; k < ligne.size() && k < Grille1->columnCount(); ++k) {
             Grille1->setItem(n, k,
                              k == 0 ? cellule_fixe(ligne[k]) : new QTableWidgetItem(ligne[k]));
-            elargir(Grille1, k, mesure.horizontalAdvance(ligne[k].trimmed()));
+            elargir(Grille1, k, largeur_cellule(Grille1, mesure, ligne[k].trimmed()));
         }
     }
     Grille1->show();

@@ -34,6 +34,8 @@ Editeur::Editeur(QWidget* parent)
     : QMainWindow(parent), titre_application(u"Visualiseur"_s),
       EnregistrerGd(morvine::image_enregistrer_grise()) {
     setWindowTitle(u"Editeur"_s);
+    // Noms d'origine des contrôles : la sonde des essais et l'aide s'y ancrent.
+    setObjectName(u"Editeur"_s);
     resize(plateforme::twips_vers_pixels_x(LARGEUR_CADRE),
            plateforme::twips_vers_pixels_y(HAUTEUR_CADRE));
     construire_zone();
@@ -60,6 +62,7 @@ void Editeur::construire_zone() {
     picToolbar = new QFrame(centre);
     static_cast<QFrame*>(picToolbar)->setFrameShape(QFrame::StyledPanel);
     picToolbar->setFixedHeight(30);
+    picToolbar->setObjectName(u"picToolbar"_s);
     zone = new QMdiArea(centre);
     zone->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     zone->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -85,6 +88,14 @@ void Editeur::construire_barre_outils() {
     Copier = bouton_barre(int(Dessin::Copier), u"Copier"_s);
     Coller = bouton_barre(int(Dessin::Coller), u"Coller"_s);
     Appel = bouton_barre(int(Dessin::Appel), u"Programme associé"_s);
+    FileNew->setObjectName(u"FileNew"_s);
+    FileOpen->setObjectName(u"FileOpen"_s);
+    Enregistrer->setObjectName(u"Enregistrer"_s);
+    Imprimer->setObjectName(u"Imprimer"_s);
+    Couper->setObjectName(u"Couper"_s);
+    Copier->setObjectName(u"Copier"_s);
+    Coller->setObjectName(u"Coller"_s);
+    Appel->setObjectName(u"Appel"_s);
     // Places fixes : un bouton caché laisse sa place vide.
     int x = 4;
     const BoutonImage* groupes_fin[] = {Enregistrer, Imprimer, Coller};

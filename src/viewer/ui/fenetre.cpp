@@ -61,24 +61,30 @@ Fenêtre::~Fenêtre() {
 }
 
 void Fenêtre::construire_controles() {
+    // Noms d'origine des contrôles : la sonde des essais et l'aide s'y ancrent.
+    setObjectName(u"Fenêtre"_s);
     auto* disposition = new QVBoxLayout(this);
     disposition->setContentsMargins(0, 0, 0, 0);
     disposition->setSpacing(0);
     Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(u"Text1"_s);
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->installEventFilter(new FiltreFocus(*this, this));
     connect(Text1, &QPlainTextEdit::textChanged, this, [this] { Text1_Change(); });
     Dump = new QListView(this);
+    Dump->setObjectName(u"Dump"_s);
     modele_vidage = new morvine::ModeleVidage(this);
     Dump->setModel(modele_vidage);
     Dump->setUniformItemSizes(true); // des millions de lignes : pas de mesure ligne à ligne
     Dump->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grille1 = new QTableWidget(this);
+    Grille1->setObjectName(u"Grille1"_s);
     Grille1->horizontalHeader()->hide();
     Grille1->verticalHeader()->hide();
     Grille1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     cadre_image = new QScrollArea(this);
     Image1 = new QLabel;
+    Image1->setObjectName(u"Image1"_s);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cadre_image->setWidget(Image1);
     cadre_image->setFrameShape(QFrame::NoFrame);

@@ -23,6 +23,7 @@ using namespace Qt::StringLiterals;
 Recherche::Recherche(Editeur& editeur, QWidget* parent)
     : QDialog(parent, Qt::Tool), m_editeur(editeur) {
     setWindowTitle(u"Rechercher"_s);
+    setObjectName(u"Recherche"_s);
     construire();
     Form_Load();
 }
@@ -42,6 +43,15 @@ void Recherche::construire() {
     cmdFind = new QPushButton(u"&Ok"_s, this);
     cmdFind->setDefault(true);
     cmdcancel = new QPushButton(u"A&nnuler"_s, this);
+    // Noms d'origine des contrôles : la sonde des essais et l'aide s'y ancrent.
+    Label1->setObjectName(u"Label1"_s);
+    Text1->setObjectName(u"Text1"_s);
+    Frame1->setObjectName(u"Frame1"_s);
+    optDirection[0]->setObjectName(u"optDirection0"_s);
+    optDirection[1]->setObjectName(u"optDirection1"_s);
+    chkCase->setObjectName(u"chkCase"_s);
+    cmdFind->setObjectName(u"cmdFind"_s);
+    cmdcancel->setObjectName(u"cmdcancel"_s);
     auto* grille = new QGridLayout(this);
     grille->addWidget(Label1, 0, 0);
     grille->addWidget(Text1, 0, 1, 1, 2);

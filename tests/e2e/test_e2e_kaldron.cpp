@@ -1,0 +1,565 @@
+// KALDRON piloté de bout en bout : vrai programme, vrai serveur X, vraies
+// touches et vrais clics ; chaque scénario juge le disque et l'écran.
+#include "pilote.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using e2e::Arbre;
+using e2e::Controle;
+using e2e::Fenetre;
+using e2e::Pilote;
+
+namespace {
+
+const QString k_principale = u"Gestion_Fichiers"_s;
+
+// "total = 3 500 octets." -> 3500, quel que soit le séparateur des milliers.
+qint64 total_affiche(const QString& ligne) {
+    static const QRegularExpression total(u"total = ([0-9][^a-z]*) octets"_s);
+    const auto m = total.match(ligne);
+    QString chiffres = m.captured(1);
+    chiffres.remove(QRegularExpression(u"[^0-9]"_s));
+    return m.hasMatch() ? chiffres.toLongLong() : -1;
+}
+
+// Fenêtre modale (boîte de message, dialogue maison, Corbeille...) dont les
+// textes contiennent 'fragment'.
+Fenetre boite(const Arbre& a, const QString& fragment = {}) {
+    for (const Fenetre& f : a.fenetres()) {
+        if (f.modale() && f.nom() != k_principale && f.textes().contains(fragment))
+            return f;
+    }
+    return {};
+}
+
+QByteArray octets_varies(int taille) {
+    QByteArray b(taille, '\0');
+    for (int i = 0; i < taille; ++i)
+        b[i] = static_cast<char>((i * 7 + i / 251) & 0xff);
+    return b;
+}
+
+// Cadre de MORVINE : la fenêtre principale multi-documents.
+Fenetre cadre_morvine(const Arbre& a) {
+    return a.de_classe(u"QMainWindow"_s);
+}
+
+} // namespace
+
+class EssaiKaldron : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Pilote> m_pilote;
+    std::shared_ptr<e2e::Programme> m_kaldron;
+    QList<qint64> m_lances_par_kaldron;
+
+    Pilote& p() { return *m_pilote; }
+    Arbre arbre() { return m_kaldron->arbre(); }
+    Fenetre principale() { return arbre().fenetre(k_principale); }
+    Arbre attendre(const std::function<bool(const Arbre&)>& predicat, int delai_ms = 10000) {
+        return Pilote::attendre_arbre(*m_kaldron, predicat, delai_ms);
+    }
+    // Attend une boîte modale dont le texte contient 'fragment'.
+    Fenetre attendre_boite(const QString& fragment) {
+        return boite(attendre([&](const Arbre& a) { return boite(a, fragment).existe(); }),
+                     fragment);
+    }
+
+    bool cliquer(const QString& nom, const QString& fenetre = k_principale);
+    bool repondre(const QString& fragment, const QString& bouton);
+    bool saisir(const QString& champ, const QString& texte, const QString& fenetre = k_principale);
+    bool aller(const QString& champ, const QString& chemin_dos);
+    bool entree(); // Entrée, puis l'écran se calme
+    bool choisir(const QStringList& noms);
+    bool au_repos();
+    bool capturer(const QString& fenetre, const QString& nom);
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void demarrage_accueil_puis_fenetre();
+    void seconde_copie_refusee();
+    void aide_contextuelle_par_f1();
+    void selection_clic_motif_puis_copier();
+    void copier_gros_fichier_arrete();
+    void deplacer();
+    void effacer_puis_restaurer();
+    void chercher_puis_copier_les_trouves();
+    void visualiser_texte_et_binaire();
+    void quitter();
+};
+
+// --- Gestes communs -------------------------------------------------------
+
+bool EssaiKaldron::cliquer(const QString& nom, const QString& fenetre) {
+    Controle c;
+    attendre([&](const Arbre& x) {
+        c = x.fenetre(fenetre).controle(nom);
+        return c.existe() && c.actif();
+    });
+    if (!c.existe() || !c.actif()) {
+        qWarning("%s introuvable ou inactif dans %s", qPrintable(nom), qPrintable(fenetre));
+        return false;
+    }
+    return p().cliquer(c);
+}
+
+bool EssaiKaldron::repondre(const QString& fragment, const QString& bouton) {
+    const Fenetre b = attendre_boite(fragment);
+    if (!b.existe()) {
+        qWarning("pas de boîte « %s » ; écran :\n%s", qPrintable(fragment),
+                 qPrintable(arbre().textes()));
+        return false;
+    }
+    return p().cliquer(b.bouton(bouton));
+}
+
+// Remplace le texte d'un champ comme le ferait l'utilisateur.
+bool EssaiKaldron::saisir(const QString& champ, const QString& texte, const QString& fenetre) {
+    const bool ok = cliquer(champ, fenetre) && p().touche(u"ctrl+a"_s) && p().taper(texte);
+    Pilote::attendre_calme(*m_kaldron);
+    return ok;
+}
+
+bool EssaiKaldron::entree() {
+    const bool ok = p().touche(u"Return"_s);
+    Pilote::attendre_calme(*m_kaldron);
+    return ok;
+}
+
+// Chemin tapé dans Chemin_srce ou Chemin_dest puis Entrée : la liste suit.
+bool EssaiKaldron::aller(const QString& champ, const QString& chemin_dos) {
+    if (!saisir(champ, chemin_dos) || !entree())
+        return false;
+    const QString liste = champ == u"Chemin_srce" ? u"Répertoire_srce"_s : u"Répertoire_dest"_s;
+    const Arbre a = attendre([&](const Arbre& x) {
+        const Fenetre f = x.fenetre(k_principale);
+        return f.controle(champ).texte() == chemin_dos.toLower() &&
+               f.controle(liste).elements().join(u'|').contains(
+                   chemin_dos.section(u'\\', -1).toLower(), Qt::CaseInsensitive);
+    });
+    if (a.fenetre(k_principale).controle(champ).texte() == chemin_dos.toLower())
+        return true;
+    qWarning("%s ne montre pas %s ; écran :\n%s", qPrintable(champ), qPrintable(chemin_dos),
+             qPrintable(a.textes()));
+    return false;
+}
+
+// Clic sur le premier nom, Ctrl+clic sur les suivants, dans Fichier_srce.
+bool EssaiKaldron::choisir(const QStringList& noms) {
+    for (int i = 0; i < noms.size(); ++i) {
+        const Controle liste = principale().controle(u"Fichier_srce"_s);
+        if (!p().cliquer_element(liste, noms[i], i == 0 ? QString() : u"ctrl"_s)) {
+            qWarning("clic sur %s : %s", qPrintable(noms[i]), qPrintable(p().journal()));
+            return false;
+        }
+    }
+    const Arbre a = attendre([&](const Arbre& x) {
+        return x.fenetre(k_principale).controle(u"Fichier_srce"_s).elements_choisis() == noms;
+    });
+    const QStringList choisis =
+        a.fenetre(k_principale).controle(u"Fichier_srce"_s).elements_choisis();
+    if (choisis != noms)
+        qWarning("choisis : %s", qPrintable(choisis.join(u", "_s)));
+    return choisis == noms;
+}
+
+// La commande est finie : plus de boîte, Arret caché, Permuter revenu. Le
+// calme d'abord : que le clic qui la lance ait été traité.
+bool EssaiKaldron::au_repos() {
+    Pilote::attendre_calme(*m_kaldron);
+    const Arbre a = attendre([](const Arbre& x) {
+        const Fenetre f = x.fenetre(k_principale);
+        return !boite(x).existe() && !f.controle(u"Arret"_s).existe() &&
+               f.controle(u"Croiser"_s).actif();
+    });
+    return !boite(a).existe() && !a.fenetre(k_principale).controle(u"Arret"_s).existe();
+}
+
+// Les captures du README : une capture manquée est une faute de la suite.
+bool EssaiKaldron::capturer(const QString& fenetre, const QString& nom) {
+    QString erreur;
+    if (!p().capture(*m_kaldron, fenetre, nom, &erreur).isEmpty())
+        return true;
+    qWarning("capture %s : %s", qPrintable(nom), qPrintable(erreur));
+    return false;
+}
+
+// --- Mise en place --------------------------------------------------------
+
+void EssaiKaldron::initTestCase() {
+    QString raison;
+    if (!Pilote::outils_presents(&raison)) {
+        if (Pilote::obligatoire())
+            QFAIL(qPrintable(raison));
+        QSKIP(qPrintable(raison));
+    }
+    m_pilote = std::make_unique<Pilote>();
+    QVERIFY2(p().demarrer(&raison), qPrintable(raison));
+    // Corbeille active ; aucune confirmation hors EFFACER.
+    p().ecrire_kaldron_ini(u"[Options]\nConfirme=Non\nRemplace=Oui\nRépertoire=Racine\n"
+                           "[Corbeille]\nTaille=9999\n"_s);
+}
+
+void EssaiKaldron::cleanupTestCase() {
+    m_kaldron.reset();
+    m_pilote.reset(); // tue tout ce qui a été lancé, même par KALDRON
+    for (qint64 pid : std::as_const(m_lances_par_kaldron))
+        QVERIFY2(!QFileInfo::exists(u"/proc/%1/exe"_s.arg(pid)) ||
+                     QFileInfo(u"/proc/%1/exe"_s.arg(pid)).symLinkTarget().isEmpty(),
+                 "un programme lancé par KALDRON survit à l'essai");
+}
+
+// --- Scénarios ------------------------------------------------------------
+
+void EssaiKaldron::demarrage_accueil_puis_fenetre() {
+    QVERIFY(p().lancer(u"kaldron"_s));
+    m_kaldron = p().attendre_programme(u"kaldron"_s);
+    QVERIFY2(m_kaldron, "la sonde de KALDRON ne répond pas");
+    // L'accueil paraît seul ; la fenêtre principale ne se montre qu'une fois
+    // chargée, l'accueil fermé, au moins trois secondes plus tard.
+    QElapsedTimer depuis_accueil;
+    bool ensemble = false, nomme = false;
+    const Arbre fin = attendre(
+        [&](const Arbre& a) {
+            const bool accueil = a.a_fenetre(u"Apropos"_s), fenetre = a.a_fenetre(k_principale);
+            if (accueil && !depuis_accueil.isValid()) {
+                depuis_accueil.start();
+                nomme = a.fenetre(u"Apropos"_s).textes().contains(u"KALDRON"_s);
+            }
+            ensemble = ensemble || (accueil && fenetre);
+            return fenetre;
+        },
+        20000);
+    QVERIFY2(depuis_accueil.isValid(), "l'accueil n'a pas paru");
+    QVERIFY(nomme);
+    QVERIFY2(!ensemble, "la fenêtre principale a paru avant la fin de l'accueil");
+    QVERIFY(depuis_accueil.elapsed() >= 2500);
+    const Fenetre f = fin.fenetre(k_principale);
+    QVERIFY(f.existe());
+    QCOMPARE(f.titre(), u"Gestionnaire de fichiers  (Mode fichier)   "_s);
+    QCOMPARE(f.controle(u"Titre_srce"_s).texte(), u"SOURCE"_s);
+    QCOMPARE(f.controle(u"Titre_dest"_s).texte(), u"DESTINATION"_s);
+    QVERIFY(f.controle(u"Espace_libre"_s).texte().endsWith(u" Ko libres "_s));
+    QCOMPARE(f.controle(u"Chemin_srce"_s).texte(), u"c:\\"_s);
+    QVERIFY(f.controle(u"Fichier_srce"_s).existe());
+    // Au démarrage, l'unité ne reçoit au plus que l'index (vide) de la corbeille.
+    QStringList racine = p().noms(QString());
+    racine.removeOne(u"KALDRON.CRB"_s);
+    QCOMPARE(racine, QStringList({u"KALDRON"_s}));
+    QVERIFY(!p().existe(u"KALDRON.CRB"_s) || QFileInfo(p().hote(u"KALDRON.CRB"_s)).size() == 0);
+}
+
+void EssaiKaldron::seconde_copie_refusee() {
+    QVERIFY(m_kaldron);
+    QProcess* seconde = p().lancer(u"kaldron"_s);
+    QVERIFY(seconde);
+    const auto autre = p().attendre_programme(u"kaldron"_s, {m_kaldron->pid()});
+    QVERIFY2(autre, "la seconde copie n'a pas de sonde");
+    const QString deja = u"Le gestionnaire de fichiers est déjà chargé."_s;
+    const Arbre a =
+        Pilote::attendre_arbre(*autre, [&](const Arbre& x) { return boite(x, deja).existe(); });
+    const Fenetre refus = boite(a, deja);
+    QVERIFY2(refus.existe(), qPrintable(a.textes()));
+    QVERIFY(!a.a_fenetre(k_principale));
+    QVERIFY(p().cliquer(refus.bouton(u"OK"_s)));
+    QVERIFY(seconde->waitForFinished(10000));
+    QCOMPARE(seconde->exitCode(), 0);
+    // La première copie n'a rien vu.
+    QVERIFY(principale().existe());
+    QVERIFY(!boite(arbre()).existe());
+}
+
+void EssaiKaldron::aide_contextuelle_par_f1() {
+    const int hauteur = principale().geometrie().height();
+    QVERIFY(!principale().controle(u"Fenêtre"_s).existe());
+    // Sans gestionnaire de fenêtres, le clavier va où l'on a cliqué.
+    QVERIFY(p().cliquer(principale().controle(u"Ligne_message"_s)));
+    QVERIFY(p().touche(u"F1"_s));
+    Arbre a = attendre([](const Arbre& x) { return x.controle(u"Fenêtre"_s).existe(); });
+    QVERIFY(a.controle(u"Fenêtre"_s)
+                .texte()
+                .startsWith(u"  Vous avez activé l'aide du gestionnaire de fichiers"_s));
+    QVERIFY(a.fenetre(k_principale).geometrie().height() > hauteur);
+    QVERIFY(p().survoler(a.controle(u"Copier"_s)));
+    a = attendre([](const Arbre& x) {
+        return x.controle(u"Fenêtre"_s)
+            .texte()
+            .startsWith(u"  Ces boutons exécutent les commandes"_s);
+    });
+    QCOMPARE(a.controle(u"Fenêtre"_s).texte(),
+             u"  Ces boutons exécutent les commandes indiquées sur ceux-ci avec une demande "
+             "préalable de confirmation si elle est paramètrée dans les options."_s);
+    QVERIFY(capturer(k_principale, u"aide_contextuelle"_s));
+    QVERIFY(p().touche(u"F1"_s));
+    a = attendre([](const Arbre& x) { return !x.controle(u"Fenêtre"_s).existe(); });
+    QVERIFY(!a.controle(u"Fenêtre"_s).existe());
+    QCOMPARE(a.fenetre(k_principale).geometrie().height(), hauteur);
+}
+
+void EssaiKaldron::selection_clic_motif_puis_copier() {
+    p().creer_fichier(u"SELECT/A.TXT"_s, QByteArray(1000, 'a'));
+    p().creer_fichier(u"SELECT/B.TXT"_s, octets_varies(2000));
+    p().creer_fichier(u"SELECT/C.DAT"_s, QByteArray(500, 'c'));
+    p().creer_repertoire(u"SEL_DEST"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\SEL_DEST"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\SELECT"_s));
+    QCOMPARE(principale().controle(u"Fichier_srce"_s).elements(),
+             QStringList({u"a.txt"_s, u"b.txt"_s, u"c.dat"_s}));
+
+    // Un clic : singulier ; Ctrl+clic : pluriel et total des deux.
+    QVERIFY(choisir({u"a.txt"_s}));
+    Arbre a = attendre([](const Arbre& x) {
+        return x.controle(u"Ligne_message"_s).texte().contains(u"1 fichier sélectionné,"_s);
+    });
+    QCOMPARE(total_affiche(a.controle(u"Ligne_message"_s).texte()), 1000);
+    QVERIFY(choisir({u"a.txt"_s, u"c.dat"_s}));
+    a = attendre([](const Arbre& x) {
+        return x.controle(u"Ligne_message"_s).texte().contains(u"2 fichiers sélectionnés,"_s);
+    });
+    QCOMPARE(total_affiche(a.controle(u"Ligne_message"_s).texte()), 1500);
+
+    // Le motif filtre les deux listes ; "Sélectionner tout" prend tout ce qui reste.
+    QVERIFY(saisir(u"Sélection_fichiers"_s, u"*.txt"_s));
+    QVERIFY(entree());
+    a = attendre([](const Arbre& x) {
+        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"a.txt"_s, u"b.txt"_s});
+    });
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"a.txt"_s, u"b.txt"_s}));
+    QVERIFY(cliquer(u"Sélecte"_s));
+    a = attendre([](const Arbre& x) {
+        return total_affiche(x.controle(u"Ligne_message"_s).texte()) == 3000;
+    });
+    QVERIFY2(a.controle(u"Ligne_message"_s).texte().contains(u"2 fichiers sélectionnés,"_s),
+             qPrintable(a.fenetre(k_principale).textes()));
+    QCOMPARE(total_affiche(a.controle(u"Ligne_message"_s).texte()), 3000);
+    QCOMPARE(a.controle(u"Sélecte"_s).texte(), u"Sélectionner un"_s);
+    QVERIFY(capturer(k_principale, u"fenetre_principale"_s));
+
+    QVERIFY(cliquer(u"Copier"_s));
+    QVERIFY(au_repos());
+    a = attendre([](const Arbre& x) {
+        return x.controle(u"Fichier_dest"_s).elements() == QStringList({u"a.txt"_s, u"b.txt"_s});
+    });
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"a.txt"_s, u"b.txt"_s}));
+    QCOMPARE(p().noms(u"SEL_DEST"_s), QStringList({u"A.TXT"_s, u"B.TXT"_s}));
+    QCOMPARE(p().contenu(u"SEL_DEST/A.TXT"_s), QByteArray(1000, 'a'));
+    QCOMPARE(p().contenu(u"SEL_DEST/B.TXT"_s), octets_varies(2000));
+    QCOMPARE(p().noms(u"SELECT"_s).size(), 3);
+
+    // Le motif revient à *.* pour les scénarios suivants.
+    QVERIFY(saisir(u"Sélection_fichiers"_s, u"*.*"_s));
+    QVERIFY(entree());
+    a = attendre(
+        [](const Arbre& x) { return x.controle(u"Fichier_srce"_s).elements().size() == 3; });
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements().size(), 3);
+}
+
+void EssaiKaldron::copier_gros_fichier_arrete() {
+    // Fichier creux : vite créé, assez long (4 Gio) pour que la copie dure
+    // même sur une machine rapide ; l'arrêt vient bien avant la fin.
+    const qint64 taille = qint64(4) << 30;
+    const QString gros = p().creer_fichier(u"GROS/GROS.BIN"_s, "debut");
+    QVERIFY(QFile::resize(gros, taille));
+    p().creer_repertoire(u"GROS_DEST"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\GROS_DEST"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\GROS"_s));
+    QVERIFY(choisir({u"gros.bin"_s}));
+
+    QVERIFY(cliquer(u"Copier"_s));
+    // La jauge avance, la légende nomme le fichier, Arret remplace Permuter.
+    Arbre a = attendre([](const Arbre& x) {
+        const Controle j = x.controle(u"Jauge"_s);
+        return j.existe() && j.valeur() >= 1 && x.controle(u"Arret"_s).existe();
+    });
+    const Controle jauge = a.controle(u"Jauge"_s);
+    QVERIFY2(jauge.existe(), "la jauge n'a pas paru");
+    QVERIFY(jauge.valeur() >= 1 && jauge.valeur() < 100);
+    QCOMPARE(a.controle(u"En_cours"_s).texte(), u" COPIE le fichier GROS.BIN "_s);
+    QVERIFY(!a.controle(u"Croiser"_s).existe());
+    QVERIFY(p().cliquer(a.controle(u"Arret"_s)));
+    QVERIFY(au_repos());
+    a = arbre();
+    QVERIFY(!a.controle(u"Jauge"_s).existe());
+    QVERIFY(!a.controle(u"En_cours"_s).existe());
+    // Rien de la copie interrompue ne reste, pas même un provisoire caché.
+    QCOMPARE(p().noms(u"GROS_DEST"_s), QStringList());
+    QCOMPARE(QFileInfo(gros).size(), taille);
+    QVERIFY(QFile::remove(gros));
+}
+
+// Après la copie arrêtée du scénario précédent : l'Annuler qu'elle a laissé
+// ne doit pas couper le déplacement après le premier fichier.
+void EssaiKaldron::deplacer() {
+    p().creer_fichier(u"DEPL/M1.TXT"_s, "premier");
+    p().creer_fichier(u"DEPL/M2.TXT"_s, octets_varies(40000));
+    p().creer_fichier(u"DEPL/RESTE.TXT"_s, "reste");
+    p().creer_repertoire(u"DEPL_DEST"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\DEPL_DEST"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\DEPL"_s));
+    QVERIFY(choisir({u"m1.txt"_s, u"m2.txt"_s}));
+    QVERIFY(cliquer(u"Déplacer"_s));
+    QVERIFY(au_repos());
+    const Arbre a = attendre([](const Arbre& x) {
+        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"reste.txt"_s});
+    });
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"reste.txt"_s}));
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"m1.txt"_s, u"m2.txt"_s}));
+    QCOMPARE(p().noms(u"DEPL"_s), QStringList({u"RESTE.TXT"_s}));
+    QCOMPARE(p().noms(u"DEPL_DEST"_s), QStringList({u"M1.TXT"_s, u"M2.TXT"_s}));
+    QCOMPARE(p().contenu(u"DEPL_DEST/M1.TXT"_s), QByteArray("premier"));
+    QCOMPARE(p().contenu(u"DEPL_DEST/M2.TXT"_s), octets_varies(40000));
+}
+
+void EssaiKaldron::effacer_puis_restaurer() {
+    p().creer_fichier(u"EFF/E1.TXT"_s, "un");
+    p().creer_fichier(u"EFF/E2.TXT"_s, "deux");
+    p().creer_fichier(u"EFF/GARDE.TXT"_s, "garde");
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\EFF"_s));
+    QVERIFY(choisir({u"e1.txt"_s, u"e2.txt"_s}));
+
+    // Deux fichiers : le dialogue maison propose SELECTIF / GLOBAL / ANNULER.
+    QVERIFY(cliquer(u"Effacer"_s));
+    QVERIFY(repondre(u"Voulez-vous EFFACER sélectivement ou globalement"_s, u"GLOBAL"_s));
+    QVERIFY(au_repos());
+    Arbre a = attendre([](const Arbre& x) {
+        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"garde.txt"_s});
+    });
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"garde.txt"_s}));
+    // Sur le disque : les deux sont gardés sous des noms cachés, l'index les note.
+    QStringList restes = p().noms(u"EFF"_s);
+    QCOMPARE(restes.size(), 3);
+    QVERIFY(!restes.contains(u"E1.TXT"_s) && !restes.contains(u"E2.TXT"_s));
+    QVERIFY(p().existe(u"KALDRON.CRB"_s));
+
+    QVERIFY(cliquer(u"Corbeill"_s));
+    a = attendre([](const Arbre& x) {
+        return x.fenetre(u"Corbeille"_s).controle(u"Fichier_effacé"_s).nombre_elements() == 2;
+    });
+    const Controle liste = a.fenetre(u"Corbeille"_s).controle(u"Fichier_effacé"_s);
+    QCOMPARE(liste.elements().join(u'|').toUpper(), u"C:\\EFF\\E1.TXT|C:\\EFF\\E2.TXT"_s);
+    QVERIFY(!a.fenetre(u"Corbeille"_s).controle(u"Récupérer"_s).actif());
+    QVERIFY(capturer(u"Corbeille"_s, u"corbeille"_s));
+
+    QVERIFY(p().cliquer_element(liste, liste.elements().at(0)));
+    QVERIFY(cliquer(u"Récupérer"_s, u"Corbeille"_s));
+    a = attendre([](const Arbre& x) { return !x.a_fenetre(u"Corbeille"_s); });
+    QVERIFY(!a.a_fenetre(u"Corbeille"_s));
+    QVERIFY(au_repos());
+    a = attendre(
+        [](const Arbre& x) { return x.controle(u"Fichier_srce"_s).elements().size() == 2; });
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"e1.txt"_s, u"garde.txt"_s}));
+    QCOMPARE(p().contenu(u"EFF/E1.TXT"_s), QByteArray("un"));
+    QVERIFY(!p().existe(u"EFF/E2.TXT"_s));
+    // Le second reste dans la corbeille, et la fenêtre le montre seul.
+    QVERIFY(cliquer(u"Corbeill"_s));
+    a = attendre([](const Arbre& x) { return x.fenetre(u"Corbeille"_s).existe(); });
+    QCOMPARE(
+        a.fenetre(u"Corbeille"_s).controle(u"Fichier_effacé"_s).elements().join(u'|').toUpper(),
+        u"C:\\EFF\\E2.TXT"_s);
+    QVERIFY(cliquer(u"Fin"_s, u"Corbeille"_s));
+    QVERIFY(au_repos());
+    QCOMPARE(p().noms(u"EFF"_s).size(), 3);
+}
+
+void EssaiKaldron::chercher_puis_copier_les_trouves() {
+    p().creer_fichier(u"CHERCHE/AUTRE.XYZ"_s, "autre");
+    p().creer_fichier(u"CHERCHE/SOUS/TROUVE.XYZ"_s, "trouvé");
+    p().creer_fichier(u"CHERCHE/SOUS/TROUVE.TXT"_s, "pas celui-ci");
+    p().creer_repertoire(u"TROUVES"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\TROUVES"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\"_s));
+
+    QVERIFY(cliquer(u"Chercher"_s));
+    Arbre a = attendre([](const Arbre& x) { return x.a_fenetre(u"Cde_Chercher"_s); });
+    QCOMPARE(a.fenetre(u"Cde_Chercher"_s).controle(u"Label_Message"_s).texte(),
+             u"Entrez le modèle ou le type de fichiers à rechercher sur C:"_s);
+    QVERIFY(saisir(u"Fichiers_cherchés"_s, u".xyz"_s, u"Cde_Chercher"_s));
+    QVERIFY(cliquer(u"Ok"_s, u"Cde_Chercher"_s));
+    a = attendre([](const Arbre& x) {
+        return x.fenetre(u"Cherche_Fichier"_s).titre() == u"Sélectionnez le(s) fichier(s)";
+    });
+    const Fenetre resultats = a.fenetre(u"Cherche_Fichier"_s);
+    QVERIFY2(resultats.existe(), qPrintable(a.textes()));
+    QCOMPARE(resultats.controle(u"Recherche"_s).texte(), u"*.XYZ"_s);
+    const Controle trouves = resultats.controle(u"Liste_sél"_s);
+    QCOMPARE(trouves.elements(),
+             QStringList({u"c:\\cherche\\autre.xyz"_s, u"c:\\cherche\\sous\\trouve.xyz"_s}));
+    QCOMPARE(resultats.controle(u"Mess_infos"_s).texte(), u" 2 fichiers trouvés"_s);
+    QVERIFY(capturer(u"Cherche_Fichier"_s, u"recherche"_s));
+
+    QVERIFY(p().cliquer_element(trouves, u"c:\\cherche\\sous\\trouve.xyz"_s));
+    QVERIFY(cliquer(u"Ok"_s, u"Cherche_Fichier"_s));
+    a = attendre([](const Arbre& x) {
+        return !x.a_fenetre(u"Cherche_Fichier"_s) && x.controle(u"Fichier_sél"_s).existe();
+    });
+    QCOMPARE(a.controle(u"Fichier_sél"_s).elements(),
+             QStringList({u"c:\\cherche\\sous\\trouve.xyz"_s}));
+
+    // La commande suivante parcourt les trouvés, pas la liste SOURCE.
+    QVERIFY(cliquer(u"Copier"_s));
+    QVERIFY(au_repos());
+    a = attendre([](const Arbre& x) {
+        return x.controle(u"Fichier_dest"_s).elements() == QStringList({u"trouve.xyz"_s});
+    });
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"trouve.xyz"_s}));
+    QCOMPARE(p().noms(u"TROUVES"_s), QStringList({u"TROUVE.XYZ"_s}));
+    QCOMPARE(p().contenu(u"TROUVES/TROUVE.XYZ"_s), QByteArray("trouvé"));
+    a = attendre([](const Arbre& x) { return !x.controle(u"Fichier_sél"_s).existe(); });
+    QVERIFY(!a.controle(u"Fichier_sél"_s).existe());
+}
+
+void EssaiKaldron::visualiser_texte_et_binaire() {
+    const QByteArray texte = "Bonjour MORVINE\r\nseconde ligne\r\n";
+    QByteArray binaire;
+    for (int i = 0; i < 256; ++i)
+        binaire.append(static_cast<char>(i));
+    p().creer_fichier(u"VISU/LISEZ.TXT"_s, texte);
+    p().creer_fichier(u"VISU/DONNEES.BIN"_s, binaire);
+    const QStringList racine_avant = p().noms(QString());
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\VISU"_s));
+    QVERIFY(choisir({u"donnees.bin"_s, u"lisez.txt"_s}));
+    QVERIFY(cliquer(u"Visualiser"_s));
+    QVERIFY(au_repos());
+
+    // MORVINE est lancé par KALDRON, pas par l'essai : on le trouve par sa sonde.
+    const auto morvine = p().attendre_programme(u"morvine"_s);
+    QVERIFY2(morvine, "MORVINE n'a pas démarré");
+    m_lances_par_kaldron << morvine->pid();
+    const Arbre m = Pilote::attendre_arbre(*morvine, [](const Arbre& x) {
+        const Fenetre f = cadre_morvine(x);
+        return f.de_classe(u"QPlainTextEdit"_s).texte().contains(u"Bonjour"_s) &&
+               f.de_classe(u"QListView"_s).nombre_elements() == 16;
+    });
+    QVERIFY2(m.valide(), "la sonde de MORVINE ne répond pas");
+    const Fenetre editeur = cadre_morvine(m);
+    const Controle texte_montre = editeur.de_classe(u"QPlainTextEdit"_s);
+    QCOMPARE(texte_montre.texte(), u"Bonjour MORVINE\nseconde ligne\n"_s);
+    const Controle vidage = editeur.de_classe(u"QListView"_s);
+    QCOMPARE(vidage.nombre_elements(), 16);
+    QCOMPARE(vidage.elements().at(0),
+             u"00000: 00 01 02 03 04 05 06 07 - 08 09 0A 0B 0C 0D 0E 0F  ................ "_s);
+    QCOMPARE(vidage.elements().at(4),
+             u"00040: 40 41 42 43 44 45 46 47 - 48 49 4A 4B 4C 4D 4E 4F  @ABCDEFGHIJKLMNO "_s);
+    // Les titres des documents sont les chemins complets.
+    const QString titres = editeur.textes();
+    QVERIFY(titres.contains(u"C:\\VISU\\LISEZ.TXT"_s));
+    QVERIFY(titres.contains(u"C:\\VISU\\DONNEES.BIN"_s));
+    // Ouvrir pour voir ne touche à rien et ne crée rien sur l'unité.
+    QCOMPARE(p().contenu(u"VISU/LISEZ.TXT"_s), texte);
+    QCOMPARE(p().contenu(u"VISU/DONNEES.BIN"_s), binaire);
+    QCOMPARE(p().noms(QString()), racine_avant);
+}
+
+void EssaiKaldron::quitter() {
+    QVERIFY(m_kaldron);
+    QVERIFY(cliquer(u"Quitter"_s));
+    QVERIFY(repondre(u"Voulez-vous QUITTER"_s, u"Oui"_s));
+    QVERIFY(Pilote::attendre([this] { return !m_kaldron->en_vie(); }));
+}
+
+QTEST_GUILESS_MAIN(EssaiKaldron)
+#include "test_e2e_kaldron.moc"

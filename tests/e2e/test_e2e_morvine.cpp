@@ -1,0 +1,714 @@
+// MORVINE piloté de bout en bout : vrai programme, vrai serveur X, vraies
+// touches et vrais clics ; chaque scénario juge le disque et l'écran.
+#include "pilote.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using e2e::Arbre;
+using e2e::Controle;
+using e2e::Fenetre;
+using e2e::Pilote;
+
+namespace {
+
+const QString k_cadre = u"Editeur"_s;
+const QString k_lettre = u"C:\\DOC\\LETTRE.TXT"_s;
+// Fins de ligne DOS : l'éditeur les montre en paragraphes et doit les rendre.
+const QByteArray k_octets_lettre = "Bonjour,\r\nMorvine lit ce texte.\r\nFin du texte.\r\n";
+// 130 et 135 sont é et ç sous DOS ; 21 est §.
+const QByteArray k_octets_dos = "Caf\x82 gla\x87on \x15 fin\r\n";
+const QByteArray k_octets_windows = "Caf\xe9 gla\xe7on \xa7 fin\r\n";
+
+Fenetre cadre(const Arbre& a) {
+    return a.fenetre(k_cadre);
+}
+
+// Contrôle 'nom' de la fenêtre de document de ce titre (la sonde décrit
+// les contrôles dans l'ordre de l'arbre : chaque sous-fenêtre puis les siens).
+Controle dans_document(const Fenetre& f, const QString& titre, const QString& nom) {
+    bool dedans = false;
+    for (const Controle& c : f.controles()) {
+        if (c.classe() == u"QMdiSubWindow"_s) {
+            dedans = c.json().value(u"titre"_s).toString() == titre;
+            continue;
+        }
+        if (dedans && c.nom() == nom)
+            return c;
+    }
+    return {};
+}
+
+QStringList titres_documents(const Fenetre& f) {
+    QStringList titres;
+    for (const Controle& c : f.controles()) {
+        if (c.classe() == u"QMdiSubWindow"_s)
+            titres << c.json().value(u"titre"_s).toString();
+    }
+    return titres;
+}
+
+// Menu déroulé qui montre cet élément.
+Fenetre menu_ouvert(const Arbre& a, const QString& element) {
+    for (const Fenetre& f : a.fenetres()) {
+        if (f.classe() == u"QMenu"_s && f.zone_element(element))
+            return f;
+    }
+    return {};
+}
+
+// Boîte de message (QMessageBox) dont le texte contient 'fragment'.
+Fenetre boite(const Arbre& a, const QString& fragment) {
+    for (const Fenetre& f : a.fenetres()) {
+        if (f.classe() == u"QMessageBox"_s && f.textes().contains(fragment))
+            return f;
+    }
+    return {};
+}
+
+// Liste de complétion d'un champ de nom de fichier, quand elle est ouverte.
+Fenetre completion(const Arbre& a) {
+    for (const Fenetre& f : a.fenetres()) {
+        if (f.classe() == u"QListView"_s)
+            return f;
+    }
+    return {};
+}
+
+// Textes d'éléments (menus, barre) sans les '&' des raccourcis.
+QStringList sans_raccourcis(QStringList textes) {
+    for (QString& t : textes)
+        t.remove(u'&');
+    return textes;
+}
+
+// Fichiers de vidage que ce processus tient ouverts (sa liste les relit).
+QStringList vidages_ouverts(qint64 pid) {
+    static const QRegularExpression vidage(u"/QX[0-9]{6}[^/]*\\.TMP$"_s);
+    QStringList trouves;
+    const QDir fd(u"/proc/%1/fd"_s.arg(pid));
+    for (const QFileInfo& lien :
+         fd.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        const QString cible = lien.symLinkTarget();
+        if (vidage.match(cible).hasMatch() && !trouves.contains(cible))
+            trouves << cible;
+    }
+    return trouves;
+}
+
+// Champ de longueur fixe, complété de blancs.
+QByteArray champ(const QByteArray& octets, int longueur) {
+    return octets.leftJustified(longueur, ' ', true);
+}
+
+QByteArray descripteur(const QByteArray& nom, char type, int longueur) {
+    QByteArray d(32, '\0');
+    d.replace(0, nom.size(), nom);
+    d[11] = type;
+    d[16] = char(longueur);
+    return d;
+}
+
+// Table dBase III de trois enregistrements, dont le deuxième est effacé.
+QByteArray table_clients() {
+    const QByteArray champs = descripteur("NOM", 'C', 10) + descripteur("NE_LE", 'D', 8) +
+                              descripteur("ACTIF", 'L', 1) + descripteur("VILLE", 'C', 8);
+    const int longueur = 1 + 10 + 8 + 1 + 8;
+    const int en_tete = 32 + int(champs.size()) + 1;
+    QByteArray octets(32, '\0');
+    octets[0] = 3;
+    octets[4] = 3;
+    octets[8] = char(en_tete & 255);
+    octets[9] = char(en_tete >> 8);
+    octets[10] = char(longueur);
+    octets += champs + '\x0d';
+    octets += ' ' + champ("H\xe9l\xe8ne", 10) + "19980315" + 'T' + champ("Paris", 8);
+    octets += '*' + champ("Effac\xe9", 10) + "20000101" + 'T' + champ("Nulle", 8);
+    octets += ' ' + champ("Martin", 10) + "20011231" + '?' + champ("Lyon", 8);
+    return octets + '\x1a';
+}
+
+// Image de 160 × 96 : bandes de couleur et une diagonale.
+QByteArray image_bmp() {
+    QImage image(160, 96, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb bande = x < 53    ? qRgb(0, 0, 168)
+                               : x < 106 ? qRgb(0, 168, 168)
+                                         : qRgb(252, 252, 84);
+            image.setPixel(x, y, (x / 2 == y || x / 2 == y + 1) ? qRgb(168, 0, 0) : bande);
+        }
+    }
+    QByteArray octets;
+    QBuffer tampon(&octets);
+    tampon.open(QIODevice::WriteOnly);
+    image.save(&tampon, "BMP");
+    return octets;
+}
+
+} // namespace
+
+class EssaiMorvine : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Pilote> m_pilote;
+    std::shared_ptr<e2e::Programme> m_morvine;
+    QProcess* m_processus = nullptr;
+    QTemporaryFile m_suppressions;
+
+    Pilote& p() const { return *m_pilote; }
+    Arbre arbre() { return m_morvine->arbre(); }
+    Arbre attendre(const std::function<bool(const Arbre&)>& predicat, int delai_ms = 10000) {
+        return Pilote::attendre_arbre(*m_morvine, predicat, delai_ms);
+    }
+
+    bool lancer(const QStringList& arguments);
+    bool menu(const QString& titre, const QString& element);
+    bool cliquer(const Controle& c);
+    bool repondre(const QString& fragment, const QString& bouton);
+    bool attendre_document(const QString& titre);
+    bool fermer_document(const QString& titre);
+    bool dialogue_fichier(const QString& nom, const QString& bouton);
+    bool seconde_copie(const QStringList& noms_dos);
+    QString valeur_ini(const QString& section, const QString& cle) const;
+    QStringList recents_ini() const;
+    QStringList vidages() const;
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void ouvrir_texte_de_la_ligne_de_commande();
+    void chercher_au_clavier();
+    void enregistrer_texte_modifie();
+    void convertir_dos_windows_puis_enregistrer();
+    void seconde_copie_transmet_ses_fichiers();
+    void table_dbase_et_image();
+    void fichiers_recents_apres_reouverture();
+};
+
+// --- Gestes communs -------------------------------------------------------
+
+bool EssaiMorvine::lancer(const QStringList& arguments) {
+    const QList<qint64> deja_vus = [this] {
+        QList<qint64> pids;
+        for (const auto& m : p().programmes(u"morvine"_s))
+            pids << m->pid();
+        return pids;
+    }();
+    m_processus = p().lancer(u"morvine"_s, arguments);
+    if (!m_processus)
+        return false;
+    m_morvine = p().attendre_programme(u"morvine"_s, deja_vus);
+    if (!m_morvine)
+        return false;
+    const Arbre a = attendre([](const Arbre& x) { return cadre(x).existe(); });
+    return cadre(a).existe();
+}
+
+bool EssaiMorvine::cliquer(const Controle& c) {
+    if (!c.existe() || !c.actif()) {
+        qWarning("contrôle %s absent ou inactif ; écran :\n%s", qPrintable(c.nom()),
+                 qPrintable(arbre().textes()));
+        return false;
+    }
+    return p().cliquer(c);
+}
+
+// Ouvre un menu de la barre du cadre et clique un de ses éléments.
+bool EssaiMorvine::menu(const QString& titre, const QString& element) {
+    Controle barre;
+    attendre([&](const Arbre& x) {
+        barre = cadre(x).de_classe(u"QMenuBar"_s);
+        return barre.zone_element(titre).has_value();
+    });
+    if (!p().cliquer_element(barre, titre)) {
+        qWarning("menu %s : %s", qPrintable(titre), qPrintable(p().journal()));
+        return false;
+    }
+    Fenetre liste;
+    attendre([&](const Arbre& x) {
+        liste = menu_ouvert(x, element);
+        return liste.existe();
+    });
+    if (!p().cliquer_element(liste, element)) {
+        qWarning("élément %s du menu %s : %s", qPrintable(element), qPrintable(titre),
+                 qPrintable(p().journal()));
+        return false;
+    }
+    Pilote::attendre_calme(*m_morvine);
+    return true;
+}
+
+bool EssaiMorvine::repondre(const QString& fragment, const QString& bouton) {
+    const Arbre a = attendre([&](const Arbre& x) { return boite(x, fragment).existe(); });
+    const Fenetre b = boite(a, fragment);
+    if (!b.existe()) {
+        qWarning("pas de boîte « %s » ; écran :\n%s", qPrintable(fragment), qPrintable(a.textes()));
+        return false;
+    }
+    return cliquer(b.bouton(bouton)) &&
+           attendre([&](const Arbre& x) { return !boite(x, fragment).existe(); }).valide();
+}
+
+bool EssaiMorvine::attendre_document(const QString& titre) {
+    const Arbre a =
+        attendre([&](const Arbre& x) { return titres_documents(cadre(x)).contains(titre); });
+    if (titres_documents(cadre(a)).contains(titre))
+        return true;
+    qWarning("pas de document %s ; écran :\n%s", qPrintable(titre), qPrintable(a.textes()));
+    return false;
+}
+
+// Le document actif est fermé par Fichier/Fermer, sans question.
+bool EssaiMorvine::fermer_document(const QString& titre) {
+    // Un clic sur sa barre de titre en fait le document actif.
+    const QRect g = cadre(arbre()).controle(titre).geometrie();
+    if (!g.isValid() || !p().cliquer_en(g.topLeft() + QPoint(60, 8)))
+        return false;
+    Pilote::attendre_calme(*m_morvine);
+    if (!menu(u"Fichier"_s, u"Fermer"_s))
+        return false;
+    const Arbre a =
+        attendre([&](const Arbre& x) { return !titres_documents(cadre(x)).contains(titre); });
+    return !titres_documents(cadre(a)).contains(titre);
+}
+
+// Dialogue de fichier ouvert : le nom est tapé (s'il est donné), puis le bouton
+// est cliqué. Une liste de complétion ouverte est d'abord choisie à la souris.
+bool EssaiMorvine::dialogue_fichier(const QString& nom, const QString& bouton) {
+    Controle champ_nom;
+    attendre([&](const Arbre& x) {
+        champ_nom = x.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s);
+        return champ_nom.existe();
+    });
+    if (!champ_nom.existe()) {
+        qWarning("pas de dialogue de fichier ; écran :\n%s", qPrintable(arbre().textes()));
+        return false;
+    }
+    if (!nom.isEmpty()) {
+        if (!cliquer(champ_nom) || !p().touche(u"ctrl+a"_s) || !p().taper(nom))
+            return false;
+        const Arbre a = Pilote::attendre_calme(*m_morvine);
+        const Fenetre liste = completion(a);
+        // La liste montre les noms sans leur répertoire.
+        if (liste.existe() && !p().cliquer_element(liste, QFileInfo(nom).fileName())) {
+            qWarning("complétion : %s", qPrintable(liste.elements().join(u", "_s)));
+            return false;
+        }
+        const Arbre b = attendre([&](const Arbre& x) {
+            return x.de_classe(u"QFileDialog"_s)
+                       .controle(u"fileNameEdit"_s)
+                       .texte()
+                       .endsWith(QFileInfo(nom).fileName()) &&
+                   !completion(x).existe();
+        });
+        if (completion(b).existe())
+            return false;
+    }
+    return cliquer(arbre().de_classe(u"QFileDialog"_s).bouton(bouton));
+}
+
+// Une seconde copie reçoit ces noms, les passe à la première et s'arrête.
+bool EssaiMorvine::seconde_copie(const QStringList& noms_dos) {
+    QProcess* seconde = p().lancer(u"morvine"_s, QStringList{u"ovl"_s} + noms_dos);
+    if (!seconde ||
+        (seconde->state() != QProcess::NotRunning && !seconde->waitForFinished(15000))) {
+        qWarning("la seconde copie ne s'arrête pas");
+        return false;
+    }
+    if (seconde->exitStatus() != QProcess::NormalExit || seconde->exitCode() != 0) {
+        qWarning("la seconde copie finit en erreur (%d)", seconde->exitCode());
+        return false;
+    }
+    for (const QString& nom : noms_dos) {
+        if (!attendre_document(nom))
+            return false;
+    }
+    return true;
+}
+
+// Valeur d'une clé de MORVINE.INI, lue sur le disque (vide si absente).
+QString EssaiMorvine::valeur_ini(const QString& section, const QString& cle) const {
+    QFile ini(QDir(p().repertoire_programme()).filePath(u"MORVINE.INI"_s));
+    if (!ini.open(QIODevice::ReadOnly))
+        return {};
+    QString courante;
+    const QStringList lignes = QString::fromLatin1(ini.readAll()).split(u'\n');
+    for (QString ligne : lignes) {
+        ligne = ligne.trimmed();
+        if (ligne.startsWith(u'[')) {
+            courante = ligne.mid(1, ligne.indexOf(u']') - 1);
+        } else if (courante.compare(section, Qt::CaseInsensitive) == 0 &&
+                   ligne.section(u'=', 0, 0).trimmed().compare(cle, Qt::CaseInsensitive) == 0) {
+            return ligne.section(u'=', 1, -1);
+        }
+    }
+    return {};
+}
+
+QStringList EssaiMorvine::recents_ini() const {
+    QStringList recents;
+    for (int i = 1; i <= 8; ++i) {
+        const QString v = valeur_ini(u"Fichiers"_s, u"Fichier%1"_s.arg(i));
+        if (!v.isEmpty() && !v.startsWith(u"Not Used"_s))
+            recents << v;
+    }
+    return recents;
+}
+
+// Fichiers de vidage temporaires à la racine de C:.
+QStringList EssaiMorvine::vidages() const {
+    return p().noms(QString()).filter(
+        QRegularExpression(u"^QX.*\\.TMP$"_s, QRegularExpression::CaseInsensitiveOption));
+}
+
+// --- Mise en place --------------------------------------------------------
+
+void EssaiMorvine::initTestCase() {
+    QString raison;
+    if (!Pilote::outils_presents(&raison)) {
+        if (Pilote::obligatoire())
+            QFAIL(qPrintable(raison));
+        QSKIP(qPrintable(raison));
+    }
+    // Sous LeakSanitizer, la fuite de libdbus (bibliothèque du système, chargée
+    // par Qt sous X) ferait finir MORVINE en erreur : elle seule est tue.
+    QVERIFY(m_suppressions.open());
+    m_suppressions.write("leak:libdbus-1.so\n");
+    m_suppressions.flush();
+    QByteArray lsan = qgetenv("LSAN_OPTIONS");
+    qputenv("LSAN_OPTIONS", lsan + (lsan.isEmpty() ? "" : ":") +
+                                "suppressions=" + QFile::encodeName(m_suppressions.fileName()));
+    m_pilote = std::make_unique<Pilote>();
+    QVERIFY2(p().demarrer(&raison), qPrintable(raison));
+    p().creer_fichier(u"DOC/LETTRE.TXT"_s, k_octets_lettre);
+    p().creer_fichier(u"DOC/DOS.TXT"_s, k_octets_dos);
+    p().creer_fichier(u"DOC/DONNEES.BIN"_s, QByteArray("MORVINE, vidage\t\x00\xff~ ", 20));
+    p().creer_fichier(u"DOC/MON FICHIER.TXT"_s, "Un nom avec un blanc.\r\n");
+    p().creer_fichier(u"DOC/CLIENTS.DBF"_s, table_clients());
+    p().creer_fichier(u"DOC/DESSIN.BMP"_s, image_bmp());
+}
+
+void EssaiMorvine::cleanupTestCase() {
+    m_morvine.reset();
+    m_pilote.reset(); // tue tout ce qui a été lancé
+}
+
+// --- Scénarios ------------------------------------------------------------
+
+void EssaiMorvine::ouvrir_texte_de_la_ligne_de_commande() {
+    QVERIFY2(lancer({u"ovl"_s, k_lettre}), "MORVINE ne démarre pas");
+    QVERIFY(attendre_document(k_lettre));
+    const Arbre a = attendre([](const Arbre& x) {
+        return dans_document(cadre(x), k_lettre, u"Text1"_s).texte().contains(u"Fin du"_s);
+    });
+    const Fenetre f = cadre(a);
+    QCOMPARE(f.titre(), u"Visualiseur"_s);
+    QCOMPARE(titres_documents(f), QStringList{k_lettre});
+    QCOMPARE(dans_document(f, k_lettre, u"Text1"_s).texte(),
+             u"Bonjour,\nMorvine lit ce texte.\nFin du texte.\n"_s);
+    // Les menus d'un texte modifiable remplacent ceux du cadre.
+    const QStringList menus = sans_raccourcis(f.de_classe(u"QMenuBar"_s).elements());
+    QCOMPARE(menus, (QStringList{u"Fichier"_s, u"Edition"_s, u"Recherche"_s, u"Options"_s,
+                                 u"Fenêtres"_s}));
+    QVERIFY(f.controle(u"Enregistrer"_s).actif());
+    // Ouvrir pour voir ne change rien ; le fichier entre dans les récents.
+    QCOMPARE(p().contenu(u"DOC/LETTRE.TXT"_s), k_octets_lettre);
+    QCOMPARE(recents_ini(), QStringList{k_lettre});
+    QVERIFY(!p().capture(*m_morvine, k_cadre, u"morvine_texte"_s).isEmpty());
+}
+
+void EssaiMorvine::chercher_au_clavier() {
+    QVERIFY(m_morvine);
+    // Le curseur au début du texte.
+    QVERIFY(cliquer(dans_document(cadre(arbre()), k_lettre, u"Text1"_s)));
+    QVERIFY(p().touche(u"ctrl+Home"_s));
+    QVERIFY(menu(u"Recherche"_s, u"Chercher"_s));
+    Arbre a = attendre([](const Arbre& x) { return x.fenetre(u"Recherche"_s).existe(); });
+    Fenetre r = a.fenetre(u"Recherche"_s);
+    QVERIFY2(r.existe(), qPrintable(a.textes()));
+    QCOMPARE(r.titre(), u"Rechercher"_s);
+    QVERIFY(!r.controle(u"cmdFind"_s).actif()); // rien à chercher encore
+    QVERIFY(r.controle(u"chkCase"_s).coche());
+    QVERIFY(r.controle(u"optDirection1"_s).coche());
+
+    // En capitales : « Maj. = Min. » est coché, « texte » est trouvé.
+    QVERIFY(cliquer(r.controle(u"Text1"_s)));
+    QVERIFY(p().taper(u"TEXTE"_s));
+    QVERIFY(p().touche(u"Return"_s));
+    a = attendre([](const Arbre& x) {
+        return dans_document(cadre(x), k_lettre, u"Text1"_s).texte_choisi() == u"texte"_s;
+    });
+    Controle texte = dans_document(cadre(a), k_lettre, u"Text1"_s);
+    QCOMPARE(texte.texte_choisi(), u"texte"_s);
+    QCOMPARE(texte.json().value(u"curseur"_s).toInt(), 29); // fin du premier « texte »
+    QVERIFY(a.fenetre(u"Recherche"_s).existe());            // la boîte reste ouverte
+
+    // Ok encore : l'occurrence suivante, sur la ligne suivante.
+    QVERIFY(p().touche(u"Return"_s));
+    a = attendre([](const Arbre& x) {
+        return dans_document(cadre(x), k_lettre, u"Text1"_s).json().value(u"curseur"_s).toInt() ==
+               43;
+    });
+    texte = dans_document(cadre(a), k_lettre, u"Text1"_s);
+    QCOMPARE(texte.json().value(u"curseur"_s).toInt(), 43);
+    QCOMPARE(texte.texte_choisi(), u"texte"_s);
+
+    // Plus rien : la chaîne, en minuscules, est dite introuvable, titrée du document.
+    QVERIFY(p().touche(u"Return"_s));
+    a = attendre([](const Arbre& x) { return boite(x, u"n'a pas été trouvée"_s).existe(); });
+    const Fenetre b = boite(a, u"n'a pas été trouvée"_s);
+    QVERIFY2(b.existe(), qPrintable(a.textes()));
+    QVERIFY2(b.textes().contains(u"La chaîne \"texte\" n'a pas été trouvée."_s),
+             qPrintable(b.textes()));
+    QCOMPARE(b.titre(), k_lettre);
+    QVERIFY(repondre(u"n'a pas été trouvée"_s, u"OK"_s));
+    // La sélection reste sur la dernière trouvaille.
+    QCOMPARE(dans_document(cadre(arbre()), k_lettre, u"Text1"_s).texte_choisi(), u"texte"_s);
+
+    r = arbre().fenetre(u"Recherche"_s);
+    QVERIFY(cliquer(r.controle(u"cmdcancel"_s)));
+    a = attendre([](const Arbre& x) { return !x.fenetre(u"Recherche"_s).existe(); });
+    QVERIFY(!a.fenetre(u"Recherche"_s).existe());
+    // Chercher ne touche pas au fichier.
+    QCOMPARE(p().contenu(u"DOC/LETTRE.TXT"_s), k_octets_lettre);
+}
+
+void EssaiMorvine::enregistrer_texte_modifie() {
+    QVERIFY(m_morvine);
+    const QStringList doc_avant = p().noms(u"DOC"_s);
+    const QByteArray dos_avant = p().contenu(u"DOC/DOS.TXT"_s);
+    const QString recents_avant = recents_ini().join(u'|');
+    // Ajout à la fin (dernière ligne vide).
+    QVERIFY(cliquer(dans_document(cadre(arbre()), k_lettre, u"Text1"_s)));
+    // Les touches partent quand le texte a le focus, le curseur à la fin.
+    Arbre pret = attendre(
+        [](const Arbre& x) { return dans_document(cadre(x), k_lettre, u"Text1"_s).focus(); });
+    QVERIFY2(dans_document(cadre(pret), k_lettre, u"Text1"_s).focus(), qPrintable(pret.focus()));
+    QVERIFY(p().touche(u"ctrl+End"_s));
+    pret = attendre([](const Arbre& x) {
+        const Controle t = dans_document(cadre(x), k_lettre, u"Text1"_s);
+        return t.json().value(u"curseur"_s).toInt() == t.json().value(u"taille_texte"_s).toInt();
+    });
+    QVERIFY(p().taper(u"Ajout ici"_s));
+    Arbre a = attendre([](const Arbre& x) {
+        return dans_document(cadre(x), k_lettre, u"Text1"_s).texte().endsWith(u"Ajout ici"_s);
+    });
+    QVERIFY2(dans_document(cadre(a), k_lettre, u"Text1"_s).texte().endsWith(u"Ajout ici"_s),
+             qPrintable(dans_document(cadre(a), k_lettre, u"Text1"_s).texte()));
+
+    // Enregistrer passe par « Enregistrer sous », prérempli du titre.
+    QVERIFY(cliquer(cadre(a).controle(u"Enregistrer"_s)));
+    a = attendre([](const Arbre& x) {
+        return x.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).existe();
+    });
+    QCOMPARE(a.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).texte(), u"LETTRE.TXT"_s);
+    QVERIFY(dialogue_fichier({}, u"Save"_s));
+    QVERIFY(repondre(u"already exists"_s, u"Yes"_s));
+    QVERIFY(
+        Pilote::attendre([this] { return p().contenu(u"DOC/LETTRE.TXT"_s) != k_octets_lettre; }));
+
+    // Octets exacts : fins de ligne DOS gardées, une fin de ligne ajoutée.
+    QCOMPARE(p().contenu(u"DOC/LETTRE.TXT"_s), k_octets_lettre + "Ajout ici\r\n");
+    // Rien d'autre : ni fichier de travail laissé, ni autre fichier, ni récents.
+    QCOMPARE(p().noms(u"DOC"_s), doc_avant);
+    QCOMPARE(p().contenu(u"DOC/DOS.TXT"_s), dos_avant);
+    QCOMPARE(recents_ini().join(u'|'), recents_avant);
+    a = attendre([](const Arbre& x) { return !x.de_classe(u"QFileDialog"_s).existe(); });
+    QCOMPARE(titres_documents(cadre(a)), QStringList{k_lettre});
+
+    // Enregistré, donc plus modifié : la fermeture ne demande rien.
+    QVERIFY(fermer_document(k_lettre));
+    a = Pilote::attendre_calme(*m_morvine);
+    QVERIFY2(!a.de_classe(u"QFileDialog"_s).existe(), "la fermeture redemande un enregistrement");
+    QCOMPARE(sans_raccourcis(cadre(a).de_classe(u"QMenuBar"_s).elements()),
+             (QStringList{u"Fichier"_s, u"Options"_s}));
+    QVERIFY(!cadre(a).controle(u"Enregistrer"_s).actif());
+}
+
+void EssaiMorvine::convertir_dos_windows_puis_enregistrer() {
+    QVERIFY(m_morvine);
+    const QString dos = u"C:\\DOC\\DOS.TXT"_s;
+    const QString windows = u"C:\\DOC\\WIN.TXT"_s;
+    // Fichier/Ouvrir... : le nom est tapé dans le dialogue (chemin de l'hôte).
+    QVERIFY(menu(u"Fichier"_s, u"Ouvrir..."_s));
+    QVERIFY(dialogue_fichier(p().hote(u"DOC/DOS.TXT"_s), u"Open"_s));
+    QVERIFY(attendre_document(dos));
+    // Les octets DOS se montrent comme des caractères Windows-1252.
+    Arbre a = attendre([&](const Arbre& x) {
+        return !dans_document(cadre(x), dos, u"Text1"_s).texte().isEmpty();
+    });
+    QCOMPARE(dans_document(cadre(a), dos, u"Text1"_s).texte(),
+             u"Caf\u201a gla\u2021on \u0015 fin\n"_s);
+
+    QVERIFY(menu(u"Edition"_s, u"Convertir en ANSI"_s));
+    a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), dos, u"Text1"_s).texte().startsWith(u"Café"_s);
+    });
+    QCOMPARE(dans_document(cadre(a), dos, u"Text1"_s).texte(), u"Café glaçon § fin\n"_s);
+    // Convertir ne touche pas au disque.
+    QCOMPARE(p().contenu(u"DOC/DOS.TXT"_s), k_octets_dos);
+
+    // Enregistrer sous un autre nom : les octets Windows sur le disque.
+    QVERIFY(menu(u"Fichier"_s, u"Enregistrer Sous..."_s));
+    QVERIFY(dialogue_fichier(u"WIN.TXT"_s, u"Save"_s));
+    QVERIFY(Pilote::attendre([this] { return p().existe(u"DOC/WIN.TXT"_s); }));
+    QVERIFY(Pilote::attendre([this] { return p().contenu(u"DOC/WIN.TXT"_s) == k_octets_windows; }));
+    QCOMPARE(p().contenu(u"DOC/WIN.TXT"_s), k_octets_windows);
+    QCOMPARE(p().contenu(u"DOC/DOS.TXT"_s), k_octets_dos);
+    QVERIFY(attendre_document(windows));
+    QCOMPARE(recents_ini().value(0), windows);
+
+    // L'élément a changé de sens ; le second clic rend les octets DOS.
+    QVERIFY(menu(u"Edition"_s, u"Convertir en ASCII"_s));
+    a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), windows, u"Text1"_s).texte().startsWith(u"Caf\u201a"_s);
+    });
+    QCOMPARE(dans_document(cadre(a), windows, u"Text1"_s).texte(),
+             u"Caf\u201a gla\u2021on \u0015 fin\n"_s);
+    QVERIFY(cliquer(cadre(a).controle(u"Enregistrer"_s)));
+    QVERIFY(dialogue_fichier({}, u"Save"_s));
+    QVERIFY(repondre(u"already exists"_s, u"Yes"_s));
+    QVERIFY(Pilote::attendre([this] { return p().contenu(u"DOC/WIN.TXT"_s) == k_octets_dos; }));
+    QCOMPARE(p().contenu(u"DOC/WIN.TXT"_s), k_octets_dos);
+    QVERIFY(fermer_document(windows));
+}
+
+void EssaiMorvine::seconde_copie_transmet_ses_fichiers() {
+    QVERIFY(m_morvine);
+    const QString binaire = u"C:\\DOC\\DONNEES.BIN"_s;
+    const QString avec_blanc = u"C:\\DOC\\MON FICHIER.TXT"_s;
+    const qint64 premiere = m_morvine->pid();
+    QVERIFY(vidages().isEmpty());
+    // Le nom qui contient un blanc arrive entier.
+    QVERIFY(seconde_copie({binaire, avec_blanc}));
+    QVERIFY(m_morvine->en_vie());
+    QCOMPARE(p().programmes(u"morvine"_s).size(), 1);
+    QCOMPARE(p().programmes(u"morvine"_s).at(0)->pid(), premiere);
+    Arbre a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), binaire, u"Dump"_s).nombre_elements() == 2 &&
+               dans_document(cadre(x), avec_blanc, u"Text1"_s).texte().startsWith(u"Un nom"_s);
+    });
+    QCOMPARE(dans_document(cadre(a), avec_blanc, u"Text1"_s).texte(), u"Un nom avec un blanc.\n"_s);
+    const Controle dump = dans_document(cadre(a), binaire, u"Dump"_s);
+    QCOMPARE(dump.nombre_elements(), 2);
+    QCOMPARE(dump.elements().at(0),
+             u"00000: 4D 4F 52 56 49 4E 45 2C - 20 76 69 64 61 67 65 09  MORVINE. vidage. "_s);
+    QCOMPARE(dump.elements().at(1), u"00010: 00 FF 7E 20 "_s.leftJustified(57, u' ') + u" ..~  "_s);
+    // Le vidage a son fichier temporaire tant que sa fenêtre est ouverte,
+    // hors de l'unité de l'utilisateur.
+    const QStringList temporaires = vidages_ouverts(premiere);
+    QCOMPARE(temporaires.size(), 1);
+    QVERIFY(QFileInfo::exists(temporaires.first()));
+    QVERIFY(!temporaires.first().startsWith(p().hote()));
+    QVERIFY(vidages().isEmpty());
+    QVERIFY(recents_ini().mid(0, 2) == (QStringList{avec_blanc, binaire}));
+
+    QVERIFY(fermer_document(avec_blanc));
+    QVERIFY(p().capture(*m_morvine, k_cadre, u"morvine_vidage"_s).size() > 0);
+    QVERIFY(fermer_document(binaire));
+    // Fermer la fenêtre supprime aussitôt son vidage.
+    QVERIFY(Pilote::attendre([&] { return !QFileInfo::exists(temporaires.first()); }));
+    QVERIFY(vidages_ouverts(premiere).isEmpty());
+    QCOMPARE(p().contenu(u"DOC/DONNEES.BIN"_s), QByteArray("MORVINE, vidage\t\x00\xff~ ", 20));
+}
+
+void EssaiMorvine::table_dbase_et_image() {
+    QVERIFY(m_morvine);
+    const QString table = u"C:\\DOC\\CLIENTS.DBF"_s;
+    const QString image = u"C:\\DOC\\DESSIN.BMP"_s;
+    const QByteArray octets_table = p().contenu(u"DOC/CLIENTS.DBF"_s);
+    QVERIFY(seconde_copie({table}));
+    Arbre a = attendre(
+        [&](const Arbre& x) { return dans_document(cadre(x), table, u"Grille1"_s).lignes() == 3; });
+    const Controle grille = dans_document(cadre(a), table, u"Grille1"_s);
+    QCOMPARE(grille.lignes(), 3); // en-tête et deux fiches : l'effacée est sautée
+    QCOMPARE(grille.colonnes(), 5);
+    const QStringList attendu[] = {
+        {u""_s, u"NOM"_s, u"NE_LE"_s, u"ACTIF"_s, u"VILLE"_s},
+        {u"1"_s, u"Hélène    "_s, u"15/03/98"_s, u"VRAI"_s, u"Paris   "_s},
+        {u"2"_s, u"Martin    "_s, u"31/12/01"_s, u"FAUX"_s, u"Lyon    "_s},
+    };
+    for (int l = 0; l < 3; ++l) {
+        for (int c = 0; c < 5; ++c)
+            QCOMPARE(grille.cellule(l, c), attendu[l][c]);
+    }
+    // Sans édition ni recherche pour une table.
+    const QStringList menus = sans_raccourcis(cadre(a).de_classe(u"QMenuBar"_s).elements());
+    QVERIFY(menus.contains(u"Edition"_s));
+    for (const QJsonValue v :
+         cadre(a).de_classe(u"QMenuBar"_s).json().value(u"elements"_s).toArray()) {
+        const QString t = v.toObject().value(u"texte"_s).toString().remove(u'&');
+        if (t == u"Edition"_s || t == u"Recherche"_s)
+            QVERIFY2(!v.toObject().value(u"actif"_s).toBool(), qPrintable(t));
+    }
+    QVERIFY(!p().capture(*m_morvine, k_cadre, u"morvine_dbase"_s).isEmpty());
+    QVERIFY(fermer_document(table));
+    QCOMPARE(p().contenu(u"DOC/CLIENTS.DBF"_s), octets_table);
+
+    QVERIFY(seconde_copie({image}));
+    a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), image, u"Image1"_s).json().contains(u"image"_s);
+    });
+    const QJsonArray taille =
+        dans_document(cadre(a), image, u"Image1"_s).json().value(u"image"_s).toArray();
+    QCOMPARE(taille.at(0).toInt(), 160);
+    QCOMPARE(taille.at(1).toInt(), 96);
+    QVERIFY(!p().capture(*m_morvine, k_cadre, u"morvine_image"_s).isEmpty());
+    QVERIFY(fermer_document(image));
+}
+
+void EssaiMorvine::fichiers_recents_apres_reouverture() {
+    QVERIFY(m_morvine);
+    const QStringList attendus{u"C:\\DOC\\DESSIN.BMP"_s,
+                               u"C:\\DOC\\CLIENTS.DBF"_s,
+                               u"C:\\DOC\\MON FICHIER.TXT"_s,
+                               u"C:\\DOC\\DONNEES.BIN"_s,
+                               u"C:\\DOC\\WIN.TXT"_s,
+                               u"C:\\DOC\\DOS.TXT"_s,
+                               k_lettre};
+    QCOMPARE(recents_ini(), attendus);
+    // Le cadre les montre déjà ; Quitter ferme le programme.
+    QVERIFY(menu(u"Fichier"_s, u"Quitter"_s));
+    // La boucle d'événements de l'essai a pu voir la fin avant l'attente.
+    const bool fini =
+        m_processus->state() == QProcess::NotRunning || m_processus->waitForFinished(10000);
+    if (!fini) {
+        QStringList fenetres;
+        for (const Fenetre& f : arbre().fenetres())
+            fenetres << f.classe() + u' ' + f.nom() + u' ' + f.titre();
+        QFAIL(qPrintable(u"MORVINE ne s'arrête pas ; fenêtres : "_s + fenetres.join(u" | "_s)));
+    }
+    QCOMPARE(m_processus->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_processus->exitCode(), 0);
+    QVERIFY(vidages().isEmpty());
+    QCOMPARE(recents_ini(), attendus);
+
+    // Réouverture sans fichier : le menu Fichier du cadre montre les récents, dans l'ordre.
+    QVERIFY2(lancer({}), "MORVINE ne redémarre pas");
+    Arbre a = attendre([](const Arbre& x) {
+        return cadre(x).de_classe(u"QMenuBar"_s).zone_element(u"Fichier"_s).has_value();
+    });
+    QVERIFY(titres_documents(cadre(a)).isEmpty());
+    QVERIFY(p().cliquer_element(cadre(a).de_classe(u"QMenuBar"_s), u"Fichier"_s));
+    a = attendre([&](const Arbre& x) { return menu_ouvert(x, attendus.first()).existe(); });
+    const QStringList elements = sans_raccourcis(menu_ouvert(a, attendus.first()).elements());
+    QCOMPARE(elements, QStringList({u"Nouveau"_s, u"Ouvrir..."_s, u"Quitter"_s}) + attendus);
+
+    // Un récent se rouvre ; l'ordre de la liste ne change pas.
+    QVERIFY(p().cliquer_element(menu_ouvert(a, attendus.first()), u"C:\\DOC\\WIN.TXT"_s));
+    QVERIFY(attendre_document(u"C:\\DOC\\WIN.TXT"_s));
+    a = attendre([](const Arbre& x) {
+        return !dans_document(cadre(x), u"C:\\DOC\\WIN.TXT"_s, u"Text1"_s).texte().isEmpty();
+    });
+    QCOMPARE(dans_document(cadre(a), u"C:\\DOC\\WIN.TXT"_s, u"Text1"_s).texte(),
+             u"Caf\u201a gla\u2021on \u0015 fin\n"_s);
+    QCOMPARE(recents_ini(), attendus);
+}
+
+QTEST_GUILESS_MAIN(EssaiMorvine)
+#include "test_e2e_morvine.moc"
