@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QJsonArray>
@@ -26,6 +27,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QTreeView>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -327,7 +329,15 @@ bool Sonde::ecouter(const QString& chemin) {
                                   u'-' + QString::number(QCoreApplication::applicationPid()));
     m_serveur = new QLocalServer(this);
     m_serveur->setSocketOptions(QLocalServer::UserAccessOption);
-    QLocalServer::removeServer(prise);
+    // Seule une prise laissée par un essai précédent est retirée : un chemin
+    // mal donné ne doit jamais effacer un fichier de l'usager.
+    // (Qt met la prise en place par un renommage, qui remplacerait le fichier.)
+    struct stat etat {};
+    if (::lstat(QFile::encodeName(prise).constData(), &etat) == 0) {
+        if (!S_ISSOCK(etat.st_mode))
+            return false;
+        QLocalServer::removeServer(prise);
+    }
     if (!m_serveur->listen(prise))
         return false;
     connect(m_serveur, &QLocalServer::newConnection, this, [this] {

@@ -267,6 +267,18 @@ void EssaiSonde::repertoire_donne_une_prise_par_processus() {
     QLocalSocket s;
     s.connectToServer(attendu);
     QVERIFY(s.waitForConnected(2000));
+
+    // Un fichier ordinaire au chemin donné n'est jamais effacé : pas de sonde.
+    const QString fichier = dir.filePath(u"notes.txt"_s);
+    QFile f(fichier);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("à garder");
+    f.close();
+    plateforme::Sonde b;
+    QVERIFY(!b.ecouter(fichier));
+    QFile relu(fichier);
+    QVERIFY(relu.open(QIODevice::ReadOnly));
+    QCOMPARE(relu.readAll(), QByteArray("à garder"));
 }
 
 QTEST_MAIN(EssaiSonde)
