@@ -342,6 +342,19 @@ private slots:
         QVERIFY(!QFile::exists(vidage));
     }
 
+    // Les menus d'une fenêtre n'ont pas de parent : c'est elle qui les détruit,
+    // et leurs liaisons avec elle partent avec eux.
+    void fenetre_detruite_avec_ses_menus() {
+        Fenêtre* f = ouvrir(u"NOTES"_s, "abc");
+        QList<QPointer<QMenu>> menus;
+        for (QMenu* m : f->menus())
+            menus << m;
+        menus << f->mnuFont;
+        e.reset();
+        for (const QPointer<QMenu>& m : menus)
+            QVERIFY(m.isNull());
+    }
+
     // ---- Enregistrement ----
 
     void enregistrement_octet_pour_octet_data() {

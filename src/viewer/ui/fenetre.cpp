@@ -17,6 +17,8 @@
 #include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+// Type complet : sans lui, qDeleteAll des menus libère sans détruire.
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QTableWidget>
