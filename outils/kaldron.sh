@@ -2,8 +2,9 @@
 # Construit KALDRON sur Debian 12 (en installant les paquets manquants) puis
 # le lance, ou lance la suite de tests.
 #   outils/kaldron.sh lancer        construit et démarre KALDRON
-#   outils/kaldron.sh tester        construit et passe toute la suite de tests, puis
-#                                   lance chaque cible de fuzzing 30 s
+#   outils/kaldron.sh tester        construit et passe toute la suite de tests deux fois
+#                                   (gcc, puis clang sous AddressSanitizer et UBSan),
+#                                   puis lance chaque cible de fuzzing 30 s
 #   outils/kaldron.sh tester-asan   la même suite sous AddressSanitizer et UBSan
 #   outils/kaldron.sh installer [P]  installe les deux programmes sous P (~/.local)
 #   outils/kaldron.sh captures      refait les captures d'écran du README (doc/captures)
@@ -69,11 +70,18 @@ tester)
     construire "$racine/build-tests" -DCMAKE_BUILD_TYPE=Debug
     # Les essais de bout en bout ne s'effacent pas : Xvfb est installé.
     (cd "$racine/build-tests" && KALDRON_E2E_OBLIGATOIRE=1 ctest --output-on-failure -j"$(nproc)")
+    # Seconde passe : tout l'arbre construit par clang sous les sanitizers, la
+    # construction même des cibles de fuzzing (une seule construction à froid
+    # de plus, au lieu de deux).
+    construire "$racine/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DKALDRON_FUZZ=ON \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-g -DKALDRON_BANCS=OFF
+    (cd "$racine/build-fuzz" && KALDRON_E2E_OBLIGATOIRE=1 ASAN_OPTIONS=detect_leaks=1 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j"$(nproc)")
     # Courses courtes de chaque lecteur d'octets venus de l'extérieur, sur un
     # corpus propre à cette construction : une régression se voit.
     # Délai de blocage large : la machine de CI peut être chargée.
-    KALDRON_CORPUS="$racine/build-fuzz/corpus" KALDRON_FUZZ_TACHES="$(nproc)" \
-        KALDRON_FUZZ_DELAI=20 sh "$racine/fuzz/lancer.sh" 30
+    KALDRON_FUZZ_CONSTRUIT=1 KALDRON_CORPUS="$racine/build-fuzz/corpus" \
+        KALDRON_FUZZ_TACHES="$(nproc)" KALDRON_FUZZ_DELAI=20 sh "$racine/fuzz/lancer.sh" 30
     ;;
 tester-asan)
     tester_asan
