@@ -21,9 +21,7 @@ QString avec_barre(const QString& chemin) {
 QString texte_entree(const QListWidget* liste, int i) {
     if (const auto* fichiers = qobject_cast<const plateforme::ListeFichiers*>(liste))
         return fichiers->list(i);
-    // Un résultat de recherche garde son chemin réel à côté du texte montré.
-    const QVariant reel = liste->item(i)->data(Qt::UserRole);
-    return reel.isValid() ? reel.toString() : liste->item(i)->text();
+    return chemin_entree(liste->item(i));
 }
 
 // Première entrée choisie à partir de 'depart', dans le sens voulu ; -1 sinon.

@@ -242,6 +242,11 @@ void Gestion_Fichiers::Fichier_srce_Click() {
     afficher_ligne_etat();
 }
 
+QString chemin_entree(const QListWidgetItem* entree) {
+    const QVariant reel = entree->data(ROLE_CHEMIN_REEL);
+    return reel.isValid() ? reel.toString() : entree->text();
+}
+
 void Gestion_Fichiers::Fichier_sél_Click() {
     EtatCommande& etat = etat_commande();
     if (etat.commande_en_cours)
@@ -253,9 +258,7 @@ void Gestion_Fichiers::Fichier_sél_Click() {
     for (int i = 0; i < Fichier_sél->count(); ++i) {
         if (!Fichier_sél->item(i)->isSelected())
             continue;
-        const QVariant reel = Fichier_sél->item(i)->data(Qt::UserRole);
-        taille_sélectionnée +=
-            taille_comptée(reel.isValid() ? reel.toString() : Fichier_sél->item(i)->text(), erreur);
+        taille_sélectionnée += taille_comptée(chemin_entree(Fichier_sél->item(i)), erreur);
         ++nombre_sélectionnés;
     }
     afficher_ligne_etat();

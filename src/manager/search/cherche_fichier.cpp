@@ -137,11 +137,9 @@ void Cherche_Fichier::Rechercher() {
     QStringList trouves;
     if (!balayer(unite, trouves))
         return;
-    // Montré en minuscules ; le chemin réel reste dans l'entrée, pour que
-    // les commandes agissent sur ce fichier-là et pas sur son homonyme de casse.
     for (const QString& chemin : trouves) {
         auto* entree = new QListWidgetItem(chemin.toLower(), Liste_sél);
-        entree->setData(Qt::UserRole, chemin);
+        entree->setData(ROLE_CHEMIN_REEL, chemin);
     }
     plateforme::dialogues().bip();
     if (Liste_sél->count() == 0) {
