@@ -80,7 +80,7 @@ void creer_arborescence(const QString& racine) {
 
 // L'arborescence est gardée d'une exécution à l'autre : la créer coûte.
 QString arborescence() {
-    const QString racine = QDir::temp().filePath(QStringLiteral("kaldron-banc-recherche"));
+    QString racine = QDir::temp().filePath(QStringLiteral("kaldron-banc-recherche"));
     QFile marque(racine + QStringLiteral("/.complet"));
     if (marque.open(QIODevice::ReadOnly) && marque.readAll() == k_version)
         return racine;

@@ -127,7 +127,7 @@ QString nom_sur_disque(const QString& repertoire, const QString& nom) {
     QMutexLocker verrou(&cache.verrou);
     auto connu = cache.repertoires.find(repertoire);
     if (connu != cache.repertoires.end() && meme_date(connu->modification, date)) {
-        const QString reel = connu->noms.value(nom.toLower());
+        QString reel = connu->noms.value(nom.toLower());
         // Un nom disparu sans changer la date (même instant) : on relit.
         if (reel.isEmpty() || existe_hote(joindre_hote(repertoire, reel)))
             return reel;

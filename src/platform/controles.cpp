@@ -51,7 +51,8 @@ QStringList ancetres(const QString& chemin) {
 
 QListWidgetItem* entree_repertoire(const QString& chemin, const QString& nom, int niveau,
                                    bool ouvert, const QStyle* style) {
-    auto* item = new QListWidgetItem(QString(2 * niveau, QLatin1Char(' ')) + nom.toLower());
+    auto* item =
+        new QListWidgetItem(QString(2 * qsizetype(niveau), QLatin1Char(' ')) + nom.toLower());
     item->setIcon(style->standardIcon(ouvert ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
     item->setData(ROLE_CHEMIN, chemin);
     return item;

@@ -73,7 +73,7 @@ QString InstanceUnique::identifiant() const {
 
 QString InstanceUnique::repertoire() {
     if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
-        const QString r = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        QString r = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
         if (!r.isEmpty())
             return r;
     }

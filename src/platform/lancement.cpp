@@ -51,7 +51,7 @@ QString chercher_dans(const QString& repertoire, const QStringList& noms) {
         return {};
     for (const QString& nom : noms) {
         for (const QString& essai : {nom, nom.toLower()}) {
-            const QString chemin = joindre_hote(repertoire, essai);
+            QString chemin = joindre_hote(repertoire, essai);
             if (executable(chemin))
                 return chemin;
         }
@@ -112,7 +112,7 @@ QString chercher_sans_substitut(const QString& nom) {
         return chercher_chemin(nom);
     const QStringList noms = variantes(nom);
     for (const QString& repertoire : repertoires_de_recherche()) {
-        const QString trouve = chercher_dans(repertoire, noms);
+        QString trouve = chercher_dans(repertoire, noms);
         if (!trouve.isEmpty())
             return trouve;
     }
@@ -178,7 +178,7 @@ QStringList decouper_ligne_commande(const QString& ligne) {
 QString trouver_programme(const QString& nom) {
     if (nom.isEmpty())
         return {};
-    const QString trouve = chercher_sans_substitut(nom);
+    QString trouve = chercher_sans_substitut(nom);
     if (!trouve.isEmpty() || !est_bloc_notes(nom))
         return trouve;
     // Le bloc-notes absent : MORVINE sait aussi éditer un texte.

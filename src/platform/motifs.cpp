@@ -295,13 +295,13 @@ struct VuePliee {
 };
 } // namespace
 
-template <class Suite> bool MotifDos::correspond_plie(const Suite& t, bool point) const {
+template <class Suite> bool MotifDos::correspond_plie(const Suite& nom_plie, bool point) const {
     const auto ic = Qt::CaseInsensitive;
     return std::any_of(d->parties.cbegin(), d->parties.cend(), [&](const PartieDos& p) {
         if (p.sans_point)
-            return !point && plateforme::correspond(t, p.jetons, ic);
-        return plateforme::correspond(t, p.jetons, ic) ||
-               (p.extension_facultative && plateforme::correspond(t, p.sans_extension, ic));
+            return !point && plateforme::correspond(nom_plie, p.jetons, ic);
+        return plateforme::correspond(nom_plie, p.jetons, ic) ||
+               (p.extension_facultative && plateforme::correspond(nom_plie, p.sans_extension, ic));
     });
 }
 

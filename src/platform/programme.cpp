@@ -27,10 +27,10 @@ bool inscriptible(const QString& repertoire) {
 // Installation portable : l'exécutable et la racine de son unité sont
 // inscriptibles ; sinon les fichiers vont dans le répertoire Windows.
 QString repertoire_hote() {
-    const QString impose = qEnvironmentVariable("KALDRON_PROGRAMME");
+    QString impose = qEnvironmentVariable("KALDRON_PROGRAMME");
     if (!impose.isEmpty())
         return impose;
-    const QString executable = repertoire_executable();
+    QString executable = repertoire_executable();
     const auto unite = TableUnites::instance().unite_de(executable);
     if (unite && inscriptible(executable) && inscriptible(unite->repertoire))
         return executable;

@@ -33,7 +33,7 @@ class TestEffacer : public QObject {
         essai::UniteTemporaire* u = disquette ? a.get() : c.get();
         u->creer_repertoire(u"doc"_s);
         for (int i = 0; i < NOMS.size(); ++i)
-            u->creer_fichier(u"doc/"_s + NOMS[i], QByteArray(100 * (i + 1), 'x'));
+            u->creer_fichier(u"doc/"_s + NOMS[i], QByteArray(qsizetype(100) * (i + 1), 'x'));
         f = std::make_unique<Gestion_Fichiers>();
         f->Form_Load(true);
         f->Unité_srce->setDrive(u->racine().left(2));

@@ -14,8 +14,8 @@ MesuresDialogue mesures_fixes() {
     m.largeur_message = 5400;
     m.haut_message = 240;
     m.hauteur_bouton = 375;
-    m.largeur_texte = [](const QString& t) { return 100.0 * t.size(); };
-    m.hauteur_texte = [](const QString& t) { return 240.0 * (t.count(QChar(13)) + 1); };
+    m.largeur_texte = [](const QString& t) { return 100.0 * double(t.size()); };
+    m.hauteur_texte = [](const QString& t) { return 240.0 * double(t.count(QChar(13)) + 1); };
     return m;
 }
 } // namespace

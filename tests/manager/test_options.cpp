@@ -95,7 +95,8 @@ private slots:
         QTest::addColumn<QStringList>("lignes");
         QTest::addColumn<QString>("controle");
         QTest::addColumn<QVariant>("attendu");
-        const auto ligne = [](const char* nom, QStringList l, const char* c, QVariant v) {
+        const auto ligne = [](const char* nom, const QStringList& l, const char* c,
+                              const QVariant& v) {
             QTest::newRow(nom) << l << QString::fromUtf8(c) << v;
         };
         ligne("éditeur par défaut", {}, "Nom_éditeur", u"NOTEPAD.EXE"_s);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <functional>
+#include <utility>
 
 using namespace plateforme;
 using essai::DialoguesScriptes;
@@ -20,7 +21,7 @@ namespace {
 void quand_modale(std::function<void(QWidget*)> action) {
     auto* minuterie = new QTimer;
     minuterie->setInterval(10);
-    QObject::connect(minuterie, &QTimer::timeout, [minuterie, action] {
+    QObject::connect(minuterie, &QTimer::timeout, [minuterie, action = std::move(action)] {
         QWidget* modale = QApplication::activeModalWidget();
         if (!modale || !modale->isVisible())
             return;

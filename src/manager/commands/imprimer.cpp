@@ -23,7 +23,7 @@ const QString CR = QString(QChar(13));
 constexpr int LIGNE_MAX = 160;
 // Octets gardés d'une ligne : 160 caractères UTF-8 au plus ; le reste n'est
 // que compté, une « ligne » de plusieurs Mo ne tient pas en mémoire.
-constexpr qsizetype OCTETS_GARDES = LIGNE_MAX * 4;
+constexpr qsizetype OCTETS_GARDES = qsizetype(LIGNE_MAX) * 4;
 constexpr qint64 BLOC = 8192;
 constexpr qint64 INTERVALLE_CEDER_MS = 10;
 
@@ -87,7 +87,7 @@ public:
         if (utf8) {
             QStringDecoder& d = tronquee ? tronque : entier;
             d.resetState();
-            const QString s = d.decode(octets);
+            QString s = d.decode(octets);
             if (!d.hasError())
                 return s;
             utf8 = false;

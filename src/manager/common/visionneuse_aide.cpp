@@ -52,7 +52,7 @@ QString page_de_fenetre(const QString& nom_fenetre) {
 
 QString ancre_de(const QWidget* controle) {
     for (const QWidget* w = controle; w && !w->isWindow(); w = w->parentWidget()) {
-        const QString nom = w->objectName();
+        QString nom = w->objectName();
         // Les parties internes de Qt (qt_spinbox_lineedit...) ne sont pas des contrôles.
         if (!nom.isEmpty() && !nom.startsWith(u"qt_"_s))
             return nom;

@@ -220,7 +220,7 @@ bool Corbeille::enregistrer_limite() {
     r.taille_corbeille_texte = taille ? texte : QString();
     r.taille_corbeille = taille ? texte.toInt() : 0;
     r.temps_corbeille_texte = taille ? QString() : texte;
-    r.temps_corbeille = taille ? 0 : qint16(texte.toInt());
+    r.temps_corbeille = taille ? qint16(0) : qint16(texte.toInt());
     r.corbeille_active = true;
     Ouvrir_corbeille();
     Purger_corbeille();

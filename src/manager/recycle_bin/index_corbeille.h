@@ -39,7 +39,7 @@ QByteArray ligne(const EntreeCorbeille& entree);
 // répertoire commence à la lettre qui précède le premier ":". Les lignes
 // d'avant (Windows-1252, taille sur huit chiffres) se lisent aussi.
 // Rien pour une ligne mal formée.
-std::optional<EntreeCorbeille> lire_ligne(const QByteArray& ligne);
+std::optional<EntreeCorbeille> lire_ligne(const QByteArray& octets);
 // Entrées bien formées des lignes, dans leur ordre.
 QList<EntreeCorbeille> entrees(const QList<QByteArray>& lignes);
 // Position de la ligne de l'entrée (même fichier stocké), -1 sinon.

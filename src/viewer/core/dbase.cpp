@@ -77,7 +77,7 @@ QStringList ligne_de(const QByteArray& enregistrement, int numero, const TableDb
 } // namespace
 
 QString texte_cellule(char type, const QByteArray& octets) {
-    const QString texte = plateforme::depuis_1252(octets);
+    QString texte = plateforme::depuis_1252(octets);
     switch (type) {
     case 'D': // AAAAMMJJ => JJ/MM/AA
         return texte.mid(6, 2) + u'/' + texte.mid(4, 2) + u'/' + texte.mid(2, 2);

@@ -10,7 +10,7 @@ namespace morvine {
 
 namespace {
 
-constexpr qint64 k_taille_morceau = 64 * 1024;
+constexpr qint64 k_taille_morceau = qint64(64) * 1024;
 constexpr int k_morceaux = 4;
 
 } // namespace

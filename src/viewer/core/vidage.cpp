@@ -130,7 +130,7 @@ qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
     qint64 lignes = 0;
     bool fin = longueur <= 0;
     QByteArray sortie;
-    sortie.reserve(k_tampon_sortie + 2 * k_taille_bloc * 5);
+    sortie.reserve(k_tampon_sortie + qsizetype(2) * k_taille_bloc * 5);
     uchar bloc[k_taille_bloc];
     while (!fin) {
         // Bloc suivant : la fin est atteinte quand il est incomplet ou qu'il
@@ -147,7 +147,7 @@ qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
                 return -1;
             sortie.resize(0);
         }
-        if (progression && position % (256 * k_taille_bloc) == 0)
+        if (progression && position % (qint64(256) * k_taille_bloc) == 0)
             progression(position);
     }
     return lignes;

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace morvine {
 
@@ -24,7 +25,7 @@ void arreter_sur_signal(std::function<void()> nettoyage) {
     if (g_tube[0] >= 0 || ::pipe2(g_tube, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     auto* veille = new QSocketNotifier(g_tube[0], QSocketNotifier::Read, qApp);
-    QObject::connect(veille, &QSocketNotifier::activated, qApp, [nettoyage] {
+    QObject::connect(veille, &QSocketNotifier::activated, qApp, [nettoyage = std::move(nettoyage)] {
         char octet;
         while (::read(g_tube[0], &octet, 1) > 0) {
         }

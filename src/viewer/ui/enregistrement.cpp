@@ -24,9 +24,8 @@ QString erreur_ecriture(const QString& hote) {
     int code = EIO;
     if (hote.isEmpty() || !cible.dir().exists())
         code = ENOENT;
-    else if (cible.isDir() || (cible.exists() && !cible.isWritable()))
-        code = EACCES;
-    else if (!QFileInfo(cible.absolutePath()).isWritable())
+    else if (cible.isDir() || (cible.exists() && !cible.isWritable()) ||
+             !QFileInfo(cible.absolutePath()).isWritable())
         code = EACCES;
     return plateforme::description_erreur(plateforme::numero_depuis_errno(code));
 }

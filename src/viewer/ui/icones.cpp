@@ -166,7 +166,7 @@ template <typename F> QPixmap bouton(bool enfonce, F motif) {
     QPainter p(&image);
     dessiner_relief(p, enfonce);
     const int decalage = enfonce ? 1 : 0;
-    p.translate((LARGEUR_BOUTON - 16) / 2 + decalage, (HAUTEUR_BOUTON - 16) / 2 + decalage);
+    p.translate(QPoint((LARGEUR_BOUTON - 16) / 2 + decalage, (HAUTEUR_BOUTON - 16) / 2 + decalage));
     motif(p);
     return image;
 }
