@@ -597,6 +597,40 @@ private slots:
         QVERIFY(!QFile::exists(c->hote(u"KALDRON.NEW"_s)));
     }
 
+    // Limites hors des bornes (zéro, négatives, trop grandes) : aucune purge.
+    void limites_hors_bornes_data() {
+        QTest::addColumn<qint32>("taille");
+        QTest::addColumn<int>("temps");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("taille 0") << qint32(0) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("taille -1") << qint32(-1) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("taille 10000") << qint32(10000) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("taille 9999") << qint32(9999) << 0 << int(CritereCorbeille::Taille);
+        QTest::newRow("temps 0") << qint32(0) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("temps -25536") << qint32(0) << -25536 << int(CritereCorbeille::Aucun);
+        QTest::newRow("temps 1000") << qint32(0) << 1000 << int(CritereCorbeille::Aucun);
+        QTest::newRow("temps 3") << qint32(0) << 3 << int(CritereCorbeille::Temps);
+    }
+    void limites_hors_bornes() {
+        QFETCH(qint32, taille);
+        QFETCH(int, temps);
+        QFETCH(int, mode);
+        const bool par_taille = QByteArray(QTest::currentDataTag()).startsWith("taille");
+        if (par_taille)
+            taille_limite(taille);
+        else
+            temps_limite(temps);
+        QCOMPARE(int(critere_corbeille().mode), mode);
+        stocker(1, T - 5, 3000, u"a"_s);
+        const EntreeCorbeille b = stocker(2, T - 2, 3000, u"b"_s);
+        stocker(3, T, 3000, u"c"_s);
+        Ouvrir_corbeille();
+        Purger_corbeille();
+        if (mode == CritereCorbeille::Aucun)
+            QCOMPARE(entrees_corbeille().size(), 3);
+        QVERIFY(stocke_present(b));
+    }
+
     // Critères : aucun mode, pas de destruction ; limite en Kio de 1 024.
     void entrees_a_detruire_sans_mode() {
         const QList<EntreeCorbeille> entrees{{u"crb00001.000"_s, 1, 5000, u"a"_s, u"C:\\"_s},

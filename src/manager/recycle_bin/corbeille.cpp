@@ -244,10 +244,15 @@ CritereCorbeille critere_corbeille() {
     CritereCorbeille critere;
     if (!r.corbeille_active)
         return critere;
+    // Une limite hors de ses bornes (zéro, négative, coupée) ne purge rien.
     if (!r.taille_corbeille_texte.isEmpty() || r.taille_corbeille > 0) {
+        if (r.taille_corbeille < 1 || r.taille_corbeille > TAILLE_CORBEILLE_MAX)
+            return critere;
         critere.mode = CritereCorbeille::Taille;
         critere.limite_octets = qint64(r.taille_corbeille) * 1024;
     } else {
+        if (r.temps_corbeille < 1 || r.temps_corbeille > TEMPS_CORBEILLE_MAX)
+            return critere;
         critere.mode = CritereCorbeille::Temps;
         critere.jours = r.temps_corbeille;
     }
