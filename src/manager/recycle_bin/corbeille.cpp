@@ -22,7 +22,8 @@ namespace {
 
 // "Total" tient sur 64 bits : 19 chiffres, le blanc de tête et le NUL.
 constexpr unsigned TAMPON_TOTAL = 22;
-constexpr int NUMEROS = 1000;
+constexpr int NUMEROS = corbeille::NUMEROS_NOM_STOCKE;
+constexpr qint64 PAS = 7919; // premier, sans facteur commun avec 36
 
 qint64 aujourd_hui() {
     return plateforme::numero_jour(QDate::currentDate());
@@ -96,12 +97,14 @@ int tirage() {
 }
 
 // Premier nom libre à partir d'un numéro tiré au hasard : ni fichier du
-// répertoire ni entrée de l'index ne le porte déjà.
+// répertoire ni entrée de l'index ne le porte déjà. Un pas premier avec
+// 46 656 disperse la recherche : un répertoire plein de noms consécutifs ne
+// la ralentit pas.
 QString ranger(const QString& source, const QString& repertoire, qint64 jour) {
     const QSet<QString>& pris = noms_pris();
     const int depart = tirage();
     for (int i = 0; i < NUMEROS; ++i) {
-        QString nom = corbeille::nom_stocke(jour, (depart + i) % NUMEROS);
+        QString nom = corbeille::nom_stocke(jour, int((depart + qint64(i) * PAS) % NUMEROS));
         const QString chemin = repertoire + nom;
         if (pris.contains(chemin.toUpper()) || plateforme::existe(chemin))
             continue;

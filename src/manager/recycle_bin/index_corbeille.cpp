@@ -70,6 +70,12 @@ bool lire_nom_et_repertoire(const QString& reste, EntreeCorbeille& entree) {
     return true;
 }
 
+bool alphanumerique(QStringView texte) {
+    return std::all_of(texte.begin(), texte.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    });
+}
+
 QString prefixe_index() {
     QString unite = reglages().unité_programme;
     if (unite.isEmpty())
@@ -82,13 +88,14 @@ QString prefixe_index() {
 } // namespace
 
 QString nom_stocke(qint64 jour, int numero) {
-    return u"crb"_s + QString::number(jour) + u'.' + plateforme::format_zeros(numero, 3);
+    return u"crb"_s + QString::number(jour) + u'.' +
+           QString::number(numero, 36).rightJustified(3, u'0').right(3);
 }
 
 bool nom_stocke_valide(const QString& nom) {
     return nom.size() == LONGUEUR_NOM_STOCKE && nom.startsWith(u"crb"_s, Qt::CaseInsensitive) &&
            chiffres(QStringView(nom).mid(3, 5)) && nom.at(8) == u'.' &&
-           chiffres(QStringView(nom).mid(9, 3));
+           alphanumerique(QStringView(nom).mid(9, 3));
 }
 
 bool nom_acceptable(const QString& nom) {

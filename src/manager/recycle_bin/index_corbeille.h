@@ -9,7 +9,7 @@
 #include <optional>
 
 struct EntreeCorbeille {
-    QString nom_stocke; // "crb" + numéro du jour + "." + trois chiffres
+    QString nom_stocke; // "crb" + numéro du jour + "." + trois chiffres ou lettres
     qint64 jour = 0;    // numéro du jour de l'effacement
     qint64 taille = 0;  // octets
     QString nom;        // nom du fichier effacé, tel que la liste le montrait
@@ -23,8 +23,12 @@ namespace corbeille {
 
 inline constexpr int LONGUEUR_NOM_STOCKE = 12;
 inline constexpr int LARGEUR_TAILLE = 8; // élargie au-delà de 99 999 999 octets
+// Trois caractères de [0-9a-z] après le point : 46 656 noms par jour et par
+// répertoire (les noms à trois chiffres d'avant en font partie).
+inline constexpr int NUMEROS_NOM_STOCKE = 36 * 36 * 36;
 
-// Nom stocké du jour 'jour' et du numéro 'numero' (0 à 999).
+// Nom stocké du jour 'jour' et du numéro 'numero' (0 à NUMEROS_NOM_STOCKE - 1),
+// écrit en base 36, en minuscules.
 QString nom_stocke(qint64 jour, int numero);
 bool nom_stocke_valide(const QString& nom);
 
