@@ -641,6 +641,73 @@ private slots:
         QVERIFY(!QFile::exists(c->hote(u"KALDRON.NEW"_s)));
     }
 
+    // Ligne douteuse : nom qui sort du répertoire de la ligne, ou fichier
+    // stocké sans les marques que la corbeille lui donne. Rien n'est détruit
+    // ni rendu par elle, la ligne reste, un seul message la signale.
+    void lignes_douteuses_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<bool>("marque");
+        QTest::newRow("remonte") << u"..\\OUT\\evil.txt"_s << true;
+        QTest::newRow("sous-répertoire") << u"SUB\\x.txt"_s << true;
+        QTest::newRow("barre oblique") << u"SUB/x.txt"_s << true;
+        QTest::newRow("point-point") << u".."_s << true;
+        QTest::newRow("fichier sans marques") << u"usager.txt"_s << false;
+    }
+    void lignes_douteuses() {
+        QFETCH(QString, nom);
+        QFETCH(bool, marque);
+        c->creer_repertoire(u"OUT"_s);
+        c->creer_repertoire(u"DOC/SUB"_s);
+        const QString stocke = corbeille::nom_stocke(T - 10, 1);
+        c->creer_fichier(u"DOC/"_s + stocke, "usager");
+        definir_attributs(c->dos(u"DOC/"_s + stocke),
+                          marque ? ATTR_CACHE | ATTR_LECTURE_SEULE : ATTR_NORMAL);
+        const QByteArray douteuse =
+            (stocke + u" 00000006 "_s + nom + u' ' + c->dos(u"DOC\\"_s)).toUtf8();
+        ajouter_ligne_brute(douteuse + "\r\n");
+        const EntreeCorbeille vieille = stocker(2, T - 10, 3, u"b"_s);
+        const EntreeCorbeille recente = stocker(3, T, 4, u"c"_s);
+        temps_limite(3);
+        Ouvrir_corbeille();
+        Purger_corbeille();
+        QCOMPARE(c->contenu(u"DOC/"_s + stocke), QByteArray("usager"));
+        QVERIFY(!stocke_present(vieille) && stocke_present(recente));
+        QCOMPARE(lignes_index(), (QList<QByteArray>{douteuse, corbeille::ligne(recente)}));
+        QCOMPARE(etat_corbeille().total_corbeille, marque ? 4 : 10);
+        const QList<EntreeCorbeille> entrees = entrees_corbeille();
+        QCOMPARE(entrees.size(), marque ? 1 : 2);
+        if (marque) {
+            // Jamais rendu hors de son répertoire.
+            QCOMPARE(essai::erreur_de([&] {
+                         restaurer_entree({stocke, T - 10, 6, nom, c->dos(u"DOC\\"_s)});
+                     }),
+                     53);
+            QVERIFY(!QFile::exists(c->hote(u"OUT/evil.txt"_s)));
+            QVERIFY(!QFile::exists(c->hote(u"DOC/SUB/x.txt"_s)));
+        }
+        {
+            essai::DialoguesScriptes d;
+            d.repondre(REP_OK);
+            signaler_lignes_douteuses();
+            Purger_corbeille();
+            signaler_lignes_douteuses();
+            QVERIFY(d.verifier());
+            QCOMPARE(d.questions().size(), 1);
+            QVERIFY(d.dernier().texte.contains(c->dos(u"DOC\\"_s) + stocke));
+            QVERIFY(d.dernier().texte.contains(u"aucun fichier n'est détruit"_s));
+        }
+        // Vider la corbeille ne détruit pas davantage par elle.
+        vider_corbeille();
+        QCOMPARE(c->contenu(u"DOC/"_s + stocke), QByteArray("usager"));
+        QCOMPARE(lignes_index(), QList<QByteArray>{douteuse});
+        if (!marque) {
+            // Sans ses marques mais bien nommé : il se rend.
+            restaurer_entree(entrees_corbeille().constFirst());
+            QCOMPARE(c->contenu(u"DOC/usager.txt"_s), QByteArray("usager"));
+            QVERIFY(lignes_index().isEmpty());
+        }
+    }
+
     // Limites hors des bornes (zéro, négatives, trop grandes) : aucune purge.
     void limites_hors_bornes_data() {
         QTest::addColumn<qint32>("taille");

@@ -188,6 +188,7 @@ void Gestion_Fichiers::etape_corbeille() {
     }
     Ouvrir_corbeille();
     Purger_corbeille();
+    signaler_lignes_douteuses();
 }
 
 void Gestion_Fichiers::etape_repertoire(bool racine) {

@@ -107,6 +107,7 @@ void Corbeille::Form_Load() {
     }
     Taille->setText(r.taille_corbeille_texte);
     Temps->setText(r.temps_corbeille_texte);
+    signaler_lignes_douteuses();
 }
 
 void Corbeille::Fichier_effacé_Click() {
@@ -206,6 +207,7 @@ void Corbeille::Fin_Click() {
     } catch (const plateforme::ErreurExecution& erreur) {
         Rapport_erreur(reglages().chemin_configuration, erreur);
     }
+    signaler_lignes_douteuses();
     aide::fenetre_fermee();
     accept();
 }
