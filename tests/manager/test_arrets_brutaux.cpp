@@ -122,6 +122,7 @@ class TestArretsBrutaux : public EssaiFenetre {
     qint64 arrets[NOMBRE_OPERATIONS] = {};
     qint64 provisoires_trouves = 0;
     qint64 orphelins_trouves = 0;
+    qint64 douteuses_signalees = 0;
 
     void creer_identite(int lieu) {
         const int id = prochain++;
@@ -143,13 +144,28 @@ class TestArretsBrutaux : public EssaiFenetre {
     }
 
     // Redémarrage : une fenêtre neuve, chargée comme au lancement.
+    // Un arrêt entre la ligne et les attributs laisse un fichier stocké sans
+    // ses marques : le démarrage ne le détruit pas et le signale, seul
+    // message permis ici.
     void demarrer() {
         f.reset();
         etat_commande().reinitialiser();
         etat_corbeille().reinitialiser();
+        QVERIFY(d->verifier());
+        d.reset();
+        d = std::make_unique<essai::DialoguesScriptes>();
         f = std::make_unique<Gestion_Fichiers>();
         f->Form_Load(true);
         f->espace_libre_de = [](const QString&) { return qint64(1) << 40; };
+        for (const essai::Question& q : d->questions()) {
+            QVERIFY2(q.texte.startsWith(u"L'index de la corbeille KALDRON.CRB contient des "
+                                        u"lignes douteuses"_s) &&
+                         q.texte.contains(u"(sans ses attributs caché et lecture seule)"_s),
+                     qPrintable(q.texte));
+            ++douteuses_signalees;
+        }
+        d.reset();
+        d = std::make_unique<essai::DialoguesScriptes>();
     }
 
     bool est_provisoire(const QString& nom) const {
@@ -515,8 +531,9 @@ private slots:
         demarrer();
         QCOMPARE(compter_provisoires(), 0);
         qInfo("%d tours, %d arrêts brutaux, %lld provisoires laissés puis effacés, %lld "
-              "fichiers stockés hors de l'index",
-              tours, tues, provisoires_trouves, orphelins_trouves);
+              "fichiers stockés hors de l'index, %lld signalements de fichiers stockés sans "
+              "leurs marques",
+              tours, tues, provisoires_trouves, orphelins_trouves, douteuses_signalees);
         qInfo("%lld opérations menées à bout", partage->faites.load());
         for (int op = 0; op < NOMBRE_OPERATIONS; ++op)
             qInfo("  arrêts pendant : %s : %lld", NOMS_OPERATIONS[op], arrets[op]);

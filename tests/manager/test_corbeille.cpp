@@ -12,6 +12,7 @@
 #include "support/unite_temporaire.h"
 #include <QDate>
 #include <QDir>
+#include <QRegularExpression>
 #include <QtTest>
 #include <memory>
 #include <sys/stat.h>
@@ -171,6 +172,12 @@ private slots:
                                          << qint64(0) << QString() << QString();
         QTest::newRow("nom vide") << QByteArray("crb35000.042 00000001  C:\\") << false << qint64(0)
                                   << QString() << QString();
+        QTest::newRow("lettres après le point") << QByteArray("crb35000.z0k 00000001 a C:\\")
+                                                << true << qint64(1) << u"a"_s << u"C:\\"_s;
+        QTest::newRow("signe après le point") << QByteArray("crb35000.0_9 00000001 a C:\\") << false
+                                              << qint64(0) << QString() << QString();
+        QTest::newRow("jour non numérique") << QByteArray("crb3500a.042 00000001 a C:\\") << false
+                                            << qint64(0) << QString() << QString();
     }
     void lecture() {
         QFETCH(QByteArray, ligne);
@@ -329,35 +336,44 @@ private slots:
     }
 
     // Tirage : un nom déjà porté par un fichier ou par l'index en fait tirer
-    // un autre ; le nom garde ses 12 caractères ; tout pris => 58.
+    // un autre ; le nom garde ses 12 caractères ; tout pris => 58. Les noms
+    // à trois chiffres épuisés, le tirage passe aux lettres.
     void collision_data() {
-        QTest::addColumn<QList<int>>("libres");  // numéros sans fichier
-        QTest::addColumn<QList<int>>("indexes"); // numéros nommés par l'index seul
-        QTest::addColumn<int>("attendu");        // -1 : erreur 58
-        QTest::newRow("un seul libre") << QList<int>{517} << QList<int>{} << 517;
-        QTest::newRow("le premier libre est indexé") << QList<int>{3, 700} << QList<int>{3} << 700;
-        QTest::newRow("tout pris") << QList<int>{} << QList<int>{} << -1;
-        QTest::newRow("libre mais indexé") << QList<int>{42} << QList<int>{42} << -1;
+        QTest::addColumn<QList<int>>("libres");   // numéros que rien ne porte
+        QTest::addColumn<QList<int>>("fichiers"); // numéros pris par un fichier seul
+        QTest::addColumn<bool>("chiffres");       // les 1 000 noms à chiffres sur le disque
+        QTest::addColumn<int>("attendu");         // -1 : erreur 58 ; -2 : un nom avec lettre
+        QTest::newRow("voisins pris par des fichiers")
+            << QList<int>{517} << QList<int>{3, 516, 518, 700} << false << 517;
+        QTest::newRow("tout le reste indexé") << QList<int>{700} << QList<int>{} << false << 700;
+        QTest::newRow("tout pris") << QList<int>{} << QList<int>{5, 40000} << false << -1;
+        QTest::newRow("chiffres épuisés") << QList<int>{} << QList<int>{} << true << -2;
     }
     void collision() {
         QFETCH(QList<int>, libres);
-        QFETCH(QList<int>, indexes);
+        QFETCH(QList<int>, fichiers);
+        QFETCH(bool, chiffres);
         QFETCH(int, attendu);
-        for (int n = 0; n < 1000; ++n) {
-            if (!libres.contains(n))
-                c->creer_fichier(u"DOC/"_s + corbeille::nom_stocke(T, n));
+        QByteArray lignes;
+        for (int n = 0; n < 36 * 36 * 36 && !chiffres; ++n) {
+            if (libres.contains(n))
+                continue;
+            const QString nom = corbeille::nom_stocke(T, n);
+            if (fichiers.contains(n))
+                c->creer_fichier(u"DOC/"_s + nom);
+            else
+                lignes += corbeille::ligne({nom, T, 1, u"perdu"_s, c->dos(u"DOC\\"_s)}) + "\r\n";
         }
-        for (int n : indexes)
-            ajouter_ligne_brute(corbeille::ligne({corbeille::nom_stocke(T, n), T, 1, u"perdu"_s,
-                                                  c->dos(u"DOC\\"_s)}) +
-                                "\r\n");
+        for (int n = 0; n < 1000 && chiffres; ++n)
+            c->creer_fichier(u"DOC/crb%1.%2"_s.arg(T).arg(n, 3, 10, QChar(u'0')));
+        ajouter_ligne_brute(lignes);
         const QList<QByteArray> lignes_avant = lignes_index();
         Ouvrir_corbeille();
         c->creer_fichier(u"DOC/neuf.txt"_s, "neuf");
         const int erreur = essai::erreur_de([&] {
             Mettre_en_corbeille(c->dos(u"DOC/neuf.txt"_s), u"neuf.txt"_s, c->dos(u"DOC"_s), 4);
         });
-        if (attendu < 0) {
+        if (attendu == -1) {
             QCOMPARE(erreur, 58);
             QCOMPARE(c->contenu(u"DOC/neuf.txt"_s), QByteArray("neuf"));
             QCOMPARE(lignes_index(), lignes_avant);
@@ -365,9 +381,37 @@ private slots:
         }
         QCOMPARE(erreur, 0);
         const EntreeCorbeille e = entrees_corbeille().constLast();
-        QCOMPARE(e.nom_stocke, corbeille::nom_stocke(T, attendu));
+        if (attendu >= 0)
+            QCOMPARE(e.nom_stocke, corbeille::nom_stocke(T, attendu));
+        else
+            QVERIFY(e.nom_stocke.mid(9).contains(QRegularExpression(u"[a-z]"_s)));
         QCOMPARE(e.nom_stocke.size(), 12);
+        QVERIFY(corbeille::nom_stocke_valide(e.nom_stocke));
         QCOMPARE(c->contenu(u"DOC/"_s + e.nom_stocke), QByteArray("neuf"));
+    }
+
+    // Cinq mille fichiers d'un même répertoire le même jour : tous rangés
+    // sous des noms distincts (sans égard à la casse), tous rendus possibles.
+    void cinq_mille_le_meme_jour() {
+        constexpr int N = 5000;
+        for (int i = 0; i < N; ++i)
+            c->creer_fichier(u"DOC/f%1.txt"_s.arg(i), QByteArray::number(i));
+        Ouvrir_corbeille();
+        for (int i = 0; i < N; ++i) {
+            const QString nom = u"f%1.txt"_s.arg(i);
+            Mettre_en_corbeille(c->dos(u"DOC/"_s + nom), nom, c->dos(u"DOC"_s), 0);
+        }
+        const QList<EntreeCorbeille> entrees = entrees_corbeille();
+        QCOMPARE(entrees.size(), N);
+        QSet<QString> noms;
+        for (const EntreeCorbeille& e : entrees) {
+            QCOMPARE(e.jour, T);
+            noms.insert(e.nom_stocke.toUpper());
+        }
+        QCOMPARE(noms.size(), N);
+        QCOMPARE(fichiers_doc().size(), N);
+        restaurer_entree(entrees.constLast());
+        QCOMPARE(c->contenu(u"DOC/f4999.txt"_s), QByteArray("4999"));
     }
 
     // Noms qui casseraient la ligne : refusés (64, "Nom incorrect."), rien ne change.
@@ -595,6 +639,107 @@ private slots:
         QCOMPARE(c->contenu(u"KALDRON.CRB"_s), QByteArray("nouveau\r\n"));
         QCOMPARE(attributs(c->dos(u"KALDRON.CRB"_s)), unsigned(ATTR_CACHE));
         QVERIFY(!QFile::exists(c->hote(u"KALDRON.NEW"_s)));
+    }
+
+    // Ligne douteuse : nom qui sort du répertoire de la ligne, ou fichier
+    // stocké sans les marques que la corbeille lui donne. Rien n'est détruit
+    // ni rendu par elle, la ligne reste, un seul message la signale.
+    void lignes_douteuses_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<bool>("marque");
+        QTest::newRow("remonte") << u"..\\OUT\\evil.txt"_s << true;
+        QTest::newRow("sous-répertoire") << u"SUB\\x.txt"_s << true;
+        QTest::newRow("barre oblique") << u"SUB/x.txt"_s << true;
+        QTest::newRow("point-point") << u".."_s << true;
+        QTest::newRow("fichier sans marques") << u"usager.txt"_s << false;
+    }
+    void lignes_douteuses() {
+        QFETCH(QString, nom);
+        QFETCH(bool, marque);
+        c->creer_repertoire(u"OUT"_s);
+        c->creer_repertoire(u"DOC/SUB"_s);
+        const QString stocke = corbeille::nom_stocke(T - 10, 1);
+        c->creer_fichier(u"DOC/"_s + stocke, "usager");
+        definir_attributs(c->dos(u"DOC/"_s + stocke),
+                          marque ? ATTR_CACHE | ATTR_LECTURE_SEULE : ATTR_NORMAL);
+        const QByteArray douteuse =
+            (stocke + u" 00000006 "_s + nom + u' ' + c->dos(u"DOC\\"_s)).toUtf8();
+        ajouter_ligne_brute(douteuse + "\r\n");
+        const EntreeCorbeille vieille = stocker(2, T - 10, 3, u"b"_s);
+        const EntreeCorbeille recente = stocker(3, T, 4, u"c"_s);
+        temps_limite(3);
+        Ouvrir_corbeille();
+        Purger_corbeille();
+        QCOMPARE(c->contenu(u"DOC/"_s + stocke), QByteArray("usager"));
+        QVERIFY(!stocke_present(vieille) && stocke_present(recente));
+        QCOMPARE(lignes_index(), (QList<QByteArray>{douteuse, corbeille::ligne(recente)}));
+        QCOMPARE(etat_corbeille().total_corbeille, marque ? 4 : 10);
+        const QList<EntreeCorbeille> entrees = entrees_corbeille();
+        QCOMPARE(entrees.size(), marque ? 1 : 2);
+        if (marque) {
+            // Jamais rendu hors de son répertoire.
+            QCOMPARE(essai::erreur_de([&] {
+                         restaurer_entree({stocke, T - 10, 6, nom, c->dos(u"DOC\\"_s)});
+                     }),
+                     53);
+            QVERIFY(!QFile::exists(c->hote(u"OUT/evil.txt"_s)));
+            QVERIFY(!QFile::exists(c->hote(u"DOC/SUB/x.txt"_s)));
+        }
+        {
+            essai::DialoguesScriptes d;
+            d.repondre(REP_OK);
+            signaler_lignes_douteuses();
+            Purger_corbeille();
+            signaler_lignes_douteuses();
+            QVERIFY(d.verifier());
+            QCOMPARE(d.questions().size(), 1);
+            QVERIFY(d.dernier().texte.contains(c->dos(u"DOC\\"_s) + stocke));
+            QVERIFY(d.dernier().texte.contains(u"aucun fichier n'est détruit"_s));
+        }
+        // Vider la corbeille ne détruit pas davantage par elle.
+        vider_corbeille();
+        QCOMPARE(c->contenu(u"DOC/"_s + stocke), QByteArray("usager"));
+        QCOMPARE(lignes_index(), QList<QByteArray>{douteuse});
+        if (!marque) {
+            // Sans ses marques mais bien nommé : il se rend.
+            restaurer_entree(entrees_corbeille().constFirst());
+            QCOMPARE(c->contenu(u"DOC/usager.txt"_s), QByteArray("usager"));
+            QVERIFY(lignes_index().isEmpty());
+        }
+    }
+
+    // Limites hors des bornes (zéro, négatives, trop grandes) : aucune purge.
+    void limites_hors_bornes_data() {
+        QTest::addColumn<qint32>("taille");
+        QTest::addColumn<int>("temps");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("taille 0") << qint32(0) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("taille -1") << qint32(-1) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("taille 10000") << qint32(10000) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("taille 9999") << qint32(9999) << 0 << int(CritereCorbeille::Taille);
+        QTest::newRow("temps 0") << qint32(0) << 0 << int(CritereCorbeille::Aucun);
+        QTest::newRow("temps -25536") << qint32(0) << -25536 << int(CritereCorbeille::Aucun);
+        QTest::newRow("temps 1000") << qint32(0) << 1000 << int(CritereCorbeille::Aucun);
+        QTest::newRow("temps 3") << qint32(0) << 3 << int(CritereCorbeille::Temps);
+    }
+    void limites_hors_bornes() {
+        QFETCH(qint32, taille);
+        QFETCH(int, temps);
+        QFETCH(int, mode);
+        const bool par_taille = QByteArray(QTest::currentDataTag()).startsWith("taille");
+        if (par_taille)
+            taille_limite(taille);
+        else
+            temps_limite(temps);
+        QCOMPARE(int(critere_corbeille().mode), mode);
+        stocker(1, T - 5, 3000, u"a"_s);
+        const EntreeCorbeille b = stocker(2, T - 2, 3000, u"b"_s);
+        stocker(3, T, 3000, u"c"_s);
+        Ouvrir_corbeille();
+        Purger_corbeille();
+        if (mode == CritereCorbeille::Aucun)
+            QCOMPARE(entrees_corbeille().size(), 3);
+        QVERIFY(stocke_present(b));
     }
 
     // Critères : aucun mode, pas de destruction ; limite en Kio de 1 024.

@@ -2,11 +2,14 @@
 // des fichiers en boucle et reçoit SIGKILL à un instant tiré au hasard.
 // Après chaque arrêt, l'index se relit, chaque fichier qu'il nomme existe et
 // au plus un fichier stocké (celui qu'on traitait) manque à l'index.
+// Deux processus sur le même index : aucune ligne ne se perd.
 #include "manager/configuration/fichier_configuration.h"
 #include "manager/recycle_bin/corbeille.h"
 #include "platform/erreurs.h"
+#include "platform/fichiers.h"
 #include "platform/formats.h"
 #include "support/unite_temporaire.h"
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -46,6 +49,25 @@ QByteArray contenu_de(const QString& nom, int taille) {
             const QList<EntreeCorbeille> entrees = entrees_corbeille();
             if (i % 2 == 1 && !entrees.isEmpty())
                 restaurer_entree(entrees.at(hasard.bounded(int(entrees.size()))));
+        }
+    } catch (const plateforme::ErreurExecution& e) {
+        (void)std::fprintf(stderr, "fils : erreur %d %s\n", e.numero(), e.what());
+        ::_exit(CODE_ERREUR);
+    }
+    ::_exit(0);
+}
+
+// Second programme sur le même index : range des fichiers de A jusqu'à ce
+// que le père crée STOP.
+[[noreturn]] void ranger_en_boucle(essai::UniteTemporaire& c, int maximum) {
+    try {
+        etat_corbeille().reinitialiser();
+        Ouvrir_corbeille();
+        for (int i = 0; i < maximum && !QFile::exists(c.hote(u"STOP"_s)); ++i) {
+            const QString nom = u"a%1.txt"_s.arg(i);
+            const QByteArray octets = contenu_de(nom, 40);
+            c.creer_fichier(u"A/"_s + nom, octets);
+            Mettre_en_corbeille(c.dos(u"A/"_s + nom), nom, c.dos(u"A"_s), octets.size());
         }
     } catch (const plateforme::ErreurExecution& e) {
         (void)std::fprintf(stderr, "fils : erreur %d %s\n", e.numero(), e.what());
@@ -142,6 +164,74 @@ private slots:
         qInfo("%d tours, %d arrêts brutaux", tours, tues);
         QVERIFY(tues >= tours / 2);
         QVERIFY(tours >= 50);
+    }
+
+    // Un fils range sans cesse pendant que le père rend ses propres
+    // entrées et purge les vieilles : l'index se remplace sous le fils.
+    // Chaque fichier stocké garde sa ligne, chaque ligne son fichier.
+    void deux_processus() {
+        const qint64 T = plateforme::numero_jour(QDate::currentDate());
+        Reglages& r = reglages();
+        r.taille_corbeille_texte.clear();
+        r.taille_corbeille = 0;
+        r.temps_corbeille_texte = u"3"_s;
+        r.temps_corbeille = 3;
+        constexpr int VIEILLES = 60;
+        constexpr int RECENTES = 60;
+        QList<QByteArray> lignes;
+        for (int i = 0; i < VIEILLES; ++i) {
+            const EntreeCorbeille e{corbeille::nom_stocke(T - 10, i), T - 10, 5, u"v%1"_s.arg(i),
+                                    c->dos(u"V\\"_s)};
+            c->creer_fichier(u"V/"_s + e.nom_stocke, "vieux!");
+            plateforme::definir_attributs(e.chemin_stocke(),
+                                          plateforme::ATTR_CACHE | plateforme::ATTR_LECTURE_SEULE);
+            lignes << corbeille::ligne(e);
+        }
+        corbeille::ecrire_lignes(lignes);
+        Ouvrir_corbeille();
+        for (int i = 0; i < RECENTES; ++i) {
+            const QString nom = u"p%1.txt"_s.arg(i);
+            c->creer_fichier(u"P/"_s + nom, contenu_de(nom, 30));
+            Mettre_en_corbeille(c->dos(u"P/"_s + nom), nom, c->dos(u"P"_s), 30);
+        }
+        (void)std::fflush(nullptr);
+        const pid_t fils = ::fork();
+        QVERIFY(fils >= 0);
+        if (fils == 0)
+            ranger_en_boucle(*c, 900);
+        // Le fils a commencé quand sa première ligne est là.
+        QTRY_VERIFY_WITH_TIMEOUT(corbeille::lire_lignes().size() > VIEILLES + RECENTES, 20'000);
+        for (int rendues = 0; rendues < RECENTES; ++rendues) {
+            for (const EntreeCorbeille& e : entrees_corbeille()) {
+                if (e.repertoire == c->dos(u"P\\"_s)) {
+                    restaurer_entree(e);
+                    break;
+                }
+            }
+            if (rendues % 20 == 0)
+                Purger_corbeille();
+        }
+        c->creer_fichier(u"STOP"_s);
+        int statut = 0;
+        QCOMPARE(::waitpid(fils, &statut, 0), fils);
+        QVERIFY2(WIFEXITED(statut) && WEXITSTATUS(statut) == 0, "le fils a échoué");
+
+        QSet<QString> nommes;
+        for (const EntreeCorbeille& e : entrees_corbeille()) {
+            QCOMPARE(e.repertoire, c->dos(u"A\\"_s));
+            QVERIFY2(!nommes.contains(e.nom_stocke), qPrintable(e.nom_stocke));
+            nommes.insert(e.nom_stocke);
+        }
+        QCOMPARE(corbeille::lire_lignes().size(), nommes.size());
+        const QStringList stockes = QDir(c->hote(u"A"_s)).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(stockes.size(), nommes.size());
+        for (const QString& nom : stockes)
+            QVERIFY2(nommes.contains(nom), qPrintable(u"hors de l'index : "_s + nom));
+        QVERIFY(nommes.size() > 0);
+        QVERIFY(QDir(c->hote(u"V"_s)).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QCOMPARE(QDir(c->hote(u"P"_s)).entryList(QDir::Files | QDir::Hidden).size(), RECENTES);
+        for (const QString& nom : QDir(c->hote(u"P"_s)).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!est_nom_stocke(nom), qPrintable(nom));
     }
 };
 

@@ -3,9 +3,12 @@
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/apropos.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "platform/fichiers.h"
 #include "platform/formats.h"
 #include "support/dialogues_scriptes.h"
 #include "support/unite_temporaire.h"
+#include <QDate>
+#include <QDir>
 #include <QScreen>
 #include <QtTest>
 #include <memory>
@@ -165,14 +168,37 @@ private slots:
         QTest::newRow("taille et temps") << u"Taille=500\r\nTemps=30\r\n"_s << true << 500 << 0;
         QTest::newRow("temps seul") << u"Temps=30\r\n"_s << true << 0 << 30;
         QTest::newRow("ni l'un ni l'autre") << u"Total= 12\r\n"_s << false << 0 << 0;
-        QTest::newRow("taille coupée à 4 chiffres") << u"Taille=123456\r\n"_s << true << 1234 << 0;
+        // Hors des bornes : corbeille hors service, un message, rien détruit.
+        QTest::newRow("taille de 6 chiffres") << u"Taille=123456\r\n"_s << false << 0 << 0;
+        QTest::newRow("taille -1") << u"Taille=-1\r\n"_s << false << 0 << 0;
+        QTest::newRow("taille 0") << u"Taille=0\r\nTemps=30\r\n"_s << false << 0 << 0;
+        QTest::newRow("taille 12k") << u"Taille=12k\r\n"_s << false << 0 << 0;
+        QTest::newRow("temps -1") << u"Temps=-1\r\n"_s << false << 0 << 0;
+        QTest::newRow("temps 40000") << u"Temps=40000\r\n"_s << false << 0 << 0;
+        QTest::newRow("taille 9999") << u"Taille=9999\r\n"_s << true << 9999 << 0;
+        QTest::newRow("temps 999") << u"Temps=999\r\n"_s << true << 0 << 999;
     }
     void corbeille() {
         QFETCH(QString, section);
         QFETCH(bool, active);
         QFETCH(int, taille);
         QFETCH(int, temps);
+        // Trois fichiers stockés, vieux de dix jours, de 3 000 octets chacun.
+        const qint64 jour = plateforme::numero_jour(QDate::currentDate()) - 10;
+        QByteArray index;
+        for (int i = 0; i < 3; ++i) {
+            const QString nom = u"crb%1.00%2"_s.arg(jour).arg(i);
+            c->creer_fichier(u"doc/"_s + nom, QByteArray(3000, 'x'));
+            plateforme::definir_attributs(c->dos(u"doc\\"_s + nom),
+                                          plateforme::ATTR_CACHE | plateforme::ATTR_LECTURE_SEULE);
+            index += (nom + u" 00003000 f%1 "_s.arg(i) + c->dos(u"doc\\"_s) + u"\r\n"_s).toUtf8();
+        }
+        c->creer_fichier(u"KALDRON.CRB"_s, index);
         ecrire_ini(u"[Corbeille]\r\n"_s + section);
+        const bool hors_bornes =
+            !active && section.contains(u'=') && !section.startsWith(u"Total"_s);
+        if (hors_bornes)
+            d->repondre(plateforme::REP_OK);
         auto f = charger();
         QCOMPARE(reglages().corbeille_active, active);
         QCOMPARE(int(reglages().taille_corbeille), taille);
@@ -180,6 +206,12 @@ private slots:
         // Temps n'est pas même lu quand Taille est là.
         if (taille)
             QVERIFY(reglages().temps_corbeille_texte.isEmpty());
+        if (hors_bornes) {
+            QVERIFY(d->dernier().texte.contains(u"hors service"_s));
+            QCOMPARE(c->contenu(u"KALDRON.CRB"_s), index);
+        }
+        // Aucune de ces limites ne détruit : dix jours, 9 000 octets.
+        QCOMPARE(QDir(c->hote(u"doc"_s)).entryList(QDir::Files | QDir::Hidden).size(), 3);
     }
 
     void selections_arretees_a_une_valeur_vide() {

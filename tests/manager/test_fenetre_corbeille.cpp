@@ -124,7 +124,7 @@ private slots:
         QTest::addColumn<QString>("garde");
         QTest::addColumn<int>("bips");
         QTest::newRow("12a") << u"12a"_s << u"12"_s << 1;
-        QTest::newRow("a1b2") << u"a1b2"_s << u"12"_s << 2;
+        QTest::newRow("a1b") << u"a1b"_s << u"1"_s << 2;
         QTest::newRow("chiffres") << u"907"_s << u"907"_s << 0;
     }
     void chiffres_seulement() {
@@ -168,6 +168,48 @@ private slots:
         QCOMPARE(int(reglages().temps_corbeille), temps.toInt());
         QVERIFY(reglages().corbeille_active);
         QCOMPARE(w->result(), int(QDialog::Accepted));
+    }
+
+    // Quatre chiffres au plus pour la taille, trois pour le temps.
+    void champs_bornes() {
+        charger({});
+        w->Taille->setText(u"99999999999"_s);
+        QCOMPARE(w->Taille->text(), u"9999"_s);
+        w->Temps->setText(u"40000"_s);
+        QCOMPARE(w->Temps->text(), u"400"_s);
+    }
+
+    // Zéro : refusé avec un message, la fenêtre reste, rien n'est écrit ni détruit.
+    void fin_refuse_hors_bornes_data() {
+        QTest::addColumn<QString>("taille");
+        QTest::addColumn<QString>("temps");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("taille 0") << u"0"_s << QString()
+                                  << u"La taille de la corbeille doit être de 1 à 9999 Ko."_s;
+        QTest::newRow("taille 0000")
+            << u"0000"_s << QString() << u"La taille de la corbeille doit être de 1 à 9999 Ko."_s;
+        QTest::newRow("temps 000")
+            << QString() << u"000"_s << u"Le temps de conservation doit être de 1 à 999 jours."_s;
+    }
+    void fin_refuse_hors_bornes() {
+        QFETCH(QString, taille);
+        QFETCH(QString, temps);
+        QFETCH(QString, message);
+        charger({u"a.txt"_s, u"b.txt"_s, u"c.txt"_s});
+        plateforme::ecrire_profil(u"Corbeille"_s, u"Taille"_s, u"1000"_s,
+                                  reglages().chemin_configuration);
+        w->Taille->setText(taille);
+        w->Temps->setText(temps);
+        d->repondre(plateforme::REP_OK);
+        w->Fin_Click();
+        QCOMPARE(d->dernier().texte, message);
+        QCOMPARE(d->dernier().titre, u"Ecriture CORBEILLE"_s);
+        QCOMPARE(noms_ranges().size(), 3);
+        QCOMPARE(ini(u"Taille"_s), u"1000"_s);
+        QCOMPARE(ini(u"Temps"_s), u"absent"_s);
+        QVERIFY(reglages().corbeille_active);
+        QCOMPARE(reglages().taille_corbeille, 1000);
+        QCOMPARE(w->result(), 0); // la fenêtre reste ouverte
     }
 
     void sans_limite_demande_avant_de_tout_perdre_data() {

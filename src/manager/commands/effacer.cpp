@@ -59,8 +59,10 @@ void Gestion_Fichiers::Effacer_Click() {
         if (etat.réponse_de_commande == plateforme::REP_ANNULER || etat.demande_d_arrêt)
             break;
     }
-    if (reglages().corbeille_active)
+    if (reglages().corbeille_active) {
         plateforme::executer_avec_reprise([] { Purger_corbeille(); }, rapporter);
+        signaler_lignes_douteuses();
+    }
     Rafraichir_affichage();
 }
 

@@ -2,6 +2,8 @@
 #include "platform/formats.h"
 #include "platform/profil.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 Reglages& reglages() {
@@ -11,6 +13,15 @@ Reglages& reglages() {
 
 bool est_oui(const QString& valeur) {
     return valeur.left(3).toUpper() == u"OUI"_s;
+}
+
+bool limite_corbeille_valide(const QString& texte, int maximum) {
+    const int chiffres = QString::number(maximum).size();
+    if (texte.isEmpty() || texte.size() > chiffres ||
+        !std::all_of(texte.begin(), texte.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return false;
+    const int valeur = texte.toInt();
+    return valeur >= 1 && valeur <= maximum;
 }
 
 namespace configuration {
@@ -55,19 +66,32 @@ void lire_options(Reglages& r) {
 
 bool lire_criteres_corbeille(Reglages& r) {
     r.corbeille_active = false;
-    r.taille_corbeille_texte = lire(u"Corbeille"_s, u"Taille"_s, {}, TAMPON_TAILLE);
-    if (!r.taille_corbeille_texte.isEmpty()) {
-        r.taille_corbeille = static_cast<qint32>(plateforme::val(r.taille_corbeille_texte));
+    r.limite_corbeille_refusee.clear();
+    // Une limite hors de ses bornes ne doit jamais faire purger : la
+    // corbeille reste telle quelle, hors service.
+    const QString taille = lire(u"Corbeille"_s, u"Taille"_s, {}, TAMPON_TAILLE);
+    if (!taille.isEmpty()) {
+        if (!limite_corbeille_valide(taille, TAILLE_CORBEILLE_MAX)) {
+            r.limite_corbeille_refusee = u"Taille="_s + taille;
+            return false;
+        }
+        r.taille_corbeille_texte = taille;
+        r.taille_corbeille = taille.toInt();
         r.corbeille_active = true;
         return true;
     }
     // Temps n'est lu qu'en l'absence de Taille.
-    r.temps_corbeille_texte = lire(u"Corbeille"_s, u"Temps"_s, {}, TAMPON_TEMPS);
-    if (!r.temps_corbeille_texte.isEmpty()) {
-        r.temps_corbeille = static_cast<qint16>(plateforme::val(r.temps_corbeille_texte));
-        r.corbeille_active = true;
+    const QString temps = lire(u"Corbeille"_s, u"Temps"_s, {}, TAMPON_TEMPS);
+    if (temps.isEmpty())
+        return false;
+    if (!limite_corbeille_valide(temps, TEMPS_CORBEILLE_MAX)) {
+        r.limite_corbeille_refusee = u"Temps="_s + temps;
+        return false;
     }
-    return r.corbeille_active;
+    r.temps_corbeille_texte = temps;
+    r.temps_corbeille = static_cast<qint16>(temps.toInt());
+    r.corbeille_active = true;
+    return true;
 }
 
 int lire_couleur() {

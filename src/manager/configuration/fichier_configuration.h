@@ -15,8 +15,10 @@ inline constexpr unsigned TAMPON_REPERTOIRE = 128;
 inline constexpr unsigned TAMPON_VALEUR_LISTEE = 80;
 inline constexpr unsigned TAMPON_OUI_NON = 4;
 inline constexpr unsigned TAMPON_COULEUR = 2;
-inline constexpr unsigned TAMPON_TAILLE = 5;
-inline constexpr unsigned TAMPON_TEMPS = 4;
+// Taille et Temps sont lus plus larges que leurs 4 et 3 chiffres : une
+// valeur trop longue, coupée, deviendrait une limite plus petite.
+inline constexpr unsigned TAMPON_TAILLE = 21;
+inline constexpr unsigned TAMPON_TEMPS = 21;
 inline constexpr unsigned TAMPON_BORDURE = 3;
 inline constexpr unsigned TAMPON_LISTE_CLES = 250;
 
@@ -34,6 +36,8 @@ void lire_iconise(Reglages& r);
 // [Options] Editeur, Visualiseur, Confirme, Remplace, Aide en ligne.
 void lire_options(Reglages& r);
 // [Corbeille] Taille, sinon Temps ; rend vrai si la corbeille est active.
+// Une valeur hors de ses bornes laisse la corbeille hors service et se
+// retrouve dans limite_corbeille_refusee.
 bool lire_criteres_corbeille(Reglages& r);
 // [Options] Couleur : valeur numérique du premier caractère.
 int lire_couleur();

@@ -26,6 +26,8 @@ struct Reglages {
     QString temps_corbeille_texte;
     qint16 temps_corbeille = 0;
     bool corbeille_active = false;
+    // "Taille=-1" : limite de KALDRON.INI hors de ses bornes, refusée.
+    QString limite_corbeille_refusee;
 
     int largeur_bordure = 3; // WIN.INI [Windows] BorderWidth
 
@@ -33,6 +35,12 @@ struct Reglages {
 };
 
 Reglages& reglages();
+
+// Bornes des limites de la corbeille (kilo-octets, jours).
+inline constexpr int TAILLE_CORBEILLE_MAX = 9999;
+inline constexpr int TEMPS_CORBEILLE_MAX = 999;
+// Vrai pour un texte de chiffres seuls dont la valeur va de 1 à maximum.
+bool limite_corbeille_valide(const QString& texte, int maximum);
 
 // Vrai quand les trois premiers caractères, en capitales, sont "OUI".
 bool est_oui(const QString& valeur);

@@ -173,10 +173,22 @@ void Gestion_Fichiers::etape_chemins() {
 }
 
 void Gestion_Fichiers::etape_corbeille() {
-    if (!configuration::lire_criteres_corbeille(reglages()))
+    if (!configuration::lire_criteres_corbeille(reglages())) {
+        const QString& refusee = reglages().limite_corbeille_refusee;
+        if (!refusee.isEmpty())
+            plateforme::dialogues().message(
+                u"La valeur "_s + refusee +
+                    u" de la section [Corbeille] de KALDRON.INI est hors des bornes "
+                    u"(Taille de 1 à 9999 Ko, Temps de 1 à 999 jours) :"_s +
+                    QChar(13) +
+                    u"la corbeille est hors service et aucun fichier n'en est retiré ; "
+                    u"saisissez une limite dans la fenêtre Corbeille."_s,
+                plateforme::MB_OK + plateforme::MB_EXCLAMATION, u"Gestionnaire de fichiers"_s);
         return;
+    }
     Ouvrir_corbeille();
     Purger_corbeille();
+    signaler_lignes_douteuses();
 }
 
 void Gestion_Fichiers::etape_repertoire(bool racine) {

@@ -5,6 +5,7 @@
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/chemins.h"
+#include "platform/dialogues.h"
 #include "platform/erreurs.h"
 #include "platform/formats.h"
 #include "platform/profil.h"
@@ -13,6 +14,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -22,7 +24,8 @@ namespace {
 
 // "Total" tient sur 64 bits : 19 chiffres, le blanc de tête et le NUL.
 constexpr unsigned TAMPON_TOTAL = 22;
-constexpr int NUMEROS = 1000;
+constexpr int NUMEROS = corbeille::NUMEROS_NOM_STOCKE;
+constexpr qint64 PAS = 7919; // premier, sans facteur commun avec 36
 
 qint64 aujourd_hui() {
     return plateforme::numero_jour(QDate::currentDate());
@@ -49,32 +52,36 @@ qint64 lire_total() {
     return std::max<qint64>(ok ? total : qint64(plateforme::val(texte)), 0);
 }
 
-// Une ligne coupée par une interruption ne doit pas se souder à la suivante.
-void terminer_derniere_ligne(plateforme::FichierOuvert& index) {
-    QFile lecture(index.chemin_hote());
-    if (!lecture.open(QIODevice::ReadOnly) || lecture.size() == 0)
-        return;
-    lecture.seek(lecture.size() - 1);
-    if (lecture.read(1) != "\n")
-        index.ecrire("\r\n");
+// L'index existe, caché ; chaque changement le rouvre ensuite (un autre
+// programme peut l'avoir remplacé entre-temps).
+void preparer_index() {
+    const corbeille::Verrou verrou;
+    const QString chemin = corbeille::chemin_index();
+    if (!plateforme::existe(chemin))
+        plateforme::FichierOuvert(chemin, plateforme::FichierOuvert::Ajout).fermer();
+    plateforme::definir_attributs(chemin, plateforme::attributs(chemin) | plateforme::ATTR_CACHE);
 }
 
-void ouvrir_index() {
-    EtatCorbeille& e = etat_corbeille();
-    e.index.reset();
-    const QString chemin = corbeille::chemin_index();
-    e.index = std::make_unique<plateforme::FichierOuvert>(chemin, plateforme::FichierOuvert::Ajout);
-    terminer_derniere_ligne(*e.index);
-    plateforme::definir_attributs(chemin, plateforme::attributs(chemin) | plateforme::ATTR_CACHE);
+// Empreinte de l'index : les noms pris se relisent quand un autre
+// programme l'a changé.
+Empreinte empreinte_index() {
+    struct stat st {};
+    const QByteArray hote = QFile::encodeName(plateforme::dos_vers_hote(corbeille::chemin_index()));
+    if (::stat(hote.constData(), &st) != 0)
+        return {};
+    return {quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
+            qint64(st.st_mtim.tv_nsec)};
 }
 
 QSet<QString>& noms_pris() {
     EtatCorbeille& e = etat_corbeille();
-    if (!e.noms_pris) {
+    const Empreinte actuelle = empreinte_index();
+    if (!e.noms_pris || e.empreinte != actuelle) {
         QSet<QString> noms;
         for (const EntreeCorbeille& entree : corbeille::entrees(corbeille::lire_lignes()))
             noms.insert(entree.chemin_stocke().toUpper());
         e.noms_pris = noms;
+        e.empreinte = actuelle;
     }
     return *e.noms_pris;
 }
@@ -96,12 +103,14 @@ int tirage() {
 }
 
 // Premier nom libre à partir d'un numéro tiré au hasard : ni fichier du
-// répertoire ni entrée de l'index ne le porte déjà.
+// répertoire ni entrée de l'index ne le porte déjà. Un pas premier avec
+// 46 656 disperse la recherche : un répertoire plein de noms consécutifs ne
+// la ralentit pas.
 QString ranger(const QString& source, const QString& repertoire, qint64 jour) {
     const QSet<QString>& pris = noms_pris();
     const int depart = tirage();
     for (int i = 0; i < NUMEROS; ++i) {
-        QString nom = corbeille::nom_stocke(jour, (depart + i) % NUMEROS);
+        QString nom = corbeille::nom_stocke(jour, int((depart + qint64(i) * PAS) % NUMEROS));
         const QString chemin = repertoire + nom;
         if (pris.contains(chemin.toUpper()) || plateforme::existe(chemin))
             continue;
@@ -117,24 +126,9 @@ QString ranger(const QString& source, const QString& repertoire, qint64 jour) {
     plateforme::lever(plateforme::ERR_FICHIER_EXISTE);
 }
 
-// Une ligne à moitié écrite (disque plein) est retirée de l'index.
-void ajouter_ligne(const QByteArray& ligne) {
-    EtatCorbeille& e = etat_corbeille();
-    if (!e.index)
-        ouvrir_index();
-    const qint64 avant = e.index->taille();
-    try {
-        e.index->ecrire(ligne + "\r\n");
-    } catch (const ErreurExecution&) {
-        if (::truncate(QFile::encodeName(e.index->chemin_hote()).constData(), avant) != 0)
-            qWarning("KALDRON.CRB : ligne partielle");
-        throw;
-    }
-}
-
 void inscrire(const EntreeCorbeille& entree, const QString& source) {
     try {
-        ajouter_ligne(corbeille::ligne(entree));
+        corbeille::ajouter_ligne(corbeille::ligne(entree));
     } catch (const ErreurExecution&) {
         // Sans ligne, le fichier reprend son nom : rien ne se perd.
         try {
@@ -144,6 +138,7 @@ void inscrire(const EntreeCorbeille& entree, const QString& source) {
         throw;
     }
     compter(entree, true);
+    etat_corbeille().empreinte = empreinte_index();
 }
 
 QString repertoire_avec_barre(const QString& repertoire) {
@@ -165,16 +160,36 @@ void remettre(QList<QByteArray>& lignes, int position, const QByteArray& brute,
     }
 }
 
-// Attributs ôtés pour pouvoir effacer ; faux si le fichier n'existe plus.
-bool liberer(const QString& stocke, bool& absent) {
+// Ligne que la corbeille ne traitera pas : gardée, signalée une fois.
+void noter_douteuse(const QByteArray& brute, const QString& description) {
+    etat_corbeille().douteuses.insert(brute, description);
+}
+
+// Entrées sûres des lignes ; les autres sont notées.
+QList<EntreeCorbeille> lire_entrees(const QList<QByteArray>& lignes) {
+    QList<EntreeCorbeille> resultat;
+    for (const QByteArray& l : lignes) {
+        if (const auto entree = corbeille::lire_ligne(l))
+            resultat.append(*entree);
+        else
+            noter_douteuse(l, corbeille::description_ligne(l));
+    }
+    return resultat;
+}
+
+enum class EtatStocke { Marque, NonMarque, Absent };
+
+// Un fichier stocké porte les marques que la corbeille lui a données ;
+// sans elles, ce n'est peut-être pas le sien.
+EtatStocke etat_stocke(const QString& stocke) {
     try {
-        plateforme::definir_attributs(stocke, plateforme::ATTR_NORMAL);
-        return true;
+        constexpr unsigned marques = plateforme::ATTR_CACHE | plateforme::ATTR_LECTURE_SEULE;
+        return (plateforme::attributs(stocke) & marques) == marques ? EtatStocke::Marque
+                                                                    : EtatStocke::NonMarque;
     } catch (const ErreurExecution& e) {
         if (!disparu(e))
             throw;
-        absent = true;
-        return false;
+        return EtatStocke::Absent;
     }
 }
 
@@ -188,17 +203,26 @@ void signaler_absents(bool absent) {
 
 // L'index perd la ligne avant que le fichier ne soit effacé : une
 // interruption laisse au pire ce seul fichier hors de l'index, jamais une
-// ligne sans fichier.
+// ligne sans fichier. Un fichier sans ses marques n'est jamais détruit.
 void detruire(QList<QByteArray>& lignes, const EntreeCorbeille& entree, bool& absent) {
     const QString stocke = entree.chemin_stocke();
-    const bool present = liberer(stocke, absent);
     const int position = corbeille::position(lignes, entree);
     if (position < 0)
         return;
+    const EtatStocke etat = etat_stocke(stocke);
+    if (etat == EtatStocke::NonMarque) {
+        noter_douteuse(lignes.at(position),
+                       stocke + u" (sans ses attributs caché et lecture seule)"_s);
+        return;
+    }
+    if (etat == EtatStocke::Absent)
+        absent = true;
+    else
+        plateforme::definir_attributs(stocke, plateforme::ATTR_NORMAL);
     const QByteArray brute = lignes.takeAt(position);
     corbeille::ecrire_lignes(lignes);
     compter(entree, false);
-    if (!present)
+    if (etat == EtatStocke::Absent)
         return;
     try {
         plateforme::supprimer_fichier(stocke);
@@ -230,7 +254,6 @@ void verifier_restauration(const EntreeCorbeille& entree, const QString& cible) 
 } // namespace
 
 void EtatCorbeille::reinitialiser() {
-    index.reset();
     *this = EtatCorbeille{};
 }
 
@@ -244,10 +267,15 @@ CritereCorbeille critere_corbeille() {
     CritereCorbeille critere;
     if (!r.corbeille_active)
         return critere;
+    // Une limite hors de ses bornes (zéro, négative, coupée) ne purge rien.
     if (!r.taille_corbeille_texte.isEmpty() || r.taille_corbeille > 0) {
+        if (r.taille_corbeille < 1 || r.taille_corbeille > TAILLE_CORBEILLE_MAX)
+            return critere;
         critere.mode = CritereCorbeille::Taille;
         critere.limite_octets = qint64(r.taille_corbeille) * 1024;
     } else {
+        if (r.temps_corbeille < 1 || r.temps_corbeille > TEMPS_CORBEILLE_MAX)
+            return critere;
         critere.mode = CritereCorbeille::Temps;
         critere.jours = r.temps_corbeille;
     }
@@ -274,7 +302,7 @@ QList<int> entrees_a_detruire(const QList<EntreeCorbeille>& entrees,
 }
 
 void Ouvrir_corbeille() {
-    ouvrir_index();
+    preparer_index();
     EtatCorbeille& e = etat_corbeille();
     if (e.total_corbeille == 0)
         e.total_corbeille = lire_total();
@@ -294,6 +322,9 @@ void Mettre_en_corbeille(const QString& chemin_source, const QString& fichier_co
     if (taille < 0)
         taille = plateforme::longueur(chemin_source);
     const qint64 jour = aujourd_hui();
+    // Nom tiré, renommage et ligne sous le verrou : un autre programme ne
+    // peut ni prendre le même nom ni remplacer l'index entre les deux.
+    const corbeille::Verrou verrou;
     const EntreeCorbeille entree{ranger(chemin_source, repertoire, jour), jour, taille,
                                  fichier_courant, repertoire};
     inscrire(entree, chemin_source);
@@ -304,46 +335,49 @@ void Mettre_en_corbeille(const QString& chemin_source, const QString& fichier_co
 
 void Purger_corbeille() {
     etat_commande().fermer_fichiers();
-    fermer_index_corbeille();
-    QList<QByteArray> lignes = corbeille::lire_lignes();
-    const QList<EntreeCorbeille> liste = corbeille::entrees(lignes);
-    // Le total est celui de l'index : un "Total" périmé (arrêt brutal entre
-    // un effacement et sa purge) ne laisse pas la corbeille déborder.
-    etat_corbeille().total_corbeille = somme(liste);
     bool absent = false;
-    for (int i : entrees_a_detruire(liste, critere_corbeille(), aujourd_hui()))
-        detruire(lignes, liste.at(i), absent);
-    ouvrir_index();
+    {
+        // Relue sous le verrou : une liste lue plus tôt peut être périmée.
+        const corbeille::Verrou verrou;
+        QList<QByteArray> lignes = corbeille::lire_lignes();
+        const QList<EntreeCorbeille> liste = lire_entrees(lignes);
+        // Le total est celui de l'index : un "Total" périmé (arrêt brutal entre
+        // un effacement et sa purge) ne laisse pas la corbeille déborder.
+        etat_corbeille().total_corbeille = somme(liste);
+        for (int i : entrees_a_detruire(liste, critere_corbeille(), aujourd_hui()))
+            detruire(lignes, liste.at(i), absent);
+        preparer_index();
+    }
     enregistrer_total();
     rafraichir_espace_libre();
     signaler_absents(absent);
 }
 
 QList<EntreeCorbeille> entrees_corbeille() {
-    return corbeille::entrees(corbeille::lire_lignes());
-}
-
-void fermer_index_corbeille() {
-    etat_corbeille().index.reset();
+    return lire_entrees(corbeille::lire_lignes());
 }
 
 void restaurer_entree(const EntreeCorbeille& entree, const QString& nom) {
-    const QString cible = entree.repertoire + (nom.isEmpty() ? entree.nom : nom);
-    verifier_restauration(entree, cible);
-    const QString stocke = entree.chemin_stocke();
-    const unsigned avant = plateforme::attributs(stocke);
-    fermer_index_corbeille();
+    if (!nom.isEmpty() && !corbeille::nom_acceptable(nom))
+        plateforme::lever(plateforme::ERR_NOM_INCORRECT);
+    const corbeille::Verrou verrou;
     QList<QByteArray> lignes = corbeille::lire_lignes();
+    // Retrouvée par son nom stocké : un autre programme a pu la rendre ou
+    // la purger, ou déplacer les lignes.
     const int position = corbeille::position(lignes, entree);
     if (position < 0)
         plateforme::lever(plateforme::ERR_FICHIER_INTROUVABLE);
+    const EntreeCorbeille inscrite = *corbeille::lire_ligne(lignes.at(position));
+    const QString cible = inscrite.repertoire + (nom.isEmpty() ? inscrite.nom : nom);
+    verifier_restauration(inscrite, cible);
+    const QString stocke = inscrite.chemin_stocke();
+    const unsigned avant = plateforme::attributs(stocke);
     // Caché et protégé partent d'abord : un arrêt brutal laisse au pire un
     // fichier stocké visible, jamais un fichier que rien ne montre plus.
     plateforme::definir_attributs(stocke,
                                   avant & (plateforme::ATTR_ARCHIVE | plateforme::ATTR_SYSTEME));
     // La ligne part avant que le fichier ne reprenne son nom (voir detruire).
     const QByteArray brute = lignes.takeAt(position);
-    const EntreeCorbeille inscrite = *corbeille::lire_ligne(brute);
     bool retiree = false;
     try {
         corbeille::ecrire_lignes(lignes);
@@ -362,7 +396,7 @@ void restaurer_entree(const EntreeCorbeille& entree, const QString& nom) {
 }
 
 void oublier_entree(const EntreeCorbeille& entree) {
-    fermer_index_corbeille();
+    const corbeille::Verrou verrou;
     QList<QByteArray> lignes = corbeille::lire_lignes();
     const int position = corbeille::position(lignes, entree);
     if (position < 0)
@@ -373,20 +407,27 @@ void oublier_entree(const EntreeCorbeille& entree) {
 }
 
 void vider_corbeille() {
-    fermer_index_corbeille();
-    QList<QByteArray> lignes = corbeille::lire_lignes();
     bool absent = false;
-    for (const EntreeCorbeille& entree : corbeille::entrees(lignes))
-        detruire(lignes, entree, absent);
-    const QString index = corbeille::chemin_index();
-    if (plateforme::existe(index)) {
-        plateforme::definir_attributs(index, plateforme::ATTR_NORMAL);
-        plateforme::supprimer_fichier(index);
+    QList<QByteArray> lignes;
+    {
+        const corbeille::Verrou verrou;
+        lignes = corbeille::lire_lignes();
+        for (const EntreeCorbeille& entree : lire_entrees(lignes))
+            detruire(lignes, entree, absent);
+        // Les lignes douteuses restent, et l'index avec elles.
+        const QString index = corbeille::chemin_index();
+        if (lignes.isEmpty() && plateforme::existe(index)) {
+            plateforme::definir_attributs(index, plateforme::ATTR_NORMAL);
+            plateforme::supprimer_fichier(index);
+        }
     }
-    etat_corbeille().total_corbeille = 0;
+    etat_corbeille().total_corbeille = somme(corbeille::entrees(lignes));
     etat_corbeille().noms_pris.reset();
-    plateforme::ecrire_profil(u"Corbeille"_s, u"Total"_s, std::nullopt,
-                              reglages().chemin_configuration);
+    if (lignes.isEmpty())
+        plateforme::ecrire_profil(u"Corbeille"_s, u"Total"_s, std::nullopt,
+                                  reglages().chemin_configuration);
+    else
+        enregistrer_total();
     rafraichir_espace_libre();
     signaler_absents(absent);
 }
@@ -395,4 +436,31 @@ void enregistrer_total() {
     plateforme::ecrire_profil(u"Corbeille"_s, u"Total"_s,
                               plateforme::str_nombre(etat_corbeille().total_corbeille),
                               reglages().chemin_configuration);
+}
+
+void signaler_lignes_douteuses() {
+    EtatCorbeille& e = etat_corbeille();
+    QStringList nouvelles;
+    for (auto it = e.douteuses.cbegin(); it != e.douteuses.cend(); ++it) {
+        if (!e.signalees.contains(it.key())) {
+            nouvelles << it.value();
+            e.signalees.insert(it.key());
+        }
+    }
+    if (nouvelles.isEmpty())
+        return;
+    constexpr int MONTREES = 10;
+    const qsizetype en_tout = nouvelles.size();
+    if (en_tout > MONTREES) {
+        nouvelles = nouvelles.mid(0, MONTREES);
+        nouvelles << u"... et %1 autres"_s.arg(en_tout - MONTREES);
+    }
+    const QString cr(QChar(13));
+    plateforme::dialogues().message(
+        u"L'index de la corbeille KALDRON.CRB contient des lignes douteuses (nom qui sort de "
+        u"son répertoire, ligne abîmée, fichier qui n'a plus les attributs caché et lecture "
+        u"seule que la corbeille lui donne) :"_s +
+            cr + nouvelles.join(cr) + cr +
+            u"ces lignes restent dans l'index, mais aucun fichier n'est détruit par elles."_s,
+        plateforme::MB_OK + plateforme::MB_EXCLAMATION, u"Gestionnaire de fichiers"_s);
 }

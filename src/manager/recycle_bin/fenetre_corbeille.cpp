@@ -58,12 +58,14 @@ Corbeille::Corbeille(Gestion_Fichiers* principale) : QDialog(principale), m_prin
     label_taille->setGeometry(8, 216, 200, 24);
     Taille = new QLineEdit(this);
     Taille->setToolTip(u"saisir une valeur de 1 à 9999"_s);
+    Taille->setMaxLength(4);
     Taille->setGeometry(210, 216, 60, 24);
     (new QLabel(u"Ko"_s, this))->setGeometry(275, 216, 40, 24);
     auto* label_temps = new QLabel(u"Temps de conservation :"_s, this);
     label_temps->setGeometry(8, 248, 200, 24);
     Temps = new QLineEdit(this);
     Temps->setToolTip(u"saisir une valeur de 1 à 999"_s);
+    Temps->setMaxLength(3);
     Temps->setGeometry(210, 248, 60, 24);
     (new QLabel(u"Jours"_s, this))->setGeometry(275, 248, 40, 24);
     setFixedSize(530, 282);
@@ -105,6 +107,7 @@ void Corbeille::Form_Load() {
     }
     Taille->setText(r.taille_corbeille_texte);
     Temps->setText(r.temps_corbeille_texte);
+    signaler_lignes_douteuses();
 }
 
 void Corbeille::Fichier_effacé_Click() {
@@ -195,6 +198,8 @@ void Corbeille::Temps_GotFocus() {
 
 void Corbeille::Fin_Click() {
     etat_commande().commande_courante = u"Ecriture CORBEILLE"_s;
+    if (!limite_acceptable())
+        return;
     try {
         if (!enregistrer_limite() && etat_corbeille().total_corbeille >= 1 &&
             !confirmer_suppression())
@@ -202,8 +207,25 @@ void Corbeille::Fin_Click() {
     } catch (const plateforme::ErreurExecution& erreur) {
         Rapport_erreur(reglages().chemin_configuration, erreur);
     }
+    signaler_lignes_douteuses();
     aide::fenetre_fermee();
     accept();
+}
+
+// Zéro (ou une limite qui ne tiendrait pas) ferait tout purger : refusé
+// avant que rien ne soit écrit, la fenêtre reste ouverte.
+bool Corbeille::limite_acceptable() {
+    const bool taille = !Taille->text().isEmpty();
+    QLineEdit* champ = taille ? Taille : Temps;
+    if (champ->text().isEmpty() ||
+        limite_corbeille_valide(champ->text(), taille ? TAILLE_CORBEILLE_MAX : TEMPS_CORBEILLE_MAX))
+        return true;
+    plateforme::dialogues().bip();
+    plateforme::dialogues().message(
+        taille ? u"La taille de la corbeille doit être de 1 à 9999 Ko."_s
+               : u"Le temps de conservation doit être de 1 à 999 jours."_s,
+        plateforme::MB_OK + plateforme::MB_EXCLAMATION, etat_commande().commande_courante);
+    return false;
 }
 
 // Écrit Taille ou Temps ; vrai quand la corbeille reste en service.

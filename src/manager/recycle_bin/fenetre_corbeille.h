@@ -36,6 +36,7 @@ protected:
 private:
     // Rend une entrée ; faux quand elle reste dans la corbeille.
     void restaurer(const EntreeCorbeille& entree);
+    bool limite_acceptable();
     bool enregistrer_limite();
     bool confirmer_suppression();
 

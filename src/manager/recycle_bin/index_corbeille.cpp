@@ -2,13 +2,21 @@
 
 #include "manager/configuration/reglages.h"
 #include "manager/recycle_bin/remplacement_atomique.h"
+#include "platform/chemins.h"
 #include "platform/erreurs.h"
 #include "platform/fichiers.h"
 #include "platform/formats.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -70,6 +78,66 @@ bool lire_nom_et_repertoire(const QString& reste, EntreeCorbeille& entree) {
     return true;
 }
 
+bool alphanumerique(QStringView texte) {
+    return std::all_of(texte.begin(), texte.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    });
+}
+
+// Champs de la ligne, sans juger le nom ni le répertoire.
+std::optional<EntreeCorbeille> lire_champs(const QString& texte) {
+    const qsizetype blanc_taille = texte.indexOf(u' ');
+    const qsizetype blanc_nom = texte.indexOf(u' ', blanc_taille + 1);
+    if (blanc_taille != LONGUEUR_NOM_STOCKE || blanc_nom < 0)
+        return std::nullopt;
+    EntreeCorbeille entree;
+    entree.nom_stocke = texte.left(LONGUEUR_NOM_STOCKE);
+    const auto taille =
+        taille_de(QStringView(texte).mid(blanc_taille + 1, blanc_nom - blanc_taille - 1));
+    if (!nom_stocke_valide(entree.nom_stocke) || !taille ||
+        !lire_nom_et_repertoire(texte.mid(blanc_nom + 1), entree))
+        return std::nullopt;
+    entree.taille = *taille;
+    entree.jour = QStringView(entree.nom_stocke).mid(3, 5).toLongLong();
+    return entree;
+}
+
+constexpr qint64 ATTENTE_VERROU_MS = 30'000;
+int g_profondeur = 0;
+int g_verrou = -1;
+
+int prendre_verrou() {
+    const QString chemin = chemin_verrou();
+    const QByteArray hote = QFile::encodeName(plateforme::dos_vers_hote(chemin));
+    const bool nouveau = ::access(hote.constData(), F_OK) != 0;
+    int fd = ::open(hote.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EROFS))
+        fd = ::open(hote.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        plateforme::lever_errno(errno);
+    if (nouveau) {
+        try {
+            plateforme::definir_attributs(chemin, plateforme::ATTR_CACHE);
+        } catch (const plateforme::ErreurExecution&) {
+        }
+    }
+    QElapsedTimer attente;
+    attente.start();
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int erreur = errno;
+        if (erreur == EINTR)
+            continue;
+        if (erreur != EWOULDBLOCK || attente.elapsed() > ATTENTE_VERROU_MS) {
+            ::close(fd);
+            if (erreur == EWOULDBLOCK)
+                plateforme::lever(plateforme::ERR_PERMISSION);
+            plateforme::lever_errno(erreur);
+        }
+        ::usleep(2000);
+    }
+    return fd;
+}
+
 QString prefixe_index() {
     QString unite = reglages().unité_programme;
     if (unite.isEmpty())
@@ -82,18 +150,19 @@ QString prefixe_index() {
 } // namespace
 
 QString nom_stocke(qint64 jour, int numero) {
-    return u"crb"_s + QString::number(jour) + u'.' + plateforme::format_zeros(numero, 3);
+    return u"crb"_s + QString::number(jour) + u'.' +
+           QString::number(numero, 36).rightJustified(3, u'0').right(3);
 }
 
 bool nom_stocke_valide(const QString& nom) {
     return nom.size() == LONGUEUR_NOM_STOCKE && nom.startsWith(u"crb"_s, Qt::CaseInsensitive) &&
            chiffres(QStringView(nom).mid(3, 5)) && nom.at(8) == u'.' &&
-           chiffres(QStringView(nom).mid(9, 3));
+           alphanumerique(QStringView(nom).mid(9, 3));
 }
 
 bool nom_acceptable(const QString& nom) {
-    return !nom.isEmpty() && !nom.contains(u':') && !nom.contains(u'\\') && !nom.contains(u'/') &&
-           sans_controle(nom);
+    return !nom.isEmpty() && nom != u"."_s && nom != u".."_s && !nom.contains(u':') &&
+           !nom.contains(u'\\') && !nom.contains(u'/') && sans_controle(nom);
 }
 
 bool repertoire_acceptable(const QString& repertoire) {
@@ -110,21 +179,18 @@ QByteArray ligne(const EntreeCorbeille& entree) {
 }
 
 std::optional<EntreeCorbeille> lire_ligne(const QByteArray& octets) {
-    const QString texte = decoder(octets);
-    const qsizetype blanc_taille = texte.indexOf(u' ');
-    const qsizetype blanc_nom = texte.indexOf(u' ', blanc_taille + 1);
-    if (blanc_taille != LONGUEUR_NOM_STOCKE || blanc_nom < 0)
+    auto entree = lire_champs(decoder(octets));
+    // Un nom qui sort du répertoire de la ligne ne se rend ni ne se purge.
+    if (entree && (!nom_acceptable(entree->nom) || !repertoire_acceptable(entree->repertoire)))
         return std::nullopt;
-    EntreeCorbeille entree;
-    entree.nom_stocke = texte.left(LONGUEUR_NOM_STOCKE);
-    const auto taille =
-        taille_de(QStringView(texte).mid(blanc_taille + 1, blanc_nom - blanc_taille - 1));
-    if (!nom_stocke_valide(entree.nom_stocke) || !taille ||
-        !lire_nom_et_repertoire(texte.mid(blanc_nom + 1), entree))
-        return std::nullopt;
-    entree.taille = *taille;
-    entree.jour = QStringView(entree.nom_stocke).mid(3, 5).toLongLong();
     return entree;
+}
+
+QString description_ligne(const QByteArray& octets) {
+    const QString texte = decoder(octets);
+    if (const auto entree = lire_champs(texte))
+        return entree->chemin_stocke() + u" (« "_s + entree->nom + u" »)"_s;
+    return texte.left(200);
 }
 
 QList<EntreeCorbeille> entrees(const QList<QByteArray>& lignes) {
@@ -154,7 +220,28 @@ QString chemin_temporaire() {
     return prefixe_index() + u"NEW"_s;
 }
 
+QString chemin_verrou() {
+    return prefixe_index() + u"VER"_s;
+}
+
+Verrou::Verrou() {
+    if (g_profondeur > 0) {
+        ++g_profondeur;
+        return;
+    }
+    g_verrou = prendre_verrou();
+    g_profondeur = 1;
+}
+
+Verrou::~Verrou() {
+    if (--g_profondeur == 0) {
+        ::close(g_verrou); // rend le verrou
+        g_verrou = -1;
+    }
+}
+
 QList<QByteArray> lire_lignes() {
+    const Verrou verrou;
     const QString chemin = chemin_index();
     if (!plateforme::existe(chemin))
         return {};
@@ -172,10 +259,37 @@ QList<QByteArray> lire_lignes() {
 }
 
 void ecrire_lignes(const QList<QByteArray>& lignes) {
+    const Verrou verrou;
     QByteArray contenu;
     for (const QByteArray& l : lignes)
         contenu += l + "\r\n";
     remplacer_atomiquement(chemin_temporaire(), chemin_index(), contenu, plateforme::ATTR_CACHE);
+}
+
+void ajouter_ligne(const QByteArray& ligne) {
+    const Verrou verrou;
+    const QString chemin = chemin_index();
+    plateforme::FichierOuvert index(chemin, plateforme::FichierOuvert::Ajout);
+    const qint64 avant = index.taille();
+    QByteArray octets = ligne + "\r\n";
+    // Une ligne coupée par une interruption ne doit pas se souder à celle-ci.
+    if (avant > 0) {
+        QFile lecture(index.chemin_hote());
+        if (lecture.open(QIODevice::ReadOnly) && lecture.seek(avant - 1) && lecture.read(1) != "\n")
+            octets.prepend("\r\n");
+    }
+    try {
+        index.ecrire(octets);
+        index.fermer();
+    } catch (const plateforme::ErreurExecution&) {
+        // Une ligne à moitié écrite (disque plein) est retirée de l'index.
+        if (::truncate(QFile::encodeName(index.chemin_hote()).constData(), avant) != 0)
+            qWarning("KALDRON.CRB : ligne partielle");
+        throw;
+    }
+    if (avant == 0)
+        plateforme::definir_attributs(chemin,
+                                      plateforme::attributs(chemin) | plateforme::ATTR_CACHE);
 }
 
 } // namespace corbeille

@@ -9,7 +9,7 @@
 #include <optional>
 
 struct EntreeCorbeille {
-    QString nom_stocke; // "crb" + numéro du jour + "." + trois chiffres
+    QString nom_stocke; // "crb" + numéro du jour + "." + trois chiffres ou lettres
     qint64 jour = 0;    // numéro du jour de l'effacement
     qint64 taille = 0;  // octets
     QString nom;        // nom du fichier effacé, tel que la liste le montrait
@@ -23,13 +23,17 @@ namespace corbeille {
 
 inline constexpr int LONGUEUR_NOM_STOCKE = 12;
 inline constexpr int LARGEUR_TAILLE = 8; // élargie au-delà de 99 999 999 octets
+// Trois caractères de [0-9a-z] après le point : 46 656 noms par jour et par
+// répertoire (les noms à trois chiffres d'avant en font partie).
+inline constexpr int NUMEROS_NOM_STOCKE = 36 * 36 * 36;
 
-// Nom stocké du jour 'jour' et du numéro 'numero' (0 à 999).
+// Nom stocké du jour 'jour' et du numéro 'numero' (0 à NUMEROS_NOM_STOCKE - 1),
+// écrit en base 36, en minuscules.
 QString nom_stocke(qint64 jour, int numero);
 bool nom_stocke_valide(const QString& nom);
 
 // Un nom ou un répertoire qu'une ligne de l'index ne saurait relire tel quel
-// (":" de trop, séparateur, fin de ligne) est refusé.
+// (":" de trop, séparateur, fin de ligne) est refusé ; "." et ".." aussi.
 bool nom_acceptable(const QString& nom);
 bool repertoire_acceptable(const QString& repertoire);
 
@@ -38,8 +42,12 @@ QByteArray ligne(const EntreeCorbeille& entree);
 // Lecture par les séparateurs : la taille est le deuxième champ, le
 // répertoire commence à la lettre qui précède le premier ":". Les lignes
 // d'avant (Windows-1252, taille sur huit chiffres) se lisent aussi.
-// Rien pour une ligne mal formée.
+// Rien pour une ligne mal formée, ni pour un nom qui sortirait du
+// répertoire de la ligne (séparateur, ".."), ni pour un répertoire douteux.
 std::optional<EntreeCorbeille> lire_ligne(const QByteArray& octets);
+// Ce qu'on peut montrer d'une ligne refusée : fichier stocké et nom, ou la
+// ligne elle-même.
+QString description_ligne(const QByteArray& octets);
 // Entrées bien formées des lignes, dans leur ordre.
 QList<EntreeCorbeille> entrees(const QList<QByteArray>& lignes);
 // Position de la ligne de l'entrée (même fichier stocké), -1 sinon.
@@ -47,10 +55,24 @@ int position(const QList<QByteArray>& lignes, const EntreeCorbeille& entree);
 
 QString chemin_index();      // X:\KALDRON.CRB
 QString chemin_temporaire(); // X:\KALDRON.NEW
+QString chemin_verrou();     // X:\KALDRON.VER
+
+// Verrou de l'index pour tous les programmes qui s'en servent : pris sur un
+// fichier stable à côté de lui (l'index, remplacé par renommage, change de
+// fichier). Réentrant dans un même processus. Lève 70 après 30 s d'attente.
+class Verrou {
+public:
+    Verrou();
+    ~Verrou();
+    Verrou(const Verrou&) = delete;
+    Verrou& operator=(const Verrou&) = delete;
+};
 
 // Lignes de l'index sans fin de ligne ni lignes vides ; aucune s'il manque.
 QList<QByteArray> lire_lignes();
 // Remplace l'index, caché, par ces lignes, d'un seul coup.
 void ecrire_lignes(const QList<QByteArray>& lignes);
+// Ajoute une ligne à la fin de l'index (créé s'il manque), en le rouvrant.
+void ajouter_ligne(const QByteArray& ligne);
 
 } // namespace corbeille
