@@ -147,7 +147,7 @@ void Editeur::abandonner_chargement() {
         f->etat().modifie = false;
         f->sous_fenetre()->close();
     }
-    // Sans fenêtre (ou si elle n'a pu se fermer) la case redevient libre.
+    // Fermée, la fenêtre a rendu sa case ; sans fenêtre, on la rend ici.
     if (!fenetre(i))
         etat(i).supprime = true;
 }
