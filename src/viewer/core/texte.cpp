@@ -92,6 +92,15 @@ QString erreur_pas_un_fichier() {
     return plateforme::description_erreur(plateforme::ERR_ACCES);
 }
 
+// Nombre écrit seul dans un fichier du système ; -1 sans nombre ("max").
+qint64 nombre_du_fichier(const QString& chemin) {
+    QFile fichier(chemin);
+    bool lu = false;
+    const qint64 n =
+        fichier.open(QIODevice::ReadOnly) ? fichier.readAll().trimmed().toLongLong(&lu) : -1;
+    return lu ? n : -1;
+}
+
 // Mémoire que le programme peut encore prendre, en octets.
 qint64 memoire_disponible() {
     qint64 disponible = -1;
@@ -106,6 +115,12 @@ qint64 memoire_disponible() {
     }
     if (disponible < 0)
         disponible = qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+    // Dans un conteneur, c'est la limite de son groupe qui compte.
+    const qint64 plafond = nombre_du_fichier(u"/sys/fs/cgroup/memory.max"_s);
+    if (plafond > 0)
+        disponible = std::min(
+            disponible,
+            plafond - std::max<qint64>(nombre_du_fichier(u"/sys/fs/cgroup/memory.current"_s), 0));
     // Une limite d'espace d'adressage borne aussi ce que l'on peut allouer.
     struct rlimit limite {};
     if (::getrlimit(RLIMIT_AS, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY)
