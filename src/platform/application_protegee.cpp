@@ -36,6 +36,16 @@ bool ApplicationProtegee::notify(QObject* destinataire, QEvent* evenement) {
     }
 }
 
+bool ApplicationProtegee::proteger(const std::function<void()>& etape) {
+    try {
+        etape();
+        return true;
+    } catch (...) {
+        signaler(erreur_en_cours(), m_profondeur > 0);
+        return false;
+    }
+}
+
 void ApplicationProtegee::signaler(const ErreurExecution& erreur, bool imbriquee) {
     QTextStream(stderr) << u"Erreur d'exécution %1 non traitée : %2\n"_s.arg(erreur.numero())
                                .arg(erreur.description());

@@ -18,6 +18,9 @@ public:
     // Ce qui explique l'erreur à l'usager (et remet l'état du programme).
     void definir_rapport(Rapport rapport) { m_rapport = std::move(rapport); }
     bool notify(QObject* destinataire, QEvent* evenement) override;
+    // Le même filet pour une étape hors de la boucle d'événements (le
+    // démarrage, avant exec()) ; faux si une erreur a dû être expliquée.
+    bool proteger(const std::function<void()>& etape);
 
     // Traduit l'exception en cours en erreur d'exécution (7 pour la mémoire,
     // 5 pour le reste) ; à appeler dans un bloc catch.

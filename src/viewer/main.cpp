@@ -14,9 +14,14 @@
 #include <QIcon>
 #include <QTextStream>
 
+#include <csignal>
+
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
+    // Une limite de taille de fichier atteinte par un vidage donne une
+    // erreur d'écriture que l'on explique, pas la mort du programme.
+    std::signal(SIGXFSZ, SIG_IGN);
     plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"Visualiseur"_s);
     QApplication::setWindowIcon(QIcon(u":/icones/morvine.png"_s));
@@ -47,6 +52,8 @@ int main(int argc, char** argv) {
     Editeur editeur;
     morvine::brancher_instance(instance, editeur);
     morvine::arreter_sur_signal([&editeur] { editeur.vidages.supprimer_tous(); });
-    editeur.MDIForm_Load(fichiers);
+    // Les premiers chargements (ligne de commande) passent sous le filet,
+    // comme tous ceux qui suivent : une erreur y est expliquée, pas fatale.
+    app.proteger([&] { editeur.MDIForm_Load(fichiers); });
     return app.exec();
 }

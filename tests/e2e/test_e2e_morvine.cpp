@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using e2e::Arbre;
 using e2e::Controle;
@@ -608,6 +610,17 @@ void EssaiMorvine::seconde_copie_transmet_ses_fichiers() {
     QVERIFY(vidages().isEmpty());
     QVERIFY(recents_ini().mid(0, 2) == (QStringList{avec_blanc, binaire}));
 
+    // Un tube passé de même est refusé sur-le-champ ; la première copie
+    // n'attend pas un écrivain qui ne viendra jamais.
+    const QString tube = p().hote(u"DOC/TUBE.TXT"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+    QProcess* troisieme = p().lancer(u"morvine"_s, {u"ovl"_s, u"C:\\DOC\\TUBE.TXT"_s});
+    QVERIFY(troisieme &&
+            (troisieme->state() == QProcess::NotRunning || troisieme->waitForFinished(15000)));
+    QVERIFY(repondre(u"Ne peut ouvrir le fichier C:\\DOC\\TUBE.TXT"_s, u"OK"_s));
+    QCOMPARE(titres_documents(cadre(arbre())), (QStringList{binaire, avec_blanc}));
+    QVERIFY(QFile::remove(tube));
+
     QVERIFY(fermer_document(avec_blanc));
     QVERIFY(p().capture(*m_morvine, k_cadre, u"morvine_vidage"_s).size() > 0);
     QVERIFY(fermer_document(binaire));
@@ -708,6 +721,18 @@ void EssaiMorvine::fichiers_recents_apres_reouverture() {
     QCOMPARE(dans_document(cadre(a), u"C:\\DOC\\WIN.TXT"_s, u"Text1"_s).texte(),
              u"Caf\u201a gla\u2021on \u0015 fin\n"_s);
     QCOMPARE(recents_ini(), attendus);
+
+    // Tué pendant qu'un vidage est ouvert, MORVINE laisse son fichier ; le
+    // démarrage suivant le retire, avec son répertoire.
+    QVERIFY(seconde_copie({u"C:\\DOC\\DONNEES.BIN"_s}));
+    const QStringList laisses = vidages_ouverts(m_morvine->pid());
+    QCOMPARE(laisses.size(), 1);
+    m_processus->kill();
+    QVERIFY(m_processus->waitForFinished(10000));
+    QVERIFY(QFileInfo::exists(laisses.first()));
+    QVERIFY2(lancer({}), "MORVINE ne redémarre pas après avoir été tué");
+    QVERIFY(!QFileInfo::exists(laisses.first()));
+    QVERIFY(!QFileInfo::exists(QFileInfo(laisses.first()).path()));
 }
 
 QTEST_GUILESS_MAIN(EssaiMorvine)

@@ -48,6 +48,16 @@ private slots:
         QVERIFY(!vus[0].imbriquee);
     }
 
+    // Une étape hors de la boucle (le démarrage) a le même filet : la
+    // mémoire épuisée y est rapportée, l'appelant continue.
+    void etape_hors_boucle() {
+        QVERIFY(!app()->proteger([] { throw std::bad_alloc(); }));
+        QVERIFY(app()->proteger([] {}));
+        QCOMPARE(vus.size(), 1);
+        QCOMPARE(vus[0].numero, 7);
+        QVERIFY(!vus[0].imbriquee);
+    }
+
     // Une erreur dans une boucle locale est signalée comme imbriquée : le
     // traitement qui attend reprend ensuite normalement.
     void boucle_locale() {

@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 #include <memory>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +48,19 @@ QStringList noms_menus(const Editeur& e) {
 bool meme_image(const QPixmap& a, const QPixmap& b) {
     return a.toImage() == b.toImage();
 }
+
+// AddressSanitizer arrête le programme sur une allocation impossible.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool sous_address_sanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool sous_address_sanitizer = true;
+#else
+constexpr bool sous_address_sanitizer = false;
+#endif
+#else
+constexpr bool sous_address_sanitizer = false;
+#endif
 } // namespace
 
 class TestEditeur : public QObject {
@@ -194,6 +208,107 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(legendes(f), QStringList{u"C:\\RO\\LU.TXT"_s});
         QCOMPARE(f.fenetre(1)->texte(), u"lecture\r\n"_s);
+    }
+
+    // ---- Fichiers qui ne peuvent être montrés ----
+
+    // Un tube (ou une socket, un périphérique) est refusé sur-le-champ par le
+    // message d'échec d'ouverture, quel que soit l'affichage ; rien n'attend.
+    void tube_refuse_quel_que_soit_le_type_data() {
+        QTest::addColumn<QString>("nom");
+        for (const char* nom : {"TUBE.TXT", "TUBE", "TUBE.DBF", "TUBE.DOC", "TUBE.WRI", "TUBE.BMP"})
+            QTest::newRow(nom) << QString::fromLatin1(nom);
+    }
+    void tube_refuse_quel_que_soit_le_type() {
+        QFETCH(QString, nom);
+        QCOMPARE(::mkfifo(QFile::encodeName(c->hote(nom)).constData(), 0600), 0);
+        d->repondre(plateforme::REP_OK);
+        Editeur& f = demarrer({u"ovl"_s, u"C:\\"_s + nom, u"C:\\A.TXT"_s});
+        QCOMPARE(d->dernier().texte, u"Ne peut ouvrir le fichier C:\\"_s + nom + CR +
+                                         u"(Erreur d'accès au chemin ou au fichier)"_s);
+        QVERIFY(f.Echec_chargement);
+        QVERIFY(f.fenetres_ouvertes().isEmpty());
+        QVERIFY(f.etat(1).supprime);
+    }
+
+    // Les autres chemins d'ouverture : fichier récent, dialogue, copie
+    // seconde, bascule de format d'un fichier remplacé par un tube.
+    void tube_refuse_par_chaque_chemin() {
+        const QString tube = c->hote(u"TUBE.TXT"_s);
+        QCOMPARE(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+        ecrire_recents({u"C:\\TUBE.TXT"_s});
+        Editeur& f = demarrer({u"C:\\A.TXT"_s});
+        const QString cause = CR + u"(Erreur d'accès au chemin ou au fichier)"_s;
+        const QString attendu = u"Ne peut ouvrir le fichier C:\\TUBE.TXT"_s + cause;
+        QCOMPARE(recents().mid(0, 2), (QStringList{u"C:\\A.TXT"_s, u"C:\\TUBE.TXT"_s}));
+        d->repondre(plateforme::REP_OK);
+        f.mnuRecentFile[2]->trigger();
+        QCOMPARE(d->dernier().texte, attendu);
+        d->repondre_fichier(tube);
+        d->repondre(plateforme::REP_OK);
+        f.mnuFOpen->trigger();
+        QVERIFY2(d->dernier().texte.endsWith(cause), qPrintable(d->dernier().texte));
+        d->repondre(plateforme::REP_OK);
+        f.recevoir_fichiers({u"C:\\TUBE.TXT"_s});
+        QCOMPARE(d->dernier().texte, attendu);
+        QCOMPARE(legendes(f), QStringList{u"C:\\A.TXT"_s});
+        // Le texte ouvert devient un tube : la bascule échoue, la fenêtre reste.
+        QVERIFY(QFile::remove(c->hote(u"A.TXT"_s)));
+        QCOMPARE(::mkfifo(QFile::encodeName(c->hote(u"A.TXT"_s)).constData(), 0600), 0);
+        d->repondre(plateforme::REP_OK);
+        f.fenetre(1)->mnuEFormat->trigger();
+        QCOMPARE(d->dernier().texte, u"Ne peut ouvrir le fichier C:\\A.TXT"_s + cause);
+        QCOMPARE(legendes(f), QStringList{u"C:\\A.TXT"_s});
+        QCOMPARE(d->bips(), 4);
+    }
+
+    // Un texte plus grand que ce que la mémoire peut tenir est refusé avant
+    // d'être lu, au démarrage comme par la bascule « Format texte ».
+    void texte_trop_grand_refuse() {
+        qputenv("KALDRON_TEXTE_MAX", "1000");
+        c->creer_fichier(u"GROS.TXT"_s, QByteArray(2000, 'g'));
+        d->repondre(plateforme::REP_OK);
+        Editeur& f = demarrer({u"C:\\GROS.TXT"_s, u"C:\\A.TXT"_s});
+        const QString attendu = u"Ne peut ouvrir le fichier C:\\GROS.TXT"_s + CR +
+                                u"(Mémoire insuffisante : texte de 2000 octets, au plus "
+                                u"1000 octets)"_s;
+        QCOMPARE(d->dernier().texte, attendu);
+        QVERIFY(f.fenetres_ouvertes().isEmpty());
+        // Vu en vidage, il ne repasse pas en texte ; le vidage reste.
+        f.Charger_fichier(u"C:\\GROS.TXT"_s, u"XXX"_s);
+        QVERIFY(!f.Echec_chargement);
+        d->repondre(plateforme::REP_OK);
+        f.fenetre(1)->mnuEFormat->trigger();
+        qunsetenv("KALDRON_TEXTE_MAX");
+        QCOMPARE(d->dernier().texte, attendu);
+        QCOMPARE(f.fenetres_ouvertes(), QList<Fenêtre*>{f.fenetre(1)});
+        QVERIFY(!f.fenetre(1)->etat().fichier_vidage.isEmpty());
+    }
+
+    // La mémoire qui manque pendant un chargement est expliquée en français ;
+    // le programme reste, la case est libre pour le fichier suivant.
+    void memoire_epuisee_pendant_un_chargement() {
+        if (sous_address_sanitizer)
+            QSKIP("AddressSanitizer arrête le programme au lieu de faire échouer l'allocation");
+        QFile mode(u"/proc/sys/vm/overcommit_memory"_s);
+        if (!mode.open(QIODevice::ReadOnly) || mode.readAll().trimmed() == "1")
+            QSKIP("la mémoire est promise sans limite ici : l'allocation réussirait");
+        // Un texte creux de 1 Tio : bien plus de mémoire que la machine.
+        QFile enorme(c->hote(u"ENORME.TXT"_s));
+        if (!enorme.open(QIODevice::WriteOnly) || !enorme.resize(qint64(1) << 40))
+            QSKIP("fichier creux de 1 Tio impossible ici");
+        enorme.close();
+        qputenv("KALDRON_TEXTE_MAX", QByteArray::number(qint64(1) << 62));
+        d->repondre(plateforme::REP_OK);
+        Editeur& f = demarrer({u"C:\\ENORME.TXT"_s});
+        qunsetenv("KALDRON_TEXTE_MAX");
+        enorme.remove();
+        QCOMPARE(d->dernier().texte,
+                 u"Ne peut ouvrir le fichier C:\\ENORME.TXT"_s + CR + u"(Mémoire insuffisante)"_s);
+        QVERIFY(f.Echec_chargement);
+        QVERIFY(f.fenetres_ouvertes().isEmpty());
+        f.Charger_fichier(u"C:\\A.TXT"_s, {});
+        QCOMPARE(f.fenetre_active()->indice(), 1);
     }
 
     // ---- MORVINE.INI ----

@@ -34,7 +34,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -340,6 +342,32 @@ private slots:
         QVERIFY(QFile::exists(vidage));
         QVERIFY(f->sous_fenetre()->close());
         QVERIFY(!QFile::exists(vidage));
+    }
+
+    // Un vidage arrêté par le disque (ici une limite de taille de fichier)
+    // est montré pour ce qu'il est, et l'utilisateur en est averti.
+    void vidage_incomplet_signale() {
+        demarrer();
+        c->creer_fichier(u"GROS"_s, QByteArray(1 << 20, 'g'));
+        struct rlimit avant {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &avant), 0);
+        if (avant.rlim_max != RLIM_INFINITY && avant.rlim_max < 100000)
+            QSKIP("limite de taille déjà plus basse");
+        const auto ancien = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit petite = avant;
+        petite.rlim_cur = 100000;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &petite), 0);
+        d->repondre(plateforme::REP_OK);
+        e->Charger_fichier(c->dos(u"GROS"_s), {});
+        ::setrlimit(RLIMIT_FSIZE, &avant);
+        std::signal(SIGXFSZ, ancien);
+        QVERIFY(!e->Echec_chargement);
+        QCOMPARE(d->dernier().texte, u"Vidage incomplet du fichier C:\\GROS : 1298 lignes "
+                                     u"seulement\r(Disque plein)"_s);
+        QCOMPARE(d->dernier().style, int(plateforme::MB_EXCLAMATION));
+        Fenêtre* f = e->fenetre_active();
+        QCOMPARE(int(vue_de(*f)), int(Vue::Vidage));
+        QCOMPARE(f->Dump->model()->rowCount(), 1298);
     }
 
     // Les menus d'une fenêtre n'ont pas de parent : c'est elle qui les détruit,

@@ -8,9 +8,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstring>
+#include <limits>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -56,6 +62,9 @@ private slots:
     void message_non_trouve();
     void lecture_texte();
     void ouverture_sans_creation();
+    void fichiers_speciaux_refuses_data();
+    void fichiers_speciaux_refuses();
+    void texte_trop_grand_refuse();
     void enregistrement_data();
     void enregistrement();
     void enregistrement_garde_droits_et_attributs();
@@ -277,6 +286,88 @@ void TestFormatsMorvine::ouverture_sans_creation() {
     QVERIFY(!QFile::exists(absent));
     QVERIFY(!erreur_ouverture(m_dossier.path()).isEmpty());
     QVERIFY(!lire_texte(m_dossier.path()).has_value());
+}
+
+// Ni tube, ni socket, ni périphérique : refusés sans attendre (un tube sans
+// écrivain bloquerait l'ouverture pour toujours).
+void TestFormatsMorvine::fichiers_speciaux_refuses_data() {
+    QTest::addColumn<QString>("genre");
+    QTest::newRow("tube") << u"tube"_s;
+    QTest::newRow("socket") << u"socket"_s;
+    QTest::newRow("périphérique") << u"/dev/zero"_s;
+    QTest::newRow("lien vers un tube") << u"lien"_s;
+}
+
+void TestFormatsMorvine::fichiers_speciaux_refuses() {
+    QFETCH(QString, genre);
+    QString chemin = m_dossier.filePath(genre + u".TXT"_s);
+    int prise = -1;
+    if (genre == u"tube"_s || genre == u"lien"_s) {
+        const QString tube = m_dossier.filePath(u"TUBE.TXT"_s);
+        QFile::remove(tube);
+        QCOMPARE(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+        if (genre == u"lien"_s)
+            QVERIFY(QFile::link(tube, chemin));
+        else
+            chemin = tube;
+    } else if (genre == u"socket"_s) {
+        prise = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un adresse{};
+        adresse.sun_family = AF_UNIX;
+        const QByteArray nom = QFile::encodeName(chemin);
+        if (nom.size() >= qsizetype(sizeof adresse.sun_path))
+            QSKIP("chemin trop long pour une socket");
+        std::memcpy(adresse.sun_path, nom.constData(), size_t(nom.size()));
+        QCOMPARE(::bind(prise, reinterpret_cast<sockaddr*>(&adresse), sizeof adresse), 0);
+    } else {
+        chemin = genre;
+    }
+    const QString erreur = erreur_ouverture(chemin);
+    QCOMPARE(erreur, u"Erreur d'accès au chemin ou au fichier"_s);
+    QString motif;
+    QVERIFY(!lire_texte(chemin, 1 << 20, &motif).has_value());
+    QCOMPARE(motif, erreur);
+    QFile fichier;
+    QVERIFY(!ouvrir_en_lecture(fichier, chemin));
+    QVERIFY(!fichier.isOpen());
+    if (prise >= 0)
+        ::close(prise);
+}
+
+// Un texte plus grand que la limite est refusé avant toute lecture ; un
+// fichier qui se dit vide mais ne finit pas s'arrête à la limite.
+void TestFormatsMorvine::texte_trop_grand_refuse() {
+    const QString chemin = m_dossier.filePath(u"CREUX.TXT"_s);
+    QFile creux(chemin);
+    QVERIFY(creux.open(QIODevice::WriteOnly));
+    QVERIFY(creux.resize(qint64(3) << 20));
+    creux.close();
+    QString erreur;
+    QVERIFY(!lire_texte(chemin, qint64(1) << 20, &erreur).has_value());
+    QCOMPARE(erreur, u"Mémoire insuffisante : texte de 3 Mo, au plus 1 Mo"_s);
+    QVERIFY(lire_texte(chemin, qint64(3) << 20, &erreur).has_value());
+    // Taille 0 annoncée, contenu lu au fil de l'eau.
+    QCOMPARE(QFileInfo(u"/proc/self/status"_s).size(), 0);
+    QVERIFY(!lire_texte(u"/proc/self/status"_s, 100, &erreur).has_value());
+    QVERIFY2(erreur.endsWith(u", au plus 100 octets"_s), qPrintable(erreur));
+    QVERIFY(lire_texte(u"/proc/self/status"_s, 1 << 20, &erreur).value_or(QString()).size() > 100);
+
+    // La limite d'origine : une part de la mémoire, jamais plus qu'un
+    // document ne peut indicer ; un fichier creux plus grand que la mémoire
+    // de la machine est refusé sans rien lire.
+    qunsetenv("KALDRON_TEXTE_MAX");
+    const qint64 memoire = qint64(::sysconf(_SC_PHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+    QVERIFY(limite_texte() > 0);
+    QVERIFY(limite_texte() <= std::min<qint64>(memoire, std::numeric_limits<int>::max()));
+    QVERIFY(creux.open(QIODevice::WriteOnly));
+    if (!creux.resize(memoire + (qint64(1) << 30)))
+        QSKIP("fichier creux de cette taille impossible ici");
+    creux.close();
+    QVERIFY(!lire_texte(chemin).has_value());
+    qputenv("KALDRON_TEXTE_MAX", "1234");
+    QCOMPARE(limite_texte(), qint64(1234));
+    qunsetenv("KALDRON_TEXTE_MAX");
+    QFile::remove(chemin);
 }
 
 void TestFormatsMorvine::enregistrement_data() {

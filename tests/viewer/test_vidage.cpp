@@ -9,6 +9,13 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace morvine;
 using namespace Qt::StringLiterals;
@@ -56,11 +63,14 @@ private slots:
     void production_data();
     void production();
     void source_absente_ne_cree_rien();
+    void vidage_arrete_en_route_data();
+    void vidage_arrete_en_route();
     void modele_sur_trois_blocs();
     void modele_franchit_100000();
     void modele_refuse_un_autre_fichier();
     void dossier_noms_uniques();
     void dossier_ne_supprime_que_les_siens();
+    void vidages_abandonnes_nettoyes();
 };
 
 QString TestVidage::poser(const QString& nom, const QByteArray& octets) {
@@ -176,6 +186,62 @@ void TestVidage::source_absente_ne_cree_rien() {
     const QString vidage = m_dossier.filePath(u"QXABSENT.TMP"_s);
     QCOMPARE(produire_vidage(m_dossier.filePath(u"ABSENT"_s), vidage), qint64(-1));
     QVERIFY(!QFile::exists(vidage));
+    // Un tube n'est pas lu (son ouverture attendrait un écrivain).
+    const QString tube = m_dossier.filePath(u"TUBE"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(tube).constData(), 0600), 0);
+    const BilanVidage bilan = vider_fichier(tube, vidage);
+    QCOMPARE(bilan.lignes, qint64(-1));
+    QCOMPARE(bilan.erreur, u"Erreur d'accès au chemin ou au fichier"_s);
+    QVERIFY(!QFile::exists(vidage));
+}
+
+// Disque plein ou taille limitée : le vidage s'arrête, le dit, et ne garde
+// que des lignes entières, que le modèle relit.
+void TestVidage::vidage_arrete_en_route_data() {
+    QTest::addColumn<QString>("cible");
+    QTest::addColumn<qint64>("limite");
+    QTest::newRow("disque plein") << u"/dev/full"_s << qint64(0);
+    QTest::newRow("taille limitée") << u"QXLIMITE.TMP"_s << qint64(100000);
+}
+
+void TestVidage::vidage_arrete_en_route() {
+    QFETCH(QString, cible);
+    QFETCH(qint64, limite);
+    const QByteArray octets = aleatoire(1 << 20);
+    const QString source = poser(u"GROS.BIN"_s, octets);
+    if (!cible.startsWith(u'/'))
+        cible = m_dossier.filePath(cible);
+    if (!QFileInfo::exists(cible) && cible.startsWith(u"/dev"_s))
+        QSKIP("périphérique absent");
+    struct rlimit avant {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &avant), 0);
+    BilanVidage bilan;
+    if (limite > 0) {
+        if (avant.rlim_max != RLIM_INFINITY && avant.rlim_max < rlim_t(limite))
+            QSKIP("limite de taille déjà plus basse");
+        const auto ancien = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit petite = avant;
+        petite.rlim_cur = rlim_t(limite);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &petite), 0);
+        bilan = vider_fichier(source, cible);
+        ::setrlimit(RLIMIT_FSIZE, &avant);
+        std::signal(SIGXFSZ, ancien);
+    } else {
+        bilan = vider_fichier(source, cible);
+    }
+    QVERIFY(!bilan.complet());
+    QCOMPARE(bilan.erreur, u"Disque plein"_s);
+    QCOMPARE(produire_vidage(source, u"/dev/full"_s), qint64(-1));
+    if (limite == 0)
+        return;
+    const qint64 entieres = limite / longueur_ligne_complete(0);
+    QCOMPARE(bilan.lignes, entieres);
+    QCOMPARE(QFileInfo(cible).size(), entieres * longueur_ligne_complete(0));
+    ModeleVidage modele;
+    QVERIFY(modele.ouvrir(cible));
+    QCOMPARE(modele.nombre_lignes(), entieres);
+    QCOMPARE(modele.ligne(entieres - 1),
+             ligne_de((entieres - 1) * 16, octets.mid((entieres - 1) * 16, 16)));
 }
 
 void TestVidage::modele_sur_trois_blocs() {
@@ -277,6 +343,71 @@ void TestVidage::dossier_ne_supprime_que_les_siens() {
         dossier.nouveau_vidage();
     }
     QVERIFY(!QFileInfo::exists(chemin_dossier));
+}
+
+// Un visualiseur tué (SIGKILL) laisse ses vidages ; le démarrage suivant
+// les retire, mais rien d'une copie vivante, rien d'un répertoire sans
+// marque, rien qui ne soit un vidage.
+void TestVidage::vidages_abandonnes_nettoyes() {
+    QTemporaryDir base;
+    const QByteArray ancien_tmpdir = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(base.path()));
+    auto vivant = std::make_unique<DossierVidages>();
+    const QString sien = vivant->nouveau_vidage();
+    int tube[2];
+    QCOMPARE(::pipe(tube), 0);
+    const pid_t enfant = ::fork();
+    QVERIFY(enfant >= 0);
+    if (enfant == 0) {
+        ::close(tube[0]);
+        DossierVidages premier, second, troisieme;
+        const QByteArray noms = QFile::encodeName(premier.nouveau_vidage()) + '\n' +
+                                QFile::encodeName(second.nouveau_vidage()) + '\n' +
+                                QFile::encodeName(troisieme.nouveau_vidage()) + '\n';
+        if (::write(tube[1], noms.constData(), size_t(noms.size())) != noms.size())
+            ::_exit(1);
+        for (;;)
+            ::pause();
+    }
+    ::close(tube[1]);
+    QFile lecture;
+    QVERIFY(lecture.open(tube[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle));
+    const QString mort = QString::fromLocal8Bit(lecture.readLine()).trimmed();
+    const QString mort_garde = QString::fromLocal8Bit(lecture.readLine()).trimmed();
+    const QString mort_autrui = QString::fromLocal8Bit(lecture.readLine()).trimmed();
+    ::kill(enfant, SIGKILL);
+    int etat = 0;
+    QCOMPARE(::waitpid(enfant, &etat, 0), enfant);
+    QVERIFY(QFile::exists(mort) && QFile::exists(mort_garde));
+    const QString garde = QFileInfo(mort_garde).dir().filePath(u"NOTES.TXT"_s);
+    QVERIFY(QFile(garde).open(QIODevice::WriteOnly));
+    QDir(base.path()).mkdir(u"morvine-ancien"_s);
+    const QString sans_marque = base.filePath(u"morvine-ancien/QX000000.TMP"_s);
+    QVERIFY(QFile(sans_marque).open(QIODevice::WriteOnly));
+
+    // Celui d'un autre utilisateur (qu'on ne peut faire qu'en root) reste.
+    const bool root = ::geteuid() == 0;
+    if (root)
+        QCOMPARE(
+            ::chown(QFile::encodeName(QFileInfo(mort_autrui).path()).constData(), 65534, 65534), 0);
+
+    DossierVidages suivant;
+    QCOMPARE(QFileInfo::exists(mort_autrui), root);
+    if (root)
+        QVERIFY(QDir(QFileInfo(mort_autrui).path()).removeRecursively());
+    QVERIFY(!QFileInfo::exists(mort));
+    QVERIFY(!QFileInfo::exists(QFileInfo(mort).path()));
+    QVERIFY(!QFileInfo::exists(mort_garde));
+    QVERIFY(QFileInfo::exists(garde));
+    QVERIFY(QFileInfo::exists(sien));
+    QVERIFY(QFileInfo::exists(sans_marque));
+    QCOMPARE(DossierVidages::nettoyer_abandonnes(base.path()), 0);
+    const QString dossier_vivant = vivant->chemin();
+    vivant.reset();
+    QVERIFY(!QFileInfo::exists(dossier_vivant));
+    qputenv("TMPDIR", ancien_tmpdir);
+    if (ancien_tmpdir.isEmpty())
+        qunsetenv("TMPDIR");
 }
 
 QTEST_GUILESS_MAIN(TestVidage)

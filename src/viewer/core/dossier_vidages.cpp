@@ -6,19 +6,106 @@
 #include <QFileInfo>
 #include <QTime>
 
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace morvine {
 
+namespace {
+
+constexpr char k_verrou[] = ".verrou";
+constexpr char k_verrou_neuf[] = ".verrou-neuf";
+
+bool nom_de_vidage(const char* nom) {
+    const size_t n = std::strlen(nom);
+    return n >= 6 && std::strncmp(nom, "QX", 2) == 0 && std::strcmp(nom + n - 4, ".TMP") == 0;
+}
+
+// Verrou posé sous un nom provisoire puis renommé : un nettoyage ne voit
+// jamais le verrou d'une copie qui démarre avant qu'il soit tenu.
+int poser_verrou(const QString& dossier) {
+    const int rep = ::open(QFile::encodeName(dossier).constData(),
+                           O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (rep < 0)
+        return -1;
+    int fd = ::openat(rep, k_verrou_neuf, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0 &&
+        (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::renameat(rep, k_verrou_neuf, rep, k_verrou))) {
+        ::unlinkat(rep, k_verrou_neuf, 0);
+        ::close(fd);
+        fd = -1;
+    }
+    ::close(rep);
+    return fd;
+}
+
+// Répertoire d'une copie morte : ses QX*.TMP, le verrou, puis lui-même.
+// Faux (rien touché) s'il n'est pas à nous ou si son programme vit.
+bool vider_abandonne(const QByteArray& chemin) {
+    const int rep = ::open(chemin.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (rep < 0)
+        return false;
+    struct stat etat {};
+    bool fait = false;
+    const int verrou = ::openat(rep, k_verrou, O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (::fstat(rep, &etat) == 0 && etat.st_uid == ::geteuid() && verrou >= 0 &&
+        ::fstat(verrou, &etat) == 0 && S_ISREG(etat.st_mode) && etat.st_uid == ::geteuid() &&
+        ::flock(verrou, LOCK_EX | LOCK_NB) == 0) {
+        if (DIR* d = ::fdopendir(::dup(rep))) {
+            while (const dirent* e = ::readdir(d)) {
+                if (nom_de_vidage(e->d_name))
+                    ::unlinkat(rep, e->d_name, 0);
+            }
+            ::closedir(d);
+        }
+        ::unlinkat(rep, k_verrou, 0);
+        // Un fichier qui n'est pas un vidage garde le répertoire.
+        ::rmdir(chemin.constData());
+        fait = true;
+    }
+    if (verrou >= 0)
+        ::close(verrou);
+    ::close(rep);
+    return fait;
+}
+
+} // namespace
+
 DossierVidages::DossierVidages() : m_dossier(QDir::tempPath() + u"/morvine-XXXXXX"_s) {
     // Rien ne doit partir à la destruction que nos propres fichiers.
     m_dossier.setAutoRemove(false);
+    if (m_dossier.isValid())
+        m_verrou = poser_verrou(m_dossier.path());
+    nettoyer_abandonnes(QDir::tempPath());
 }
 
 DossierVidages::~DossierVidages() {
     supprimer_tous();
-    if (valide())
+    if (valide()) {
+        ::unlink(QFile::encodeName(QDir(m_dossier.path()).filePath(QString::fromLatin1(k_verrou)))
+                     .constData());
         QDir().rmdir(m_dossier.path()); // échoue s'il reste un fichier d'autrui
+    }
+    if (m_verrou >= 0)
+        ::close(m_verrou);
+}
+
+int DossierVidages::nettoyer_abandonnes(const QString& base) {
+    int n = 0;
+    const QStringList noms =
+        QDir(base).entryList({u"morvine-*"_s}, QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    for (const QString& nom : noms) {
+        if (vider_abandonne(QFile::encodeName(QDir(base).filePath(nom))))
+            ++n;
+    }
+    return n;
 }
 
 bool DossierVidages::valide() const {

@@ -8,12 +8,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace morvine {
 
@@ -82,22 +87,119 @@ bool ecrire_temporaire(int fd, const QByteArray& cible, const QByteArray& octets
     return ecrire_tout(fd, octets) && ::fsync(fd) == 0;
 }
 
+// Un répertoire, un tube, une socket ou un périphérique : pas un fichier à lire.
+QString erreur_pas_un_fichier() {
+    return plateforme::description_erreur(plateforme::ERR_ACCES);
+}
+
+// Nombre écrit seul dans un fichier du système ; -1 sans nombre ("max").
+qint64 nombre_du_fichier(const QString& chemin) {
+    QFile fichier(chemin);
+    bool lu = false;
+    const qint64 n =
+        fichier.open(QIODevice::ReadOnly) ? fichier.readAll().trimmed().toLongLong(&lu) : -1;
+    return lu ? n : -1;
+}
+
+// Mémoire que le programme peut encore prendre, en octets.
+qint64 memoire_disponible() {
+    qint64 disponible = -1;
+    QFile infos(u"/proc/meminfo"_s);
+    if (infos.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        for (QByteArray ligne = infos.readLine(); !ligne.isEmpty(); ligne = infos.readLine()) {
+            if (ligne.startsWith("MemAvailable:")) {
+                disponible = ligne.mid(13).trimmed().split(' ').value(0).toLongLong() * 1024;
+                break;
+            }
+        }
+    }
+    if (disponible < 0)
+        disponible = qint64(::sysconf(_SC_AVPHYS_PAGES)) * ::sysconf(_SC_PAGESIZE);
+    // Dans un conteneur, c'est la limite de son groupe qui compte.
+    const qint64 plafond = nombre_du_fichier(u"/sys/fs/cgroup/memory.max"_s);
+    if (plafond > 0)
+        disponible = std::min(
+            disponible,
+            plafond - std::max<qint64>(nombre_du_fichier(u"/sys/fs/cgroup/memory.current"_s), 0));
+    // Une limite d'espace d'adressage borne aussi ce que l'on peut allouer.
+    struct rlimit limite {};
+    if (::getrlimit(RLIMIT_AS, &limite) == 0 && limite.rlim_cur != RLIM_INFINITY)
+        disponible = std::min<qint64>(disponible, qint64(limite.rlim_cur));
+    return std::max<qint64>(disponible, 0);
+}
+
+QString quantite(qint64 octets) {
+    return octets < (1 << 20) ? u"%1 octets"_s.arg(octets) : u"%1 Mo"_s.arg(octets >> 20);
+}
+
 } // namespace
 
-QString erreur_ouverture(const QString& hote) {
-    const int fd = ::open(QFile::encodeName(hote).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return texte_errno(errno);
+bool ouvrir_en_lecture(QFile& fichier, const QString& hote, QString* erreur) {
+    const auto echec = [erreur](const QString& texte) {
+        if (erreur)
+            *erreur = texte;
+        return false;
+    };
+    const QByteArray chemin = QFile::encodeName(hote);
+    // Avant d'ouvrir : l'ouverture d'un tube attend un écrivain, celle d'un
+    // périphérique peut déjà agir sur lui.
     struct stat etat {};
-    const bool repertoire = ::fstat(fd, &etat) == 0 && S_ISDIR(etat.st_mode);
-    ::close(fd);
-    return repertoire ? texte_errno(EISDIR) : QString();
+    if (chemin.isEmpty() || ::stat(chemin.constData(), &etat) != 0)
+        return echec(texte_errno(chemin.isEmpty() ? ENOENT : errno));
+    if (!S_ISREG(etat.st_mode))
+        return echec(erreur_pas_un_fichier());
+    const int fd = ::open(chemin.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return echec(texte_errno(errno));
+    // Après : le nom a pu être remplacé entre l'examen et l'ouverture.
+    if (::fstat(fd, &etat) != 0 || !S_ISREG(etat.st_mode)) {
+        ::close(fd);
+        return echec(erreur_pas_un_fichier());
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!fichier.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return echec(plateforme::description_erreur(plateforme::ERR_ES_PERIPHERIQUE));
+    }
+    return true;
+}
+
+QString erreur_ouverture(const QString& hote) {
+    QFile fichier;
+    QString erreur;
+    ouvrir_en_lecture(fichier, hote, &erreur);
+    return erreur;
+}
+
+qint64 limite_texte() {
+    bool lue = false;
+    const qint64 imposee = qEnvironmentVariable("KALDRON_TEXTE_MAX").toLongLong(&lue);
+    if (lue && imposee >= 0)
+        return imposee;
+    // Un octet du fichier devient deux octets de texte, puis de nouveau dans
+    // l'éditeur, avec sa mise en page : un huitième de ce qui reste libre.
+    return std::min<qint64>(memoire_disponible() / 8, std::numeric_limits<int>::max());
+}
+
+QString erreur_texte_trop_grand(qint64 taille, qint64 limite) {
+    return plateforme::description_erreur(plateforme::ERR_MEMOIRE) +
+           u" : texte de %1, au plus %2"_s.arg(quantite(taille), quantite(limite));
 }
 
 std::optional<QString> lire_texte(const QString& hote) {
-    QFile fichier(hote);
-    if (!erreur_ouverture(hote).isEmpty() || !fichier.open(QIODevice::ReadOnly))
+    QString erreur;
+    return lire_texte(hote, limite_texte(), &erreur);
+}
+
+std::optional<QString> lire_texte(const QString& hote, qint64 limite, QString* erreur) {
+    QFile fichier;
+    if (!ouvrir_en_lecture(fichier, hote, erreur))
         return std::nullopt;
+    // Refusé avant de lire ni d'allouer quoi que ce soit.
+    if (fichier.size() > limite) {
+        *erreur = erreur_texte_trop_grand(fichier.size(), limite);
+        return std::nullopt;
+    }
     // Décodé en place par blocs, dans un tampon d'octets réutilisé : une
     // seule grande allocation, celle du texte.
     QString texte(fichier.size(), Qt::Uninitialized);
@@ -105,13 +207,21 @@ std::optional<QString> lire_texte(const QString& hote) {
     qsizetype fait = 0;
     qint64 lus = 0;
     while ((lus = fichier.read(bloc.data(), qint64(bloc.size()))) > 0) {
+        // Un fichier qui grandit sans fin pendant la lecture s'arrête à la
+        // limite, pas à la mémoire.
+        if (fait + lus > limite) {
+            *erreur = erreur_texte_trop_grand(fait + lus, limite);
+            return std::nullopt;
+        }
         if (fait + lus > texte.size())
             texte.resize(fait + lus); // le fichier a grandi pendant la lecture
         plateforme::decoder_1252(bloc.data(), lus, texte.data() + fait);
         fait += lus;
     }
-    if (lus < 0)
+    if (lus < 0) {
+        *erreur = plateforme::description_erreur(plateforme::ERR_ES_PERIPHERIQUE);
         return std::nullopt;
+    }
     texte.truncate(fait);
     return texte;
 }

@@ -2,11 +2,17 @@
 // vidage, par tables : c'est la boucle la plus chaude du visualiseur.
 #include "viewer/core/vidage.h"
 
+#include "platform/erreurs.h"
+#include "viewer/core/texte.h"
+
 #include <QFile>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace morvine {
 
@@ -70,6 +76,30 @@ char* ecrire_ligne(qint64 position, const uchar* octets, int n, char* sortie) {
     return p;
 }
 
+QString texte_errno(int code) {
+    // Une limite de taille de fichier arrête le vidage comme un disque plein.
+    return plateforme::description_erreur(code == EFBIG ? plateforme::ERR_DISQUE_PLEIN
+                                                        : plateforme::numero_depuis_errno(code));
+}
+
+// Écrit ce qu'il peut ; rend le nombre d'octets écrits (errno dit pourquoi
+// quand c'est moins que demandé).
+qint64 ecrire_tout(int fd, const char* p, qint64 n) {
+    qint64 faits = 0;
+    while (faits < n) {
+        const ssize_t e = ::write(fd, p + faits, size_t(n - faits));
+        if (e < 0 && errno == EINTR)
+            continue;
+        if (e <= 0) {
+            if (e == 0)
+                errno = ENOSPC;
+            break;
+        }
+        faits += e;
+    }
+    return faits;
+}
+
 // Premier numéro de ligne dont le décalage a 'chiffres' chiffres.
 qint64 premiere_ligne_de_largeur(int chiffres) {
     return chiffres <= 5 ? 0 : qint64(1) << (4 * (chiffres - 1) - 4);
@@ -118,16 +148,36 @@ qint64 debut_ligne(qint64 n) {
     return debut;
 }
 
-qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
-                       const std::function<void(qint64)>& progression) {
-    QFile source(source_hote);
-    QFile vidage(vidage_hote);
-    if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ||
-        !vidage.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return -1;
+qint64 lignes_completes(qint64 octets) {
+    // debut_ligne croît avec n : la dernière ligne qui commence au plus à
+    // 'octets' est le nombre de lignes entières qui précèdent.
+    qint64 bas = 0, haut = std::max<qint64>(octets, 0) / longueur_ligne_complete(0) + 1;
+    while (bas < haut) {
+        const qint64 milieu = bas + (haut - bas + 1) / 2;
+        if (debut_ligne(milieu) <= octets)
+            bas = milieu;
+        else
+            haut = milieu - 1;
+    }
+    return bas;
+}
+
+BilanVidage vider_fichier(const QString& source_hote, const QString& vidage_hote,
+                          const std::function<void(qint64)>& progression) {
+    BilanVidage bilan;
+    QFile source;
+    if (!ouvrir_en_lecture(source, source_hote, &bilan.erreur))
+        return bilan;
+    const int vidage = ::open(QFile::encodeName(vidage_hote).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (vidage < 0) {
+        bilan.erreur = texte_errno(errno);
+        return bilan;
+    }
+    bilan.lignes = 0;
     const qint64 longueur = source.size();
     qint64 position = 0;
-    qint64 lignes = 0;
+    qint64 ecrits = 0;
     bool fin = longueur <= 0;
     QByteArray sortie;
     sortie.reserve(k_tampon_sortie + qsizetype(2) * k_taille_bloc * 5);
@@ -136,21 +186,45 @@ qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
         // Bloc suivant : la fin est atteinte quand il est incomplet ou qu'il
         // touche la longueur du fichier (lue au départ).
         const qint64 lus = source.read(reinterpret_cast<char*>(bloc), k_taille_bloc);
-        if (lus < 0)
-            return -1;
-        fin = lus < k_taille_bloc || position + k_taille_bloc >= longueur;
-        const int n = int(std::min(lus, longueur - position));
-        lignes += formater_lignes_hex(position, bloc, n, sortie);
-        position += k_taille_bloc;
+        if (lus < 0) {
+            bilan.erreur = plateforme::description_erreur(plateforme::ERR_ES_PERIPHERIQUE);
+            fin = true;
+        } else {
+            fin = lus < k_taille_bloc || position + k_taille_bloc >= longueur;
+            const int n = int(std::min(lus, longueur - position));
+            bilan.lignes += formater_lignes_hex(position, bloc, n, sortie);
+            position += k_taille_bloc;
+        }
         if (sortie.size() >= k_tampon_sortie || fin) {
-            if (vidage.write(sortie) != sortie.size())
-                return -1;
+            const qint64 faits = ecrire_tout(vidage, sortie.constData(), sortie.size());
+            ecrits += faits;
+            if (faits != sortie.size()) {
+                bilan.erreur = texte_errno(errno);
+                break;
+            }
             sortie.resize(0);
         }
         if (progression && position % (qint64(256) * k_taille_bloc) == 0)
             progression(position);
     }
-    return lignes;
+    // Arrêté en route : le fichier ne garde que des lignes entières, celles
+    // que la liste montrera.
+    if (!bilan.erreur.isEmpty()) {
+        bilan.lignes = lignes_completes(ecrits);
+        if (::ftruncate(vidage, debut_ligne(bilan.lignes)) != 0)
+            bilan.lignes = 0;
+    }
+    if (::close(vidage) != 0 && bilan.erreur.isEmpty()) {
+        bilan.erreur = texte_errno(errno);
+        bilan.lignes = 0;
+    }
+    return bilan;
+}
+
+qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
+                       const std::function<void(qint64)>& progression) {
+    const BilanVidage bilan = vider_fichier(source_hote, vidage_hote, progression);
+    return bilan.complet() ? bilan.lignes : -1;
 }
 
 } // namespace morvine

@@ -29,12 +29,26 @@ int longueur_ligne_complete(qint64 position);
 // Position dans le fichier de vidage du début de la ligne n (depuis 0).
 qint64 debut_ligne(qint64 n);
 
+// Ce qu'un vidage a donné : les lignes complètes du fichier de vidage et,
+// s'il s'est arrêté avant la fin de la source, pourquoi.
+struct BilanVidage {
+    qint64 lignes = -1; // -1 : ni la source ouverte ni le vidage créé
+    QString erreur;     // vide quand le vidage est complet
+    bool complet() const { return lignes >= 0 && erreur.isEmpty(); }
+};
+
 // Écrit le vidage de 'source_hote' dans 'vidage_hote' (tronqué) sans jamais
-// tenir le fichier entier en mémoire. Rend le nombre de lignes, -1 si la
-// source ne peut être lue ou le vidage écrit. 'progression', si donnée, est
-// appelée de temps en temps avec le nombre d'octets lus (pour rendre la main).
+// tenir le fichier entier en mémoire. Une écriture ou une lecture qui échoue
+// (disque plein) arrête le vidage : le fichier garde ses lignes complètes et
+// le bilan dit la cause. 'progression', si donnée, est appelée de temps en
+// temps avec le nombre d'octets lus (pour rendre la main).
+BilanVidage vider_fichier(const QString& source_hote, const QString& vidage_hote,
+                          const std::function<void(qint64)>& progression = {});
+// Nombre de lignes d'un vidage complet, -1 pour tout autre bilan.
 qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
                        const std::function<void(qint64)>& progression = {});
+// Nombre de lignes complètes dans les 'octets' premiers octets d'un vidage.
+qint64 lignes_completes(qint64 octets);
 
 // Montre un fichier de vidage ligne par ligne, lue à la demande : toutes les
 // lignes complètes d'une même largeur de décalage ont la même longueur, le
@@ -70,6 +84,9 @@ private:
 // Répertoire privé (0700, sous QDir::tempPath()) des fichiers de vidage du
 // programme : noms uniques "QX" + hhmmss + suffixe + ".TMP", et seuls les
 // fichiers qu'il a créés sont supprimés (à la destruction ou sur demande).
+// Un verrou tenu toute la vie du programme le marque comme vivant : à la
+// construction, les répertoires que d'autres copies tuées ont laissés (même
+// utilisateur, verrou libre) perdent leurs fichiers QX*.TMP, puis disparaissent.
 class DossierVidages {
 public:
     DossierVidages();
@@ -86,10 +103,15 @@ public:
     bool supprimer(const QString& vidage_hote);
     void supprimer_tous();
 
+    // Vide et retire les répertoires de vidage abandonnés sous 'base' ;
+    // rend leur nombre.
+    static int nettoyer_abandonnes(const QString& base);
+
 private:
     QTemporaryDir m_dossier;
     QSet<QString> m_fichiers;
     int m_compteur = 0;
+    int m_verrou = -1;
 };
 
 } // namespace morvine

@@ -24,14 +24,17 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <new>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 using morvine::Affichage;
 
 namespace {
 
 QString texte_document(const QString& hote, Affichage a) {
-    QFile fichier(hote);
-    if (!fichier.open(QIODevice::ReadOnly))
+    QFile fichier;
+    if (!morvine::ouvrir_en_lecture(fichier, hote))
         return {};
     return a == Affichage::Word ? morvine::lire_word(fichier) : morvine::lire_write(fichier);
 }
@@ -79,72 +82,139 @@ void Editeur::Charger_fichier(const QString& nom_donne, const QString& type_forc
     Echec_chargement = false;
     const QString nom = morvine::nom_document(nom_donne);
     QString erreur;
+    QString avertissement;
     const QString hote = resoudre_hote(nom, &erreur);
+    if (erreur.isEmpty()) {
+        morvine::CurseurSablier sablier;
+        try {
+            avertissement = charger_dans_une_case(nom, type_force, hote, &erreur);
+        } catch (const std::bad_alloc&) {
+            // La mémoire manque en route : la case prise est rendue, et le
+            // programme reste là.
+            abandonner_chargement();
+            erreur = plateforme::description_erreur(plateforme::ERR_MEMOIRE);
+        }
+    }
     if (!erreur.isEmpty())
         return signaler_echec_ouverture(nom_donne, erreur);
-    morvine::CurseurSablier sablier;
+    if (!avertissement.isEmpty()) {
+        plateforme::dialogues().bip();
+        plateforme::dialogues().message(u"Vidage incomplet du fichier "_s + nom_donne + u" : "_s +
+                                            avertissement,
+                                        plateforme::MB_EXCLAMATION, titre_application);
+    }
+}
+
+QString Editeur::charger_dans_une_case(const QString& nom, const QString& type_force,
+                                       const QString& hote, QString* erreur) {
+    const QString extension = morvine::extension_de(nom);
+    const QString type = type_force.isEmpty() ? extension : type_force;
+    // Le texte est lu avant de prendre une case : trop grand pour la mémoire,
+    // il est refusé comme un fichier qui ne s'ouvre pas.
+    QString texte;
+    if (morvine::affichage_pour(type) == Affichage::Texte) {
+        std::optional<QString> lu = morvine::lire_texte(hote, morvine::limite_texte(), erreur);
+        if (!lu)
+            return {};
+        texte = std::move(*lu);
+    }
     const int i = Trouver_indice_libre();
+    m_case_en_chargement = i;
     morvine::EtatDocument& e = etat(i);
     e = morvine::EtatDocument{};
     e.titre = morvine::titre_de(nom);
     e.chemin = morvine::legende_document(nom);
-    e.extension = morvine::extension_de(nom);
+    e.extension = extension;
     Fenêtre* f = fenetre_pour(i);
     f->definir_legende(e.chemin);
     f->cacher_affichages();
     Appel->show();
     Imprimer->show();
     Enregistrer->setEnabled(true);
-    afficher_selon_type(f, type_force.isEmpty() ? e.extension : type_force, hote);
+    const QString avertissement = afficher_selon_type(f, type, hote, std::move(texte));
     etat(i).modifie = false;
     f->sous_fenetre()->show();
     activer(f);
+    m_case_en_chargement = 0;
+    return avertissement;
 }
 
-void Editeur::afficher_selon_type(Fenêtre* f, const QString& type, const QString& hote) {
+void Editeur::abandonner_chargement() {
+    const int i = std::exchange(m_case_en_chargement, 0);
+    if (i < 1 || i > tables.borne())
+        return;
+    if (Fenêtre* f = fenetre(i)) {
+        f->etat().modifie = false;
+        f->sous_fenetre()->close();
+    }
+    // Fermée, la fenêtre a rendu sa case ; sans fenêtre, on la rend ici.
+    if (!fenetre(i))
+        etat(i).supprime = true;
+}
+
+QString Editeur::afficher_selon_type(Fenêtre* f, const QString& type, const QString& hote,
+                                     QString texte) {
     morvine::EtatDocument& e = f->etat();
     QMdiSubWindow* s = f->sous_fenetre();
     const Affichage a = morvine::affichage_pour(type);
     switch (a) {
     case Affichage::Texte: {
-        f->montrer_texte(morvine::lire_texte(hote).value_or(QString()), true);
+        f->montrer_texte(texte, true);
+        texte.clear();
         bouton_enregistrer(true);
         boutons_edition(true);
         f->menus_texte();
         e.texte_editable = true;
-        return morvine::taille_ordinaire(s, zone, f->indice());
+        morvine::taille_ordinaire(s, zone, f->indice());
+        return {};
     }
     case Affichage::Vidage: {
         e.fichier_vidage = vidages.nouveau_vidage();
-        if (!e.fichier_vidage.isEmpty())
-            morvine::produire_vidage(hote, e.fichier_vidage);
+        morvine::BilanVidage bilan;
+        if (e.fichier_vidage.isEmpty())
+            bilan.erreur = plateforme::description_erreur(plateforme::ERR_ACCES);
+        else
+            bilan = morvine::vider_fichier(hote, e.fichier_vidage);
         f->montrer_vidage(e.fichier_vidage);
         f->menus_vidage();
         morvine::placer(s, f->indice() + 1);
-        return morvine::entourer(s, f->Dump->size());
+        morvine::entourer(s, f->Dump->size());
+        // Un vidage arrêté en route (disque plein) ne passe pas pour complet.
+        if (bilan.erreur.isEmpty())
+            return {};
+        return u"%1 lignes seulement"_s.arg(std::max<qint64>(bilan.lignes, 0)) + QChar(13) +
+               u"("_s + bilan.erreur + u")"_s;
     }
     case Affichage::Dbase: {
-        QFile fichier(hote);
-        const bool ouvert = fichier.open(QIODevice::ReadOnly);
+        QFile fichier;
+        const bool ouvert = morvine::ouvrir_en_lecture(fichier, hote);
         f->montrer_table(ouvert ? morvine::lire_dbase(fichier) : morvine::TableDbase{});
         f->menus_sans_edition();
-        return morvine::taille_ordinaire(s, zone, f->indice());
+        morvine::taille_ordinaire(s, zone, f->indice());
+        return {};
     }
     case Affichage::Word:
     case Affichage::Write:
         f->montrer_texte(texte_document(hote, a), false);
-        return morvine::taille_ordinaire(s, zone, f->indice());
+        morvine::taille_ordinaire(s, zone, f->indice());
+        return {};
     case Affichage::Image: {
         e.image = morvine::genre_image_pour(type);
-        QImageReader lecteur(hote);
-        lecteur.setDecideFormatFromContent(true);
-        const QImage image = lecteur.read(); // illisible : image vide
+        QFile fichier;
+        QImage image; // illisible : image vide
+        if (morvine::ouvrir_en_lecture(fichier, hote)) {
+            QImageReader lecteur(&fichier);
+            lecteur.setDecideFormatFromContent(true);
+            image = lecteur.read();
+        }
         f->montrer_image(image);
         f->menus_image();
         morvine::placer(s, f->indice());
-        return morvine::entourer(s, image.size());
+        morvine::entourer(s, image.size());
+        return {};
     }
     }
+    return {};
 }
 
 // Bascule de format : le fichier est rouvert dans l'autre affichage, dans une

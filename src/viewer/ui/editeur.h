@@ -125,7 +125,16 @@ private:
     Fenêtre* fenetre_pour(int indice);
     QString resoudre_hote(const QString& nom, QString* erreur) const;
     void signaler_echec_ouverture(const QString& nom, const QString& erreur);
-    void afficher_selon_type(Fenêtre* f, const QString& type, const QString& hote);
+    // Le corps du chargement, une fois le fichier ouvrable : rend ce qu'il
+    // faut dire d'un vidage resté incomplet (vide le plus souvent) ; '*erreur' reçoit la
+    // cause d'un refus, avant qu'aucune case ne soit prise.
+    QString charger_dans_une_case(const QString& nom, const QString& type_force,
+                                  const QString& hote, QString* erreur);
+    // Rend la case d'un chargement interrompu (mémoire épuisée).
+    void abandonner_chargement();
+    QString afficher_selon_type(Fenêtre* f, const QString& type, const QString& hote,
+                                QString texte);
+    int m_case_en_chargement = 0;
 
     // Document ouvert pendant que le cadre n'était pas actif (fichiers d'une
     // seconde copie) : il redevient le document actif quand le cadre l'est.
