@@ -204,6 +204,10 @@ QString Pilote::repertoire_windows() const {
     return m_base.filePath(u"windows"_s);
 }
 
+QString Pilote::repertoire_execution() const {
+    return m_base.filePath(u"run"_s);
+}
+
 QString Pilote::repertoire_programme() const {
     return hote(u"KALDRON"_s);
 }
@@ -371,6 +375,10 @@ bool Pilote::focaliser(const Fenetre& f) {
     if (f.wid().isEmpty())
         return false;
     return xdotool({u"windowfocus"_s, u"--sync"_s, f.wid()});
+}
+
+bool Pilote::lever(const Fenetre& f) {
+    return !f.wid().isEmpty() && xdotool({u"windowraise"_s, f.wid()});
 }
 
 bool Pilote::attendre(const std::function<bool()>& predicat, int delai_ms) {
