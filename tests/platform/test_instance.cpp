@@ -8,7 +8,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <optional>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using plateforme::InstanceUnique;
@@ -61,6 +65,8 @@ private slots:
     void repertoire_piege_refuse();
     void verrou_impossible_data();
     void verrou_impossible();
+    void prise_fermee_aux_autres_utilisateurs_data();
+    void prise_fermee_aux_autres_utilisateurs();
 };
 
 void TestInstance::initTestCase() {
@@ -266,6 +272,61 @@ void TestInstance::verrou_impossible() {
     QCOMPARE(resultat, Acquisition::Impossible);
     QVERIFY2(copie.erreur().contains(dossier) && copie.erreur().contains(raison),
              qPrintable(copie.erreur()));
+}
+
+void TestInstance::prise_fermee_aux_autres_utilisateurs_data() {
+    QTest::addColumn<bool>("autrui");
+    QTest::addColumn<int>("sortie"); // 0 : accusé reçu ; 1 : connexion coupée
+    QTest::newRow("même utilisateur") << false << 0;
+    QTest::newRow("autre utilisateur") << true << 1;
+}
+
+// Même si la prise lui était accessible, un autre utilisateur ne fait rien
+// ouvrir à la première copie.
+void TestInstance::prise_fermee_aux_autres_utilisateurs() {
+    QFETCH(bool, autrui);
+    QFETCH(int, sortie);
+    if (::geteuid() != 0)
+        QSKIP("seul root peut se faire passer pour un autre utilisateur");
+    QTemporaryDir tmp;
+    const QString dossier = tmp.filePath(QStringLiteral("run"));
+    QVERIFY(QDir().mkdir(dossier));
+    QVERIFY(droits(dossier, 0700));
+    const Variable session("XDG_RUNTIME_DIR", dossier.toUtf8());
+    InstanceUnique premiere(QStringLiteral("pair"));
+    QCOMPARE(premiere.acquerir(), Acquisition::Premiere);
+    QSignalSpy recus(&premiere, &InstanceUnique::argumentsRecus);
+    const QString prise = dossier + u'/' + premiere.identifiant() + QStringLiteral(".sock");
+    // Chemin ouvert à tous le temps de l'essai : seul le contrôle du pair reste.
+    QVERIFY(droits(tmp.path(), 0711) && droits(dossier, 0711) && droits(prise, 0777));
+
+    QByteArray message;
+    QDataStream flux(&message, QIODevice::WriteOnly);
+    flux.setVersion(QDataStream::Qt_6_0);
+    flux << QStringList{QStringLiteral("secret.txt")};
+    sockaddr_un adresse{};
+    adresse.sun_family = AF_UNIX;
+    qstrncpy(adresse.sun_path, QFile::encodeName(prise).constData(), sizeof adresse.sun_path);
+    const pid_t fils = ::fork();
+    if (fils == 0) { // appels du système seulement, jusqu'à _exit
+        if (autrui && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::connect(s, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0 ||
+            ::write(s, message.constData(), size_t(message.size())) != message.size())
+            ::_exit(2);
+        pollfd attente{s, POLLIN, 0};
+        char accuse = 0;
+        const bool recu = ::poll(&attente, 1, 5000) == 1 && ::read(s, &accuse, 1) == 1;
+        ::_exit(recu && accuse == 1 ? 0 : 1);
+    }
+    QVERIFY(fils > 0);
+    int etat = 0;
+    bool fini = false; // QTRY_VERIFY relit la condition : l'attente n'a lieu qu'une fois
+    QTRY_VERIFY_WITH_TIMEOUT(fini || (fini = ::waitpid(fils, &etat, WNOHANG) == fils), 10000);
+    QVERIFY(WIFEXITED(etat));
+    QCOMPARE(WEXITSTATUS(etat), sortie);
+    QCOMPARE(recus.size(), autrui ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestInstance)
