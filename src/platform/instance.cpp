@@ -158,9 +158,10 @@ QString InstanceUnique::identifiant() const {
 QString InstanceUnique::repertoire(QString* erreur) {
     // Le répertoire d'exécution de la session, s'il est bien à nous seul
     // (après un su, il peut encore nommer celui d'un autre utilisateur).
-    const QString session = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    // Chemin nettoyé d'abord : "lien/" ferait suivre le lien à lstat.
+    const QString session = QDir::cleanPath(qEnvironmentVariable("XDG_RUNTIME_DIR"));
     if (session.startsWith(u'/') && repertoire_prive(session))
-        return QDir::cleanPath(session);
+        return session;
     // Sinon un répertoire à nous dans le temporaire partagé, jamais le
     // temporaire lui-même : un autre y poserait notre verrou ou notre prise.
     const QString repli = QDir::tempPath() + u"/kaldron-"_s + QString::number(::geteuid());

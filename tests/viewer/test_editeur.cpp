@@ -483,6 +483,7 @@ private slots:
     void seconde_copie_sans_reponse() {
         QTemporaryDir run;
         QFile::setPermissions(run.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const bool avait_session = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
         const QByteArray session = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", run.path().toUtf8());
         plateforme::InstanceUnique premiere(u"morvine"_s);
@@ -500,7 +501,7 @@ private slots:
         d->repondre(1);
         plateforme::InstanceUnique autre(u"autre"_s);
         const auto impossible = morvine::demarrer_instance(autre, {}, 200);
-        qputenv("XDG_RUNTIME_DIR", session);
+        avait_session ? qputenv("XDG_RUNTIME_DIR", session) : qunsetenv("XDG_RUNTIME_DIR");
 
         QCOMPARE(muette, morvine::Demarrage::Echec);
         QCOMPARE(d->questions().size(), 2);
