@@ -45,8 +45,9 @@ int main(int argc, char** argv) {
     plateforme::demarrer_sonde_si_demandee(); // essais de bout en bout seulement
 
     plateforme::InstanceUnique instance(u"kaldron"_s);
-    if (refuser_seconde_copie(!instance.acquerir()))
-        return 0;
+    const auto prise = instance.acquerir();
+    if (refuser_demarrage(prise, instance.erreur()))
+        return prise == plateforme::InstanceUnique::Acquisition::AutreCopie ? 0 : 1;
 
     QPointer<Gestion_Fichiers> principale;
     // Une erreur échappée d'une commande est expliquée, puis la fenêtre

@@ -1,5 +1,7 @@
 #include "platform/sonde.h"
 
+#include "platform/instance.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAbstractSlider>
@@ -327,6 +329,10 @@ bool Sonde::ecouter(const QString& chemin) {
         prise =
             QDir(chemin).filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName() +
                                   u'-' + QString::number(QCoreApplication::applicationPid()));
+    // La sonde décrit l'écran et écrit des images où on lui dit : sa prise
+    // ne vit que dans un répertoire à nous seul.
+    if (!repertoire_prive(QFileInfo(prise).absolutePath()))
+        return false;
     m_serveur = new QLocalServer(this);
     m_serveur->setSocketOptions(QLocalServer::UserAccessOption);
     // Seule une prise laissée par un essai précédent est retirée : un chemin
@@ -343,6 +349,11 @@ bool Sonde::ecouter(const QString& chemin) {
     connect(m_serveur, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* p = m_serveur->nextPendingConnection()) {
             connect(p, &QLocalSocket::disconnected, p, &QObject::deleteLater);
+            if (!pair_du_meme_utilisateur(p->socketDescriptor())) {
+                p->abort();
+                p->deleteLater();
+                continue;
+            }
             connect(p, &QLocalSocket::readyRead, this, [this, p] { lire(p); });
             lire(p);
         }

@@ -24,7 +24,8 @@ public:
 
     // Écoute sur 'chemin' ; si c'est un répertoire, sur
     // "<répertoire>/<exécutable>-<pid>" (les programmes lancés par un
-    // programme sondé héritent de la variable sans se gêner).
+    // programme sondé héritent de la variable sans se gêner). Refusé hors
+    // d'un répertoire privé ; seul notre utilisateur est servi.
     bool ecouter(const QString& chemin);
     QString chemin() const;
 

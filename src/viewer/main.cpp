@@ -43,8 +43,7 @@ int main(int argc, char** argv) {
     switch (morvine::demarrer_instance(instance, fichiers)) {
     case morvine::Demarrage::Transmis:
         return 0;
-    case morvine::Demarrage::Echec:
-        QTextStream(stderr) << u"MORVINE : la copie déjà lancée ne répond pas.\n"_s;
+    case morvine::Demarrage::Echec: // déjà expliqué à l'usager
         return 1;
     case morvine::Demarrage::Premiere:
         break;

@@ -135,8 +135,10 @@ bool Pilote::demarrer(QString* erreur) {
         return echec(u"répertoire temporaire impossible"_s);
     for (const char* r : {"c/KALDRON", "windows", "run", "sondes", "home"})
         QDir().mkpath(m_base.filePath(QString::fromLatin1(r)));
-    QFile::setPermissions(m_base.filePath(u"run"_s),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Les programmes n'y mettent leur verrou et leurs sondes que s'ils sont à nous seuls.
+    for (const QString& prive : {u"run"_s, u"sondes"_s})
+        QFile::setPermissions(m_base.filePath(prive),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Seule l'unité C: est déclarée ; Z: (la racine) s'ajoute d'elle-même.
     if (!ajouter_au_fichier(m_base.filePath(u"windows/WIN.INI"_s),
                             windows1252(u"[Unités]\r\nC=%1\r\n"_s.arg(hote()))))
@@ -200,6 +202,10 @@ QStringList Pilote::noms(const QString& relatif) const {
 
 QString Pilote::repertoire_windows() const {
     return m_base.filePath(u"windows"_s);
+}
+
+QString Pilote::repertoire_execution() const {
+    return m_base.filePath(u"run"_s);
 }
 
 QString Pilote::repertoire_programme() const {
@@ -369,6 +375,10 @@ bool Pilote::focaliser(const Fenetre& f) {
     if (f.wid().isEmpty())
         return false;
     return xdotool({u"windowfocus"_s, u"--sync"_s, f.wid()});
+}
+
+bool Pilote::lever(const Fenetre& f) {
+    return !f.wid().isEmpty() && xdotool({u"windowraise"_s, f.wid()});
 }
 
 bool Pilote::attendre(const std::function<bool()>& predicat, int delai_ms) {

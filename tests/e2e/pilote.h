@@ -153,6 +153,7 @@ public:
     QStringList noms(const QString& relatif) const;
     QString repertoire_windows() const;
     QString repertoire_programme() const; // hôte ; "C:\KALDRON" vu des programmes
+    QString repertoire_execution() const; // XDG_RUNTIME_DIR des programmes (verrous, prises)
     // Ajoute des lignes au KALDRON.INI (Windows-1252) avant le lancement.
     void ecrire_kaldron_ini(const QString& texte);
 
@@ -186,6 +187,8 @@ public:
     // Donne le focus clavier X à la fenêtre (sans gestionnaire de fenêtres,
     // une fenêtre nouvelle ne le reçoit pas toute seule).
     bool focaliser(const Fenetre& f);
+    // Passe la fenêtre devant les autres (un autre programme la couvre).
+    bool lever(const Fenetre& f);
 
     // Attend que le prédicat soit vrai, en faisant tourner la boucle
     // d'événements ; faux au bout du délai.

@@ -89,6 +89,7 @@ private slots:
     void effacer_puis_restaurer();
     void chercher_puis_copier_les_trouves();
     void visualiser_texte_et_binaire();
+    void visualiser_devant_morvine_muet();
     void quitter();
 };
 
@@ -552,6 +553,33 @@ void EssaiKaldron::visualiser_texte_et_binaire() {
     QCOMPARE(p().contenu(u"VISU/LISEZ.TXT"_s), texte);
     QCOMPARE(p().contenu(u"VISU/DONNEES.BIN"_s), binaire);
     QCOMPARE(p().noms(QString()), racine_avant);
+}
+
+// Le MORVINE déjà ouvert ne répond plus (sa prise a disparu) : la copie que
+// VISUALISER lance le dit à l'écran, noms perdus compris, puis s'arrête.
+void EssaiKaldron::visualiser_devant_morvine_muet() {
+    QVERIFY2(!m_lances_par_kaldron.isEmpty(), "pas de MORVINE ouvert par le scénario précédent");
+    QDir run(p().repertoire_execution());
+    const QStringList prises = run.entryList({u"morvine-*.sock"_s}, QDir::System);
+    QVERIFY(!prises.isEmpty());
+    for (const QString& prise : prises)
+        QVERIFY(run.remove(prise));
+    QVERIFY(p().lever(principale())); // le cadre de MORVINE la couvre
+    QVERIFY(choisir({u"lisez.txt"_s}));
+    QVERIFY(cliquer(u"Visualiser"_s));
+    QVERIFY(au_repos());
+
+    const auto seconde = p().attendre_programme(u"morvine"_s, m_lances_par_kaldron);
+    QVERIFY2(seconde, "la seconde copie de MORVINE n'a pas démarré");
+    m_lances_par_kaldron << seconde->pid();
+    const QString fragment = u"ne répond pas"_s;
+    const Arbre a = Pilote::attendre_arbre(
+        *seconde, [&](const Arbre& x) { return boite(x, fragment).existe(); }, 15000);
+    const Fenetre b = boite(a, fragment);
+    QVERIFY2(b.existe(), "aucune boîte de la seconde copie");
+    QVERIFY(b.textes().contains(u"C:\\VISU\\LISEZ.TXT"_s, Qt::CaseInsensitive));
+    QVERIFY(p().cliquer(b.bouton(u"OK"_s)));
+    QVERIFY(Pilote::attendre([&] { return !seconde->en_vie(); }));
 }
 
 void EssaiKaldron::quitter() {

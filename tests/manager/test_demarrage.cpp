@@ -370,6 +370,22 @@ private slots:
         QCOMPARE(d->dernier().style, 0);
         QCOMPARE(d->bips(), 1);
         QVERIFY(!refuser_seconde_copie(false));
+
+        // Un verrou impossible à prendre n'est pas une copie déjà chargée.
+        using Acquisition = plateforme::InstanceUnique::Acquisition;
+        const QString raison = u"Le verrou kaldron-1000.lock ne peut être pris dans le "
+                               u"répertoire /run/user/1000 : Disque plein."_s;
+        d->repondre(1);
+        QVERIFY(refuser_demarrage(Acquisition::Impossible, raison));
+        QCOMPARE(d->dernier().texte,
+                 u"Le gestionnaire de fichiers ne peut pas démarrer."_s + QChar(13) + raison);
+        QCOMPARE(d->dernier().style, plateforme::MB_STOP);
+        QCOMPARE(d->bips(), 2);
+        d->repondre(1);
+        QVERIFY(refuser_demarrage(Acquisition::AutreCopie, {}));
+        QCOMPARE(d->dernier().texte, u"Le gestionnaire de fichiers est déjà chargé."_s);
+        QVERIFY(!refuser_demarrage(Acquisition::Premiere, {}));
+        QCOMPARE(d->questions().size(), 3);
     }
 };
 

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -279,6 +280,18 @@ void EssaiSonde::repertoire_donne_une_prise_par_processus() {
     QFile relu(fichier);
     QVERIFY(relu.open(QIODevice::ReadOnly));
     QCOMPARE(relu.readAll(), QByteArray("à garder"));
+
+    // Un répertoire ouvert aux autres (le temporaire partagé) : pas de sonde,
+    // un autre utilisateur y remplacerait la prise ou la devancerait.
+    const QString partage = dir.filePath(u"partage"_s);
+    QVERIFY(QDir().mkdir(partage));
+    QVERIFY(QFile::setPermissions(partage, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::WriteOther | QFile::ReadOther |
+                                               QFile::ExeOther));
+    plateforme::Sonde c;
+    QVERIFY(!c.ecouter(partage));
+    QVERIFY(!c.ecouter(partage + u"/prise"_s));
+    QVERIFY(QDir(partage).isEmpty());
 }
 
 QTEST_MAIN(EssaiSonde)

@@ -21,9 +21,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -589,6 +591,48 @@ private slots:
         QTRY_COMPARE(legendes(f), (QStringList{u"C:\\MON DOC.TXT"_s, u"C:\\B.TXT"_s}));
         QVERIFY(!f.isMinimized());
         QCOMPARE(recents().mid(0, 2), (QStringList{u"C:\\B.TXT"_s, u"C:\\MON DOC.TXT"_s}));
+    }
+
+    // Lancée par KALDRON, la seconde copie n'a que sa boîte pour dire que
+    // rien n'est passé : jamais une ligne sur stderr que personne ne lit.
+    void seconde_copie_sans_reponse() {
+        QTemporaryDir run;
+        QFile::setPermissions(run.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const bool avait_session = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+        const QByteArray session = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", run.path().toUtf8());
+        plateforme::InstanceUnique premiere(u"morvine"_s);
+        QCOMPARE(morvine::demarrer_instance(premiere, {}), morvine::Demarrage::Premiere);
+        // Sa prise a disparu (nettoyage du temporaire) : elle tient le verrou, muette.
+        QVERIFY(QFile::remove(run.filePath(premiere.identifiant() + u".sock"_s)));
+        QStringList noms;
+        for (int i = 1; i <= 12; ++i)
+            noms << u"C:\\DOC\\F%1.TXT"_s.arg(i);
+        d->repondre(1);
+        plateforme::InstanceUnique seconde(u"morvine"_s);
+        const auto muette = morvine::demarrer_instance(seconde, noms, 200);
+        // Un verrou impossible à poser n'est pas non plus un passage réussi.
+        QVERIFY(QDir(run.path()).mkdir(u"autre-%1.lock"_s.arg(::getuid())));
+        d->repondre(1);
+        plateforme::InstanceUnique autre(u"autre"_s);
+        const auto impossible = morvine::demarrer_instance(autre, {}, 200);
+        avait_session ? qputenv("XDG_RUNTIME_DIR", session) : qunsetenv("XDG_RUNTIME_DIR");
+
+        QCOMPARE(muette, morvine::Demarrage::Echec);
+        QCOMPARE(d->questions().size(), 2);
+        const essai::Question q = d->questions().at(0);
+        QVERIFY(q.texte.startsWith(u"Le visualiseur déjà ouvert ne répond pas."_s + CR +
+                                   u"Ces fichiers n'ont pas pu lui être passés :"_s + CR +
+                                   u"C:\\DOC\\F1.TXT"_s + CR));
+        QVERIFY(q.texte.contains(u"C:\\DOC\\F10.TXT"_s + CR + u"(et 2 autres)"_s));
+        QVERIFY(!q.texte.contains(u"F11"_s));
+        QCOMPARE(q.style, plateforme::MB_OK + plateforme::MB_EXCLAMATION);
+        QCOMPARE(q.titre, u"Visualiseur"_s);
+        QCOMPARE(impossible, morvine::Demarrage::Echec);
+        QVERIFY(d->dernier().texte.startsWith(u"Le visualiseur ne peut pas démarrer."_s + CR));
+        QVERIFY(d->dernier().texte.contains(run.path()));
+        QCOMPARE(d->dernier().style, plateforme::MB_OK + plateforme::MB_STOP);
+        QCOMPARE(d->bips(), 2);
     }
 
     // ---- Fin du programme ----

@@ -18,6 +18,17 @@ bool refuser_seconde_copie(bool autre_copie) {
     return true;
 }
 
+bool refuser_demarrage(plateforme::InstanceUnique::Acquisition prise, const QString& erreur) {
+    if (prise != plateforme::InstanceUnique::Acquisition::Impossible)
+        return refuser_seconde_copie(prise == plateforme::InstanceUnique::Acquisition::AutreCopie);
+    // Pas « déjà chargé » quand c'est faux, ni démarrage sans garde.
+    plateforme::dialogues().bip();
+    plateforme::dialogues().message(u"Le gestionnaire de fichiers ne peut pas démarrer."_s +
+                                        QChar(13) + erreur,
+                                    plateforme::MB_OK + plateforme::MB_STOP, u"KALDRON"_s);
+    return true;
+}
+
 Apropos::Apropos(std::function<void()> montrer_principale, QWidget* parent)
     : QWidget(parent, Qt::Dialog), Attente(new QTimer(this)), OK(new QPushButton(u"OK"_s, this)),
       Titre(new QLabel(this)), m_montrer_principale(std::move(montrer_principale)) {

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "platform/instance.h"
+
 class Apropos : public QWidget {
 public:
     // 'montrer_principale' crée et charge la fenêtre principale au démarrage.
@@ -25,3 +27,6 @@ private:
 
 // Texte d'une copie refusée, et vrai si une autre copie tourne.
 bool refuser_seconde_copie(bool autre_copie);
+// Vrai si cette copie doit s'arrêter, après l'avoir expliqué : une autre
+// copie tourne, ou le verrou n'a pu être pris ('erreur' dit pourquoi).
+bool refuser_demarrage(plateforme::InstanceUnique::Acquisition prise, const QString& erreur);
