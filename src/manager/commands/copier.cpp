@@ -58,8 +58,6 @@ void Gestion_Fichiers::Copier_Click() {
     if (!Debut_commande())
         return;
     etat_commande().commande_courante = u"COPIER"_s;
-    const copie::JournalProvisoires journal(copie::chemin_journal(reglages().préfixe_fichiers),
-                                            Répertoire_dest->path());
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
     else if (Verifier_place_destination())
@@ -113,9 +111,6 @@ void Gestion_Fichiers::Déplacer_Click() {
     // pas finir le déplacement après le premier fichier : rien d'autre ne
     // le remet à Oui quand on déplace dans l'unité sans confirmation.
     etat_commande().réponse_de_commande = plateforme::REP_OUI;
-    // Une copie vers une autre unité, ou le repli d'un renommage, écrit un provisoire.
-    const copie::JournalProvisoires journal(copie::chemin_journal(reglages().préfixe_fichiers),
-                                            Répertoire_dest->path());
     bool premier = true;
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
