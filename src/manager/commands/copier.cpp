@@ -306,7 +306,7 @@ bool Gestion_Fichiers::Verifier_place_destination() {
     EtatCommande& etat = etat_commande();
     Afficher_espace_libre();
     const QString unite = Unité_dest->drive().left(2);
-    const qint64 libres = espace_libre_de(unite + u"\\"_s) / 1000;
+    const qint64 libres = espace_libre_de(lieu_espace_libre()) / 1000;
     if (libres >= taille_sélectionnée / 1000)
         return true;
     const qint64 n = nombre_disquettes(taille_sélectionnée);
