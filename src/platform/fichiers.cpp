@@ -3,6 +3,7 @@
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
 #include "platform/motifs.h"
+#include "platform/provisoires.h"
 #include "platform/unites.h"
 
 #include <QFile>
@@ -482,8 +483,9 @@ void copier_puis_supprimer(const QByteArray& source, const QByteArray& cible,
                            const struct stat& st) {
     if (!S_ISREG(st.st_mode))
         lever(ERR_AUTRE_UNITE);
-    QByteArray temporaire = parent_hote(cible) + "/.kaldron-XXXXXX";
-    Descripteur sortie(::mkostemp(temporaire.data(), O_CLOEXEC));
+    // Noté au journal avant d'exister : un arrêt brutal ne le laisse pas.
+    QByteArray temporaire;
+    Descripteur sortie(creer_provisoire(parent_hote(cible), ".kaldron-", temporaire));
     if (sortie.fd() < 0)
         lever_echec(errno, cible);
     try {
@@ -494,8 +496,10 @@ void copier_puis_supprimer(const QByteArray& source, const QByteArray& cible,
             lever_errno(errno);
     } catch (const ErreurExecution&) {
         ::unlink(temporaire.constData());
+        provisoire_fini(temporaire);
         throw;
     }
+    provisoire_fini(temporaire);
     if (::unlink(source.constData()) != 0) {
         const int code = errno;
         ::unlink(cible.constData());

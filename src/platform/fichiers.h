@@ -50,8 +50,8 @@ void definir_attributs(const QString& chemin_dos, unsigned attributs);
 // Ne remplace jamais : lève 58 si la cible existe. Entre deux systèmes de
 // fichiers d'une même unité, copie puis supprime.
 void renommer(const QString& ancien_dos, const QString& nouveau_dos);
-// Nom du fichier temporaire de ce repli (".kaldron-" et six caractères) : un
-// arrêt brutal peut en laisser un, que le programme efface ensuite.
+// Nom du fichier temporaire de ce repli (".kaldron-" et six caractères),
+// noté au journal des provisoires (provisoires.h) avant d'être créé.
 bool est_nom_temporaire(const QString& nom);
 void supprimer_fichier(const QString& chemin_dos);    // lève 75 si lecture seule
 void creer_repertoire(const QString& chemin_dos);     // lève 75 si existe déjà

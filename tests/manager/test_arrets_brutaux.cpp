@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -448,28 +449,51 @@ private slots:
     }
 
     // Un arrêt pendant une copie laisse son provisoire : le démarrage suivant
-    // l'efface dans les répertoires du journal, et rien d'autre.
+    // efface les noms notés au journal d'un processus disparu, et rien
+    // d'autre : ni un fichier de l'usager au nom de provisoire, ni ce qu'un
+    // ancien journal (répertoires seuls) désignait, ni un nom retiré.
     void nettoyage_au_demarrage() {
-        for (const char* nom : {".KC0A1B2.TMP", ".kaldron-Ab12Cd", "garde.txt", ".KCZZZZZ.TMP",
-                                ".kc0a1b2.tmp", ".KC0A1B2.TMP.txt", ".kaldron-Ab12C"})
+        for (const char* nom : {".KC0A1B2.TMP", ".kaldron-Ab12Cd", "garde.txt", ".KC33333.TMP",
+                                ".KC44444.TMP", ".KC55555.TMP", ".kaldron-Usager"})
             c->creer_fichier(u"SRC/"_s + QString::fromLatin1(nom), "demi");
         c->creer_repertoire(u"SRC/.KC00000.TMP"_s);
         QVERIFY(QFile::link(c->hote(u"SRC/garde.txt"_s), c->hote(u"SRC/.KC11111.TMP"_s)));
         c->creer_fichier(u"DEST/.KC0A1B2.TMP"_s, "ailleurs");
-        // Seconde entrée coupée par l'arrêt (sans NUL) : elle ne désigne rien.
-        c->creer_fichier(u"kaldron/KALDRON.CPY"_s, QFile::encodeName(c->hote(u"SRC"_s)) + '\0' +
-                                                       QFile::encodeName(c->hote(u"DEST"_s)));
+        const auto note = [this](char marque, const QString& nom) {
+            return QByteArray(1, marque) + QFile::encodeName(c->hote(u"SRC/"_s + nom)) + '\0';
+        };
+        // Journal d'un processus disparu : deux provisoires en vie, un nom
+        // noté sans fichier (arrêt avant la création), un retiré, un qui n'est
+        // pas un provisoire, un répertoire, un lien, une entrée coupée.
+        c->creer_fichier(u"kaldron/KALDRON.999999999.CPY"_s,
+                         note('+', u".KC0A1B2.TMP"_s) + note('+', u".kaldron-Ab12Cd"_s) +
+                             note('+', u".KC99999.TMP"_s) + note('+', u".KC33333.TMP"_s) +
+                             note('-', u".KC33333.TMP"_s) + note('+', u"garde.txt"_s) +
+                             note('+', u".KC00000.TMP"_s) + note('+', u".KC11111.TMP"_s) +
+                             note('+', u".KC44444.TMP"_s).chopped(1));
+        // L'ancien journal commun ne nommait que des répertoires.
+        c->creer_fichier(u"kaldron/KALDRON.CPY"_s, QFile::encodeName(c->hote(u"SRC"_s)) + '\0');
+        // Journal d'un processus vivant (verrou tenu) : son provisoire reste.
+        const QString vivant =
+            c->creer_fichier(u"kaldron/KALDRON.4242.CPY"_s, note('+', u".KC55555.TMP"_s));
+        QFile tenu(vivant);
+        QVERIFY(tenu.open(QIODevice::ReadOnly) && ::flock(tenu.handle(), LOCK_EX | LOCK_NB) == 0);
         demarrer();
         QCOMPARE(
             QDir(c->hote(u"SRC"_s))
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                            QDir::Name),
-            QStringList({u".KC00000.TMP"_s, u".KC0A1B2.TMP.txt"_s, u".KC11111.TMP"_s,
-                         u".KCZZZZZ.TMP"_s, u".kaldron-Ab12C"_s, u".kc0a1b2.tmp"_s,
-                         u"garde.txt"_s}));
+            QStringList({u".KC00000.TMP"_s, u".KC11111.TMP"_s, u".KC33333.TMP"_s, u".KC44444.TMP"_s,
+                         u".KC55555.TMP"_s, u".kaldron-Usager"_s, u"garde.txt"_s}));
         QCOMPARE(c->contenu(u"SRC/garde.txt"_s), QByteArray("demi"));
         QCOMPARE(c->contenu(u"DEST/.KC0A1B2.TMP"_s), QByteArray("ailleurs"));
-        QVERIFY(!QFile::exists(c->hote(u"kaldron/KALDRON.CPY"_s)));
+        QCOMPARE(QDir(c->hote(u"kaldron"_s)).entryList({u"*.CPY"_s}, QDir::Files),
+                 QStringList{u"KALDRON.4242.CPY"_s});
+        // Le processus a disparu : au démarrage suivant, son provisoire part.
+        tenu.close();
+        demarrer();
+        QVERIFY(!QFile::exists(c->hote(u"SRC/.KC55555.TMP"_s)));
+        QVERIFY(!QFile::exists(vivant));
     }
 
     void journal_de_la_commande_data() {
@@ -478,17 +502,22 @@ private slots:
         QTest::newRow("DEPLACER") << true;
     }
 
-    // Pendant la commande, le journal nomme la destination ; après, il n'est plus.
+    // Pendant la copie, le journal du processus nomme le provisoire qui
+    // existe ; après, il ne désigne plus rien.
     void journal_de_la_commande() {
         QFETCH(bool, deplacer);
         c->creer_fichier(u"SRC/a.txt"_s, contenu_de(u"a.txt"_s, 50000));
         demarrer();
-        const QString journal = c->hote(u"kaldron/KALDRON.CPY"_s);
+        const QString journal =
+            c->hote(u"kaldron/KALDRON.%1.CPY"_s.arg(QCoreApplication::applicationPid()));
         QByteArray pendant;
-        f->espace_libre_de = [&](const QString&) {
-            pendant = lire(journal);
-            return qint64(1) << 40;
-        };
+        QStringList presents;
+        connect(f->Jauge, &QProgressBar::valueChanged, this, [&](int valeur) {
+            if (valeur == 100) {
+                pendant = lire(journal);
+                presents = QDir(autre->hote(u""_s)).entryList(QDir::Files | QDir::Hidden);
+            }
+        });
         f->Répertoire_srce->setPath(c->dos(u"SRC"_s));
         f->Fichier_srce->setPath(c->dos(u"SRC"_s));
         f->Unité_dest->setDrive(u"d:"_s);
@@ -499,8 +528,10 @@ private slots:
         f->Ligne_message->setText(u"    1 fichier(s) sélectionné(s)"_s);
         etat_commande().liste_parcourue = f->Fichier_srce;
         deplacer ? f->Déplacer_Click() : f->Copier_Click();
-        QCOMPARE(pendant, QFile::encodeName(autre->hote(u""_s)) + '\0');
-        QVERIFY(!QFile::exists(journal));
+        QCOMPARE(presents.size(), 1);
+        QVERIFY2(copie::est_nom_provisoire(presents.first()), qPrintable(presents.first()));
+        QCOMPARE(pendant, '+' + QFile::encodeName(autre->hote(presents.first())) + '\0');
+        QCOMPARE(lire(journal), QByteArray());
         QCOMPARE(autre->contenu(u"a.txt"_s), contenu_de(u"a.txt"_s, 50000));
         QCOMPARE(QFile::exists(c->hote(u"SRC/a.txt"_s)), !deplacer);
     }

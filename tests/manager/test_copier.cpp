@@ -129,6 +129,7 @@ private slots:
     void lecture_seule_jamais_remplacee();
     void place_destination_data();
     void place_destination();
+    void place_mesuree_dans_la_destination();
     void disque_plein_data();
     void disque_plein();
     void copie_tailles_data();
@@ -479,6 +480,23 @@ void TestCopier::place_destination() {
     QCOMPARE(d->dernier().style, 4 + 32 + 256);
     QVERIFY(!QFileInfo::exists(autre->hote(u"a.txt"_s)));
     QVERIFY(!etat_commande().commande_en_cours);
+}
+
+// La place se mesure dans le répertoire DESTINATION, qui peut être sur un
+// autre système de fichiers que la racine de l'unité : pas de fausse alarme.
+void TestCopier::place_mesuree_dans_la_destination() {
+    charger();
+    const QString dest = c->dos(u"dest"_s);
+    QStringList mesures;
+    f->espace_libre_de = [&](const QString& chemin) {
+        mesures << chemin;
+        return chemin.compare(dest, Qt::CaseInsensitive) == 0 ? qint64(1) << 40 : qint64(1000);
+    };
+    f->Copier_Click();
+    QCOMPARE(c->contenu(u"dest/a.txt"_s), motif(40000));
+    QVERIFY(!mesures.isEmpty());
+    for (const QString& chemin : std::as_const(mesures))
+        QCOMPARE(chemin.toUpper(), dest.toUpper());
 }
 
 void TestCopier::disque_plein_data() {

@@ -7,9 +7,11 @@
 #include "support/dialogues_scriptes.h"
 #include "support/unite_temporaire.h"
 #include <QFocusEvent>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 
 using namespace Qt::StringLiterals;
 
@@ -515,8 +517,35 @@ private slots:
             return octets;
         };
         f->Afficher_espace_libre();
-        QCOMPARE(racine, u"c:\\"_s);
+        // Mesuré là où iront les fichiers : le répertoire DESTINATION montré.
+        QCOMPARE(racine.toUpper(), c->dos(u"dest"_s).toUpper());
         QCOMPARE(f->Espace_libre->text(), texte);
+    }
+
+    // Un répertoire de l'unité sur un autre système de fichiers (lien vers
+    // /dev/shm) : c'est sa place libre qui s'affiche, pas celle de la racine.
+    void espace_libre_du_repertoire_montre() {
+        QTemporaryDir shm(u"/dev/shm/kaldron-XXXXXX"_s);
+        struct statvfs sv_shm {};
+        struct statvfs sv_racine {};
+        if (!shm.isValid() || ::statvfs(QFile::encodeName(shm.path()).constData(), &sv_shm) != 0 ||
+            ::statvfs(QFile::encodeName(c->hote(u""_s)).constData(), &sv_racine) != 0)
+            QSKIP("/dev/shm indisponible");
+        const qint64 libre_shm = qint64(sv_shm.f_bavail) * qint64(sv_shm.f_frsize);
+        const qint64 libre_racine = qint64(sv_racine.f_bavail) * qint64(sv_racine.f_frsize);
+        // Marge large : d'autres programmes écrivent pendant l'essai.
+        constexpr qint64 marge = qint64(1) << 30;
+        if (qAbs(libre_shm - libre_racine) < 2 * marge)
+            QSKIP("les deux systèmes de fichiers ont presque la même place libre");
+        QVERIFY(QFile::link(shm.path(), c->hote(u"shm"_s)));
+        charger();
+        f->Répertoire_dest->setPath(c->dos(u"shm"_s));
+        f->Afficher_espace_libre();
+        QString chiffres = f->Espace_libre->text();
+        chiffres.removeIf([](QChar ch) { return !ch.isDigit(); });
+        const qint64 affiche = chiffres.toLongLong() * 1000;
+        QVERIFY2(qAbs(affiche - libre_shm) < marge,
+                 qPrintable(u"%1 affichés, %2 libres sur /dev/shm"_s.arg(affiche).arg(libre_shm)));
     }
 
     // Un vrai petit système de fichiers sur l'unité DESTINATION (root seulement).

@@ -2,18 +2,22 @@
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
 #include "platform/fichiers.h"
+#include "platform/provisoires.h"
 #include "platform/unites.h"
 #include "support/unite_temporaire.h"
 
 #include "support/erreur_de.h"
 #include <QDir>
 #include <QDirIterator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -43,6 +47,11 @@ void poser_xattr(const QString& chemin, const char* valeur) {
 
 void lecture_seule(const QString& chemin) {
     QCOMPARE(::chmod(hote(chemin).constData(), 0444), 0);
+}
+
+QByteArray contenu_de(const QString& chemin) {
+    QFile f(chemin);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(absent)");
 }
 
 QStringList noms(const QList<EntreeFichier>& liste) {
@@ -292,6 +301,67 @@ private slots:
             QCOMPARE(attributs("C:\\shm\\g.bin"), unsigned(ATTR_ARCHIVE | ATTR_SYSTEME));
         // Aucun fichier temporaire laissé derrière.
         QCOMPARE(QDir(ailleurs.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // Chaque processus note ses provisoires, avant de les créer, dans son
+    // propre journal verrouillé ; le nettoyage n'efface que ceux des
+    // processus disparus, même après un fork (le fils n'écrit pas chez son père).
+    void journal_des_provisoires() {
+        UniteTemporaire c;
+        const QString programme = c.creer_repertoire("prog");
+        const QByteArray rep = hote(c.creer_repertoire("rep"));
+        definir_journal_provisoires(programme + "/KALDRON.",
+                                    [](const QString& nom) { return est_nom_temporaire(nom); });
+        QByteArray mien;
+        const int fd = creer_provisoire(rep, ".kaldron-", mien);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QVERIFY(est_nom_temporaire(QFile::decodeName(mien.mid(rep.size() + 1))));
+        const QString journal = journal_provisoires();
+        QCOMPARE(journal, programme + "/KALDRON." + QString::number(::getpid()) + ".CPY");
+        QCOMPARE(contenu_de(journal), '+' + mien + '\0');
+
+        int tube[2];
+        QCOMPARE(::pipe(tube), 0);
+        const pid_t fils = ::fork();
+        QVERIFY(fils >= 0);
+        if (fils == 0) {
+            QByteArray sien;
+            const char pret = creer_provisoire(rep, ".kaldron-", sien) >= 0 ? 'o' : 'n';
+            (void)!::write(tube[1], &pret, 1);
+            for (;;)
+                ::pause();
+        }
+        pid_t vivant = fils;
+        const auto tuer = qScopeGuard([&vivant] {
+            if (vivant > 0 && ::kill(vivant, SIGKILL) == 0)
+                ::waitpid(vivant, nullptr, 0);
+        });
+        char pret = 0;
+        QCOMPARE(::read(tube[0], &pret, 1), 1);
+        QCOMPARE(pret, 'o');
+        const auto provisoires = [&rep] {
+            return QDir(QFile::decodeName(rep)).entryList(QDir::Files | QDir::Hidden).size();
+        };
+        // Le fils vit : son provisoire et le mien restent.
+        QCOMPARE(nettoyer_provisoires(), 0);
+        QCOMPARE(provisoires(), 2);
+        ::kill(fils, SIGKILL);
+        QCOMPARE(::waitpid(fils, nullptr, 0), fils);
+        vivant = 0;
+        QCOMPARE(nettoyer_provisoires(), 1);
+        QCOMPARE(QDir(QFile::decodeName(rep)).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QFile::decodeName(mien.mid(rep.size() + 1))});
+        QCOMPARE(QDir(programme).entryList(QDir::Files),
+                 QStringList{QFileInfo(journal).fileName()});
+        QCOMPARE(contenu_de(journal), '+' + mien + '\0');
+        // Plus rien en vie : le journal se vide, puis part avec son processus.
+        provisoire_fini(mien);
+        QCOMPARE(contenu_de(journal), QByteArray());
+        definir_journal_provisoires({}, {});
+        QVERIFY(!QFileInfo::exists(journal));
+        ::close(tube[0]);
+        ::close(tube[1]);
     }
 
     void supprimer_fichier_data() {

@@ -58,8 +58,6 @@ void Gestion_Fichiers::Copier_Click() {
     if (!Debut_commande())
         return;
     etat_commande().commande_courante = u"COPIER"_s;
-    const copie::JournalProvisoires journal(copie::chemin_journal(reglages().préfixe_fichiers),
-                                            Répertoire_dest->path());
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
     else if (Verifier_place_destination())
@@ -113,9 +111,6 @@ void Gestion_Fichiers::Déplacer_Click() {
     // pas finir le déplacement après le premier fichier : rien d'autre ne
     // le remet à Oui quand on déplace dans l'unité sans confirmation.
     etat_commande().réponse_de_commande = plateforme::REP_OUI;
-    // Une copie vers une autre unité, ou le repli d'un renommage, écrit un provisoire.
-    const copie::JournalProvisoires journal(copie::chemin_journal(reglages().préfixe_fichiers),
-                                            Répertoire_dest->path());
     bool premier = true;
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
@@ -311,7 +306,7 @@ bool Gestion_Fichiers::Verifier_place_destination() {
     EtatCommande& etat = etat_commande();
     Afficher_espace_libre();
     const QString unite = Unité_dest->drive().left(2);
-    const qint64 libres = espace_libre_de(unite + u"\\"_s) / 1000;
+    const qint64 libres = espace_libre_de(lieu_espace_libre()) / 1000;
     if (libres >= taille_sélectionnée / 1000)
         return true;
     const qint64 n = nombre_disquettes(taille_sélectionnée);

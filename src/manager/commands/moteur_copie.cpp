@@ -4,12 +4,12 @@
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
 #include "platform/fichiers.h"
+#include "platform/provisoires.h"
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,7 +119,10 @@ bool recopier(int entree, int sortie, Boucle& boucle) {
 }
 
 // Copie complète dans 'provisoire', datée comme la source ; faux si arrêtée.
-bool copier_vers(const QByteArray& source, const QByteArray& provisoire, const Rappels& rappels) {
+// 'cree' dit si le provisoire a été créé ici (un nom pris entre-temps par un
+// autre n'est pas à nous).
+bool copier_vers(const QByteArray& source, const QByteArray& provisoire, const Rappels& rappels,
+                 bool& cree) {
     Descripteur entree{::open(source.constData(), O_RDONLY | O_CLOEXEC)};
     if (entree.fd < 0)
         lever_depuis_errno();
@@ -132,6 +135,7 @@ bool copier_vers(const QByteArray& source, const QByteArray& provisoire, const R
         ::open(provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
     if (sortie.fd < 0)
         lever_depuis_errno();
+    cree = true;
     Boucle boucle(rappels, etat.st_size);
     boucle.debut();
     if (!recopier(entree.fd, sortie.fd, boucle))
@@ -169,77 +173,26 @@ bool est_nom_provisoire(const QString& nom) {
     return true;
 }
 
-QString chemin_journal(const QString& prefixe_fichiers) {
-    // Sans répertoire du programme établi, pas de journal (jamais un chemin relatif).
-    return prefixe_fichiers.isEmpty() ? QString() : prefixe_fichiers + u"CPY"_s;
-}
-
-JournalProvisoires::JournalProvisoires(const QString& journal, const QString& repertoire) {
-    if (journal.isEmpty())
-        return;
+int nettoyer_provisoires(const QString& prefixe_fichiers) {
     try {
-        const QByteArray chemin = QFile::encodeName(plateforme::dos_vers_hote(journal));
-        // Le NUL termine l'entrée : une écriture coupée ne désigne rien.
-        const QByteArray entree = QFile::encodeName(plateforme::dos_vers_hote(repertoire)) + '\0';
-        Descripteur fd{::open(chemin.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666)};
-        if (fd.fd < 0)
-            lever_depuis_errno();
-        m_journal = chemin;
-        ecrire_tout(fd.fd, entree.constData(), entree.size());
-    } catch (const plateforme::ErreurExecution& e) {
-        qWarning("journal des copies : %s", e.what());
-    }
-}
-
-JournalProvisoires::~JournalProvisoires() {
-    if (!m_journal.isEmpty())
-        ::unlink(m_journal.constData());
-}
-
-namespace {
-
-// Seuls les fichiers ordinaires aux noms de provisoire sont effacés.
-int nettoyer_repertoire(const QByteArray& repertoire) {
-    DIR* dir = ::opendir(repertoire.constData());
-    if (!dir)
-        return 0;
-    int effaces = 0;
-    while (const dirent* e = ::readdir(dir)) {
-        const QString nom = QFile::decodeName(e->d_name);
-        if (!est_nom_provisoire(nom) && !plateforme::est_nom_temporaire(nom))
-            continue;
-        struct stat etat {};
-        if (::fstatat(::dirfd(dir), e->d_name, &etat, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(etat.st_mode) && ::unlinkat(::dirfd(dir), e->d_name, 0) == 0)
-            ++effaces;
-    }
-    ::closedir(dir);
-    return effaces;
-}
-
-} // namespace
-
-int nettoyer_provisoires(const QString& journal) {
-    if (journal.isEmpty())
-        return 0;
-    try {
-        const QString hote = plateforme::dos_vers_hote(journal);
-        QFile fichier(hote);
-        if (!fichier.open(QIODevice::ReadOnly))
+        if (prefixe_fichiers.isEmpty()) {
+            // Sans répertoire du programme établi, pas de journal (jamais un chemin relatif).
+            plateforme::definir_journal_provisoires({}, {});
             return 0;
-        const QList<QByteArray> entrees = fichier.readAll().split('\0');
-        fichier.close();
-        int effaces = 0;
-        // Le dernier morceau, sans NUL, est vide ou coupé : ignoré.
-        for (qsizetype i = 0; i + 1 < entrees.size(); ++i)
-            if (!entrees.at(i).isEmpty())
-                effaces += nettoyer_repertoire(entrees.at(i));
-        ::unlink(QFile::encodeName(hote).constData());
-        return effaces;
+        }
+        const QString ancien = prefixe_fichiers + u"CPY"_s;
+        const QString repertoire = plateforme::dos_vers_hote(plateforme::repertoire_parent(ancien));
+        plateforme::definir_journal_provisoires(
+            plateforme::joindre_hote(repertoire, plateforme::dernier_composant(ancien).chopped(3)),
+            [](const QString& nom) {
+                return est_nom_provisoire(nom) || plateforme::est_nom_temporaire(nom);
+            });
     } catch (const plateforme::ErreurExecution& e) {
-        qWarning("journal des copies : %s", e.what());
+        qWarning("journal des provisoires : %s", e.what());
+        plateforme::definir_journal_provisoires({}, {});
         return 0;
     }
+    return plateforme::nettoyer_provisoires();
 }
 
 QString nom_provisoire(const QString& destination) {
@@ -259,17 +212,24 @@ Issue copier_blocs(const QString& source, const QString& destination, const Rapp
     if (ouverts.chemin_ecrit)
         *ouverts.chemin_ecrit = plateforme::joindre(plateforme::repertoire_parent(destination),
                                                     QFileInfo(provisoire_hote).fileName());
+    // Noté avant d'exister : un arrêt brutal ne laisse qu'un nom connu.
+    plateforme::noter_provisoire(provisoire);
+    bool cree = false;
     try {
-        if (!copier_vers(entree, provisoire, rappels)) {
+        if (!copier_vers(entree, provisoire, rappels, cree)) {
             ::unlink(provisoire.constData());
+            plateforme::provisoire_fini(provisoire);
             return Issue::Arretee;
         }
         // Remplace d'un coup l'éventuel fichier de ce nom.
         if (::rename(provisoire.constData(), sortie.constData()) != 0)
             lever_depuis_errno();
+        plateforme::provisoire_fini(provisoire);
         plateforme::noter_nom_cree(hote);
     } catch (...) {
-        ::unlink(provisoire.constData());
+        if (cree)
+            ::unlink(provisoire.constData());
+        plateforme::provisoire_fini(provisoire);
         throw;
     }
     if (ouverts.chemin_ecrit)

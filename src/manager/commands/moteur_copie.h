@@ -1,7 +1,6 @@
 #pragma once
 // Moteur de copie par blocs de 8 192 octets, sans fenêtre : la commande
 // COPIER et le banc d'essai s'en servent de la même façon.
-#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -40,25 +39,11 @@ QString nom_provisoire(const QString& destination);
 // Nom de la forme des provisoires (".KC" + cinq chiffres hexadécimaux + ".TMP").
 bool est_nom_provisoire(const QString& nom);
 
-// Un arrêt brutal pendant une copie laisse son provisoire, caché, sous son
-// nom. Le temps d'une commande, un journal (dans le répertoire du programme)
-// note le répertoire où elle écrit ; le démarrage suivant n'efface les
-// provisoires que là, puis le journal. La fin de la commande l'efface.
-QString chemin_journal(const QString& prefixe_fichiers); // ...\KALDRON.CPY
-class JournalProvisoires {
-public:
-    // Chemins DOS. Un journal impossible à écrire n'empêche pas la copie.
-    JournalProvisoires(const QString& journal, const QString& repertoire);
-    ~JournalProvisoires();
-    JournalProvisoires(const JournalProvisoires&) = delete;
-    JournalProvisoires& operator=(const JournalProvisoires&) = delete;
-
-private:
-    QByteArray m_journal; // chemin de l'hôte ; vide si rien n'est noté
-};
-// Efface les provisoires (et les temporaires du repli de renommage) des
-// répertoires notés, puis le journal ; rend le nombre de fichiers effacés.
-// Ne lève rien : le démarrage ne doit pas en dépendre.
-int nettoyer_provisoires(const QString& journal);
+// Un arrêt brutal pendant une copie laisse son provisoire : chaque provisoire
+// est noté, avant d'exister, au journal de ce processus (dans le répertoire
+// du programme, à côté de 'prefixe_fichiers'). Au démarrage : le journal est
+// établi, puis les provisoires notés par des processus disparus sont effacés,
+// et eux seuls. Rend le nombre de fichiers effacés ; ne lève rien.
+int nettoyer_provisoires(const QString& prefixe_fichiers); // ...\KALDRON.
 
 } // namespace copie

@@ -168,8 +168,9 @@ void Gestion_Fichiers::etape_positionner() {
 
 void Gestion_Fichiers::etape_chemins() {
     configuration::etablir_chemins(reglages(), plateforme::repertoire_programme());
-    // Provisoires d'une copie coupée par un arrêt brutal du programme.
-    copie::nettoyer_provisoires(copie::chemin_journal(reglages().préfixe_fichiers));
+    // Provisoires d'une copie coupée par un arrêt brutal (de ce programme ou d'un autre
+    // processus disparu) ; ceux d'un processus vivant restent.
+    copie::nettoyer_provisoires(reglages().préfixe_fichiers);
 }
 
 void Gestion_Fichiers::etape_corbeille() {

@@ -413,6 +413,7 @@ private:
     void relire_fichiers(const Cadre& c);
     void suivre_unite(const Cadre& c);
     void montrer_espace_libre(const QString& commande);
+    QString lieu_espace_libre() const;
     void repertoire_inaccessible(const Cadre& c, int numero, const QString& description);
     void relire_avec_motif(int marqueur);
     void connecter_chemins();

@@ -290,10 +290,19 @@ void Gestion_Fichiers::Fichier_srce_PathChange() {
 // --------------------------------------------------------------- espace libre
 
 void Gestion_Fichiers::Afficher_espace_libre() {
-    const QString racine = Unité_dest->drive().left(2) + u"\\"_s;
-    const qint64 libres = espace_libre_de(racine);
+    const qint64 libres = espace_libre_de(lieu_espace_libre());
     Espace_libre->setText(plateforme::format_milliers(libres / 1000) + u" Ko libres "_s);
     QCoreApplication::processEvents();
+}
+
+// Le répertoire DESTINATION, où iront les fichiers : un répertoire de l'unité
+// peut être sur un autre système de fichiers que sa racine (point de montage,
+// lien). La racine sert quand la liste n'est pas (encore) sur cette unité.
+QString Gestion_Fichiers::lieu_espace_libre() const {
+    const QString unite = Unité_dest->drive().left(2);
+    const QString repertoire = Répertoire_dest->path();
+    return repertoire.left(2).compare(unite, Qt::CaseInsensitive) == 0 ? repertoire
+                                                                       : unite + u"\\"_s;
 }
 
 // ------------------------------------------------------------- branchements
