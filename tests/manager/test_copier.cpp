@@ -5,6 +5,7 @@
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/erreurs.h"
 #include "support/dialogues_scriptes.h"
+#include "support/erreur_de.h"
 #include "support/unite_temporaire.h"
 #include <QDir>
 #include <QFile>
@@ -144,6 +145,7 @@ private slots:
     void deplacer_arrete_garde_la_source();
     void deplacer_entre_systemes_data();
     void deplacer_entre_systemes();
+    void deplacer_entre_systemes_refuse();
     void droits_et_date_gardes_data();
     void droits_et_date_gardes();
     void lecture_seule_jamais_remplacee();
@@ -484,6 +486,29 @@ void TestCopier::deplacer_entre_systemes() {
         QCOMPARE(c->contenu(u"shm/a.txt"_s), motif(40000));
     QVERIFY(!etat_commande().commande_en_cours);
     QVERIFY(d->questions().isEmpty());
+}
+
+// Comme un renommage : un nom pris pendant la copie n'est jamais remplacé
+// (58), et un lien n'est pas changé en copie de sa cible (74).
+void TestCopier::deplacer_entre_systemes_refuse() {
+    const QString la = autre_systeme();
+    if (la.isEmpty())
+        QSKIP("pas de second système de fichiers sous la main");
+    c->creer_fichier(u"doc/a.txt"_s, "source");
+    c->creer_fichier(u"shm/a.txt"_s, "ancien");
+    QVERIFY(QFile::link(c->hote(u"doc/a.txt"_s), c->hote(u"doc/lien.txt"_s)));
+    QCOMPARE(essai::erreur_de([&] {
+                 copie::deplacer_blocs(c->dos(u"doc/a.txt"_s), c->dos(u"shm/a.txt"_s), {});
+             }),
+             58);
+    QCOMPARE(essai::erreur_de([&] {
+                 copie::deplacer_blocs(c->dos(u"doc/lien.txt"_s), c->dos(u"shm/lien.txt"_s), {});
+             }),
+             74);
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), QByteArray("source"));
+    QVERIFY(QFileInfo(c->hote(u"doc/lien.txt"_s)).isSymLink());
+    QCOMPARE(QDir(la).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.txt"_s});
+    QCOMPARE(c->contenu(u"shm/a.txt"_s), QByteArray("ancien"));
 }
 
 void TestCopier::droits_et_date_gardes_data() {
