@@ -470,9 +470,9 @@ void copier_fichier(const QByteArray& source, int fd_cible, const struct stat& s
         lever_echec(errno, source);
     copier_contenu(entree.fd(), fd_cible);
     copier_xattrs(entree.fd(), fd_cible);
+    donner_droits_de_copie(fd_cible, st.st_mode);
     const struct timespec dates[2] = {st.st_atim, st.st_mtim};
-    if (::fchmod(fd_cible, st.st_mode & 07777) != 0 || ::futimens(fd_cible, dates) != 0 ||
-        ::fsync(fd_cible) != 0)
+    if (::futimens(fd_cible, dates) != 0 || ::fsync(fd_cible) != 0)
         lever_ecriture(errno);
 }
 
@@ -542,7 +542,32 @@ bool est_nom_temporaire(const QString& nom) {
                        [](QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); });
 }
 
-void renommer(const QString& ancien_dos, const QString& nouveau_dos) {
+void donner_droits_de_copie(int fd, unsigned mode) {
+    if (::fchmod(fd, mode & (S_IRWXU | S_IRWXG | S_IRWXO)) == 0)
+        return;
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        lever_errno(errno);
+    struct stat st;
+    if ((mode & S_IWUSR) || ::fstat(fd, &st) != 0)
+        return;
+    if (::fchmod(fd, st.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO) & ~k_ecriture) != 0)
+        lever_errno(errno);
+}
+
+void copier_attributs_etendus(int source, int cible) {
+    copier_xattrs(source, cible);
+}
+
+void nommer_sans_remplacer(const QByteArray& provisoire_hote, const QByteArray& cible_hote) {
+    if (!deplacer_sans_remplacer(provisoire_hote, cible_hote, false))
+        lever_renommage(errno);
+}
+
+namespace {
+
+// Faux, sans rien changer, quand les deux noms sont sur deux systèmes de
+// fichiers et que le repli (copie puis suppression) n'est pas voulu.
+bool renommer_avec(const QString& ancien_dos, const QString& nouveau_dos, bool repli) {
     const QString ancien = chemin_dos_absolu(ancien_dos);
     const QString nouveau = chemin_dos_absolu(nouveau_dos);
     if (ancien.at(0) != nouveau.at(0))
@@ -555,16 +580,29 @@ void renommer(const QString& ancien_dos, const QString& nouveau_dos) {
     const QByteArray cible = QFile::encodeName(
         joindre_hote(dos_vers_hote(repertoire_parent(nouveau)), dernier_composant(nouveau)));
     if (cible == source)
-        return;
+        return true;
     const Occupation occupation = occupation_de(nouveau, source, st);
     if (occupation == Occupation::Autre)
         lever(ERR_FICHIER_EXISTE);
     if (!deplacer_sans_remplacer(source, cible, occupation == Occupation::Source)) {
         if (errno != EXDEV)
             lever_renommage(errno);
+        if (!repli)
+            return false;
         copier_puis_supprimer(source, cible, st);
     }
     noter_nom_cree(QFile::decodeName(cible));
+    return true;
+}
+
+} // namespace
+
+void renommer(const QString& ancien_dos, const QString& nouveau_dos) {
+    renommer_avec(ancien_dos, nouveau_dos, true);
+}
+
+bool renommer_sur_place(const QString& ancien_dos, const QString& nouveau_dos) {
+    return renommer_avec(ancien_dos, nouveau_dos, false);
 }
 
 // ---- Fichier ouvert ----

@@ -50,12 +50,26 @@ void definir_attributs(const QString& chemin_dos, unsigned attributs);
 // Ne remplace jamais : lève 58 si la cible existe. Entre deux systèmes de
 // fichiers d'une même unité, copie puis supprime.
 void renommer(const QString& ancien_dos, const QString& nouveau_dos);
+// Le même renommage sans repli : faux, sans rien changer, quand les deux noms
+// sont sur deux systèmes de fichiers ; l'appelant copie alors lui-même.
+bool renommer_sur_place(const QString& ancien_dos, const QString& nouveau_dos);
 // Nom du fichier temporaire de ce repli (".kaldron-" et six caractères),
 // noté au journal des provisoires (provisoires.h) avant d'être créé.
 bool est_nom_temporaire(const QString& nom);
 void supprimer_fichier(const QString& chemin_dos);    // lève 75 si lecture seule
 void creer_repertoire(const QString& chemin_dos);     // lève 75 si existe déjà
 void supprimer_repertoire(const QString& chemin_dos); // lève 75 s'il n'est pas vide
+
+// Pour les copies, sur des descripteurs et des chemins de l'hôte :
+// - droits de la source ('mode' de stat) donnés à la copie : lecture,
+//   écriture, exécution, jamais set-user-ID ni set-group-ID ; un système de
+//   fichiers qui ne sait pas les garder (vfat) garde au moins la lecture seule ;
+void donner_droits_de_copie(int fd, unsigned mode);
+// - attributs étendus user.* (dont user.DOSATTRIB) ;
+void copier_attributs_etendus(int source, int cible);
+// - nom donné à une copie complète, sur son système de fichiers, sans jamais
+//   remplacer : lève 58 si le nom est pris.
+void nommer_sans_remplacer(const QByteArray& provisoire_hote, const QByteArray& cible_hote);
 
 // Octets libres de l'unité qui contient le chemin.
 qint64 espace_libre(const QString& chemin_dos);

@@ -5,12 +5,15 @@
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/erreurs.h"
 #include "support/dialogues_scriptes.h"
+#include "support/erreur_de.h"
 #include "support/unite_temporaire.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -48,7 +51,8 @@ class TestCopier : public QObject {
     std::unique_ptr<essai::UniteTemporaire> autre; // seconde unité, D: ou A:
     std::unique_ptr<essai::DialoguesScriptes> d;
     std::unique_ptr<Gestion_Fichiers> f;
-    QString monte; // répertoire sur un petit tmpfs, démonté à la fin
+    std::unique_ptr<QTemporaryDir> shm; // cible du lien C:\shm
+    QString monte;                      // répertoire sur un petit tmpfs, démonté à la fin
 
     // SOURCE sur C:\doc (a.txt, b.txt), DESTINATION sur C:\dest ou sur 'vers'.
     void charger(const QString& vers = {}) {
@@ -80,6 +84,18 @@ class TestCopier : public QObject {
         f->Ligne_message->setText(
             n == 0 ? QString() : u"    "_s + QString::number(n) + u" fichier(s) sélectionné(s)"_s);
     }
+    // C:\shm mène à un autre système de fichiers (/dev/shm) ; rend son
+    // chemin de l'hôte, vide s'il n'y en a pas d'autre sous la main.
+    QString autre_systeme() {
+        shm = std::make_unique<QTemporaryDir>(u"/dev/shm/kaldron-copier-XXXXXX"_s);
+        struct stat ici {};
+        struct stat la {};
+        if (!shm->isValid() || ::stat(QFile::encodeName(c->hote(u""_s)).constData(), &ici) != 0 ||
+            ::stat(QFile::encodeName(shm->path()).constData(), &la) != 0 ||
+            ici.st_dev == la.st_dev || !QFile::link(shm->path(), c->hote(u"shm"_s)))
+            return {};
+        return shm->path();
+    }
     // Petit système de fichiers pour un disque plein véritable.
     bool monter_petit(const QString& hote) {
         if (::geteuid() != 0)
@@ -108,6 +124,7 @@ private slots:
         monte.clear();
         d.reset();
         autre.reset();
+        shm.reset();
         c.reset();
         qunsetenv("KALDRON_PROGRAMME");
         QVERIFY(ok);
@@ -126,6 +143,11 @@ private slots:
     void deplacer_vers_une_autre_unite();
     void deplacer_remplacement_refuse();
     void deplacer_arrete_garde_la_source();
+    void deplacer_entre_systemes_data();
+    void deplacer_entre_systemes();
+    void deplacer_entre_systemes_refuse();
+    void droits_et_date_gardes_data();
+    void droits_et_date_gardes();
     void lecture_seule_jamais_remplacee();
     void place_destination_data();
     void place_destination();
@@ -426,6 +448,122 @@ void TestCopier::deplacer_arrete_garde_la_source() {
     QCOMPARE(c->contenu(u"doc/a.txt"_s), motif(40000));
     QVERIFY(QDir(autre->hote(u""_s)).entryList(QDir::Files | QDir::Hidden).isEmpty());
     QVERIFY(!etat_commande().demande_d_arrêt);
+}
+
+void TestCopier::deplacer_entre_systemes_data() {
+    QTest::addColumn<bool>("arret");
+    QTest::newRow("jusqu'au bout") << false;
+    QTest::newRow("Arret pendant la copie") << true;
+}
+
+// Dans l'unité, d'un système de fichiers à l'autre : jauge et Arret comme
+// une copie ; arrêté, la source reste entière et rien n'est écrit.
+void TestCopier::deplacer_entre_systemes() {
+    QFETCH(bool, arret);
+    const QString la = autre_systeme();
+    if (la.isEmpty())
+        QSKIP("pas de second système de fichiers sous la main");
+    charger(c->dos(u"shm"_s));
+    choisir({0, 1});
+    QList<int> jauge;
+    bool arret_montre = false;
+    connect(f->Jauge, &QProgressBar::valueChanged, f.get(), [&](int valeur) {
+        jauge << valeur;
+        arret_montre = !f->Arret->isHidden();
+        // À 100 %, l'arrêt vient encore avant que la copie ne prenne son nom.
+        if (arret && valeur == 100)
+            etat_commande().demande_d_arrêt = true;
+    });
+    f->Déplacer_Click();
+    QCOMPARE(jauge.value(jauge.size() - 1), 100);
+    QVERIFY(arret_montre);
+    QCOMPARE(f->En_cours->text(),
+             arret ? u" DEPLACE le fichier A.TXT "_s : u" DEPLACE le fichier B.TXT "_s);
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), arret ? motif(40000) : QByteArray());
+    QCOMPARE(QFile::exists(c->hote(u"doc/b.txt"_s)), arret);
+    QCOMPARE(QDir(la).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             arret ? QStringList() : QStringList({u"a.txt"_s, u"b.txt"_s}));
+    if (!arret)
+        QCOMPARE(c->contenu(u"shm/a.txt"_s), motif(40000));
+    QVERIFY(!etat_commande().commande_en_cours);
+    QVERIFY(d->questions().isEmpty());
+}
+
+// Comme un renommage : un nom pris pendant la copie n'est jamais remplacé
+// (58), et un lien n'est pas changé en copie de sa cible (74).
+void TestCopier::deplacer_entre_systemes_refuse() {
+    const QString la = autre_systeme();
+    if (la.isEmpty())
+        QSKIP("pas de second système de fichiers sous la main");
+    c->creer_fichier(u"doc/a.txt"_s, "source");
+    c->creer_fichier(u"shm/a.txt"_s, "ancien");
+    QVERIFY(QFile::link(c->hote(u"doc/a.txt"_s), c->hote(u"doc/lien.txt"_s)));
+    QCOMPARE(essai::erreur_de([&] {
+                 copie::deplacer_blocs(c->dos(u"doc/a.txt"_s), c->dos(u"shm/a.txt"_s), {});
+             }),
+             58);
+    QCOMPARE(essai::erreur_de([&] {
+                 copie::deplacer_blocs(c->dos(u"doc/lien.txt"_s), c->dos(u"shm/lien.txt"_s), {});
+             }),
+             74);
+    QCOMPARE(c->contenu(u"doc/a.txt"_s), QByteArray("source"));
+    QVERIFY(QFileInfo(c->hote(u"doc/lien.txt"_s)).isSymLink());
+    QCOMPARE(QDir(la).entryList(QDir::Files | QDir::Hidden), QStringList{u"a.txt"_s});
+    QCOMPARE(c->contenu(u"shm/a.txt"_s), QByteArray("ancien"));
+}
+
+void TestCopier::droits_et_date_gardes_data() {
+    QTest::addColumn<int>("voie");
+    QTest::addColumn<uint>("mode");
+    QTest::addColumn<uint>("attendu");
+    const char* const voies[] = {"COPIER", "DEPLACER vers D:", "DEPLACER vers C:\\shm"};
+    for (int voie = 0; voie < 3; ++voie) {
+        const auto ligne = [&](const char* quoi, uint mode, uint attendu) {
+            QTest::addRow("%s, %s", voies[voie], quoi) << voie << mode << attendu;
+        };
+        ligne("clé privée", 0600, 0600);
+        ligne("script", 0700, 0700);
+        ligne("set-user-ID retiré", 04750, 0750);
+        ligne("set-group-ID retiré", 02755, 0755);
+        // Vers une autre unité, une source en lecture seule n'est pas effacée (75).
+        if (voie != 1)
+            ligne("lecture seule", 0444, 0444);
+    }
+}
+
+// Chaque voie de copie garde les droits (sans set-user-ID ni set-group-ID)
+// et la date de la source.
+void TestCopier::droits_et_date_gardes() {
+    QFETCH(int, voie);
+    QFETCH(uint, mode);
+    QString vers;
+    QString cible = c->hote(u"dest/a.txt"_s);
+    if (voie == 1) {
+        autre = std::make_unique<essai::UniteTemporaire>(u'D');
+        vers = autre->racine();
+        cible = autre->hote(u"a.txt"_s);
+    } else if (voie == 2) {
+        const QString la = autre_systeme();
+        if (la.isEmpty())
+            QSKIP("pas de second système de fichiers sous la main");
+        vers = c->dos(u"shm"_s);
+        cible = la + u"/a.txt"_s;
+    }
+    charger(vers);
+    const QByteArray source = QFile::encodeName(c->hote(u"doc/a.txt"_s));
+    const struct timespec dates[2] = {{820000000, 0}, {826795230, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, source.constData(), dates, 0), 0);
+    QCOMPARE(::chmod(source.constData(), mode), 0);
+    struct stat etat {};
+    QCOMPARE(::stat(source.constData(), &etat), 0);
+    QCOMPARE(QString::number(etat.st_mode & 07777, 8), QString::number(mode, 8));
+    voie == 0 ? f->Copier_Click() : f->Déplacer_Click();
+    QCOMPARE(::stat(QFile::encodeName(cible).constData(), &etat), 0);
+    QFETCH(uint, attendu);
+    QCOMPARE(QString::number(etat.st_mode & 07777, 8), QString::number(attendu, 8));
+    QCOMPARE(etat.st_mtim.tv_sec, 826795230);
+    QCOMPARE(c->contenu(u"doc/a.txt"_s).isEmpty(), voie != 0);
+    QVERIFY(d->questions().isEmpty());
 }
 
 // Un fichier en lecture seule n'est pas remplacé (75), même par root.

@@ -281,13 +281,20 @@ private slots:
         const bool xattrs = xattrs_possibles(c.hote("")) && xattrs_possibles(ailleurs.path());
         if (xattrs)
             definir_attributs("C:\\f.bin", ATTR_ARCHIVE | ATTR_SYSTEME);
-        ::chmod(hote(source).constData(), 0640);
+        QCOMPARE(::chmod(hote(source).constData(), 04640), 0);
         const struct timespec dates[2] = {{1600000000, 0}, {1600000000, 0}};
         QCOMPARE(::utimensat(AT_FDCWD, hote(source).constData(), dates, 0), 0);
         c.creer_fichier("deja.bin", "D");
         QVERIFY(QFile::copy(c.hote("deja.bin"), ailleurs.filePath("deja.bin")));
         QCOMPARE(erreur_de([] { plateforme::renommer("C:\\deja.bin", "C:\\shm\\DEJA.BIN"); }), 58);
         QVERIFY(QFileInfo::exists(c.hote("deja.bin")));
+
+        // Sans repli, rien ne bouge : l'appelant copie lui-même.
+        QVERIFY(!renommer_sur_place("C:\\f.bin", "C:\\shm\\g.bin"));
+        QVERIFY(QFileInfo::exists(source));
+        QVERIFY(!QFileInfo::exists(ailleurs.filePath("g.bin")));
+        QVERIFY(renommer_sur_place("C:\\deja.bin", "C:\\deja2.bin"));
+        QCOMPARE(c.contenu("deja2.bin"), "D");
 
         plateforme::renommer("C:\\f.bin", "C:\\shm\\g.bin");
         QVERIFY(!QFileInfo::exists(source));
@@ -296,7 +303,7 @@ private slots:
         QCOMPARE(QFileInfo(cible).lastModified(), QDateTime::fromSecsSinceEpoch(1600000000));
         struct stat st_cible;
         QCOMPARE(::stat(hote(cible).constData(), &st_cible), 0);
-        QCOMPARE(st_cible.st_mode & 07777, 0640u);
+        QCOMPARE(st_cible.st_mode & 07777, 0640u); // jamais set-user-ID
         if (xattrs)
             QCOMPARE(attributs("C:\\shm\\g.bin"), unsigned(ATTR_ARCHIVE | ATTR_SYSTEME));
         // Aucun fichier temporaire laissé derrière.

@@ -147,7 +147,7 @@ bool Gestion_Fichiers::deplacer_fichier_choisi(bool& premier) {
         if (premier && !Verifier_place_destination())
             return false;
         premier = false;
-        Copier_fichier();
+        Copier_fichier(true);
         if (etat.réponse_de_commande == plateforme::REP_ANNULER)
             return false;
         // La source ne part qu'après une copie complète.
@@ -165,7 +165,12 @@ bool Gestion_Fichiers::deplacer_fichier_choisi(bool& premier) {
 bool Gestion_Fichiers::renommer_dans_l_unite() {
     EtatCommande& etat = etat_commande();
     const int index = Fichier_srce->listIndex();
-    if (!etape_copie([&] { plateforme::renommer(etat.chemin_source, etat.chemin_destination); }))
+    bool sur_place = true;
+    if (!etape_copie([&] {
+            sur_place = plateforme::renommer_sur_place(etat.chemin_source, etat.chemin_destination);
+        }))
+        return false;
+    if (!sur_place && !deplacer_entre_systemes())
         return false;
     Fichier_srce->rafraichir();
     const int nombre = Fichier_srce->listCount();
@@ -182,9 +187,40 @@ bool Gestion_Fichiers::renommer_dans_l_unite() {
     return true;
 }
 
+// Deux systèmes de fichiers dans l'unité (un point de montage) : les octets
+// passent par le moteur de copie, avec jauge et Arret. Vrai si le fichier est
+// déplacé ; arrêté ou en erreur, la source reste entière.
+bool Gestion_Fichiers::deplacer_entre_systemes() {
+    EtatCommande& etat = etat_commande();
+    const QString destination = etat.chemin_destination;
+    Afficher_en_cours();
+    copie::Issue issue = copie::Issue::Arretee;
+    const bool fait = etape_copie([&] {
+        try {
+            issue = copie::deplacer_blocs(etat.chemin_source, destination, rappels_de_copie(),
+                                          {&etat.chemin_destination});
+        } catch (...) {
+            etat.chemin_destination = destination;
+            throw;
+        }
+    });
+    etat.chemin_destination = destination;
+    return fait && issue == copie::Issue::Copiee;
+}
+
 // ------------------------------------------------------------ la copie même
 
-void Gestion_Fichiers::Copier_fichier() {
+copie::Rappels Gestion_Fichiers::rappels_de_copie() {
+    return {[this](bool visible) { montrer_jauge(visible); },
+            [this](int valeur) {
+                Jauge->setValue(valeur);
+                Jauge->setFormat(QString::number(valeur) + u'%');
+            },
+            [] { return etat_commande().demande_d_arrêt; },
+            [] { QCoreApplication::processEvents(); }};
+}
+
+void Gestion_Fichiers::Copier_fichier(bool deplacement) {
     EtatCommande& etat = etat_commande();
     etat.réponse_de_commande = plateforme::REP_OUI;
     copie_complete = false;
@@ -208,18 +244,13 @@ void Gestion_Fichiers::Copier_fichier() {
     }
     Arret->show();
     Afficher_en_cours();
-    const copie::Rappels rappels{[this](bool visible) { montrer_jauge(visible); },
-                                 [this](int valeur) {
-                                     Jauge->setValue(valeur);
-                                     Jauge->setFormat(QString::number(valeur) + u'%');
-                                 },
-                                 [] { return etat_commande().demande_d_arrêt; },
-                                 [] { QCoreApplication::processEvents(); }};
+    const copie::Rappels rappels = rappels_de_copie();
     copie::Issue issue = copie::Issue::Arretee;
     const bool faite = etape_copie([&] {
         try {
-            issue = copie::copier_blocs(etat.chemin_source, destination, rappels,
-                                        {&etat.chemin_destination});
+            issue = copie::copier_blocs(
+                etat.chemin_source, destination, rappels, {&etat.chemin_destination},
+                deplacement ? copie::Source::Effacee : copie::Source::Gardee);
         } catch (...) {
             // Le provisoire est déjà effacé ; le rapport nomme la vraie destination.
             etat.chemin_destination = destination;

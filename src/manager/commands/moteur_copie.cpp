@@ -118,10 +118,20 @@ bool recopier(int entree, int sortie, Boucle& boucle) {
     }
 }
 
-// Copie complète dans 'provisoire', datée comme la source ; faux si arrêtée.
+// Façon de poser la copie sous son nom.
+struct Pose {
+    bool remplacer = true;  // faux : jamais, comme un renommage (58)
+    bool durable = false;   // écrite sur le disque même si elle ne remplace rien
+    bool attributs = false; // attributs étendus de la source gardés
+};
+
+// Copie complète dans 'provisoire', avec les droits et la date de la source ;
+// faux si arrêtée. Créé pour le seul propriétaire : le contenu d'une clé
+// privée n'est jamais lisible par d'autres, même le temps de la copie.
 // 'cree' dit si le provisoire a été créé ici (un nom pris entre-temps par un
 // autre n'est pas à nous).
-bool copier_vers(const QByteArray& source, const QByteArray& provisoire, const Rappels& rappels,
+bool copier_vers(const QByteArray& source, const QByteArray& provisoire,
+                 const QByteArray& destination, const Rappels& rappels, const Pose& pose,
                  bool& cree) {
     Descripteur entree{::open(source.constData(), O_RDONLY | O_CLOEXEC)};
     if (entree.fd < 0)
@@ -132,7 +142,7 @@ bool copier_vers(const QByteArray& source, const QByteArray& provisoire, const R
     if (S_ISDIR(etat.st_mode))
         plateforme::lever(plateforme::ERR_ACCES);
     Descripteur sortie{
-        ::open(provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)};
+        ::open(provisoire.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)};
     if (sortie.fd < 0)
         lever_depuis_errno();
     cree = true;
@@ -140,8 +150,17 @@ bool copier_vers(const QByteArray& source, const QByteArray& provisoire, const R
     boucle.debut();
     if (!recopier(entree.fd, sortie.fd, boucle))
         return false;
+    if (pose.attributs)
+        plateforme::copier_attributs_etendus(entree.fd, sortie.fd);
+    plateforme::donner_droits_de_copie(sortie.fd, etat.st_mode);
     const struct timespec temps[2] = {etat.st_atim, etat.st_mtim};
     if (::futimens(sortie.fd, temps) != 0)
+        lever_depuis_errno();
+    // Sur le disque avant de remplacer l'ancien fichier : une coupure de
+    // courant après le renommage laisserait sinon un fichier vide ou partiel.
+    struct stat ancien {};
+    if ((pose.durable || ::lstat(destination.constData(), &ancien) == 0) &&
+        ::fdatasync(sortie.fd) != 0)
         lever_depuis_errno();
     const int fin = ::close(sortie.fd);
     sortie.fd = -1;
@@ -201,8 +220,10 @@ QString nom_provisoire(const QString& destination) {
     return plateforme::joindre(plateforme::repertoire_parent(destination), nom);
 }
 
-Issue copier_blocs(const QString& source, const QString& destination, const Rappels& rappels,
-                   const Ouverts& ouverts) {
+namespace {
+
+Issue poser_copie(const QString& source, const QString& destination, const Rappels& rappels,
+                  const Ouverts& ouverts, const Pose& pose) {
     const QByteArray entree = QFile::encodeName(plateforme::dos_vers_hote(source));
     const QString hote = plateforme::dos_vers_hote(destination);
     const QByteArray sortie = QFile::encodeName(hote);
@@ -216,13 +237,15 @@ Issue copier_blocs(const QString& source, const QString& destination, const Rapp
     plateforme::noter_provisoire(provisoire);
     bool cree = false;
     try {
-        if (!copier_vers(entree, provisoire, rappels, cree)) {
+        if (!copier_vers(entree, provisoire, sortie, rappels, pose, cree)) {
             ::unlink(provisoire.constData());
             plateforme::provisoire_fini(provisoire);
             return Issue::Arretee;
         }
+        if (!pose.remplacer)
+            plateforme::nommer_sans_remplacer(provisoire, sortie);
         // Remplace d'un coup l'éventuel fichier de ce nom.
-        if (::rename(provisoire.constData(), sortie.constData()) != 0)
+        else if (::rename(provisoire.constData(), sortie.constData()) != 0)
             lever_depuis_errno();
         plateforme::provisoire_fini(provisoire);
         plateforme::noter_nom_cree(hote);
@@ -235,6 +258,38 @@ Issue copier_blocs(const QString& source, const QString& destination, const Rapp
     if (ouverts.chemin_ecrit)
         *ouverts.chemin_ecrit = destination;
     return Issue::Copiee;
+}
+
+} // namespace
+
+Issue copier_blocs(const QString& source, const QString& destination, const Rappels& rappels,
+                   const Ouverts& ouverts, Source suite) {
+    return poser_copie(
+        source, destination, rappels, ouverts,
+        {.remplacer = true, .durable = suite == Source::Effacee, .attributs = false});
+}
+
+Issue deplacer_blocs(const QString& source, const QString& destination, const Rappels& rappels,
+                     const Ouverts& ouverts) {
+    const QByteArray ancien = QFile::encodeName(plateforme::dos_vers_hote(source));
+    struct stat etat {};
+    if (::lstat(ancien.constData(), &etat) != 0)
+        lever_depuis_errno();
+    // Un lien ou un fichier spécial ne se recopie pas en fichier ordinaire.
+    if (!S_ISREG(etat.st_mode))
+        plateforme::lever(plateforme::ERR_AUTRE_UNITE);
+    const Issue issue = poser_copie(source, destination, rappels, ouverts,
+                                    {.remplacer = false, .durable = true, .attributs = true});
+    if (issue != Issue::Copiee)
+        return issue;
+    // Comme un renommage : la lecture seule n'empêche pas de partir. Si la
+    // source reste, la copie s'efface : jamais deux exemplaires.
+    if (::unlink(ancien.constData()) != 0) {
+        const int code = errno;
+        ::unlink(QFile::encodeName(plateforme::dos_vers_hote(destination)).constData());
+        plateforme::lever_errno(code);
+    }
+    return issue;
 }
 
 } // namespace copie

@@ -1,6 +1,7 @@
 #pragma once
-// Moteur de copie par blocs de 8 192 octets, sans fenêtre : la commande
-// COPIER et le banc d'essai s'en servent de la même façon.
+// Moteur de copie par blocs de 8 192 octets, sans fenêtre : COPIER, DEPLACER
+// et le banc d'essai s'en servent de la même façon.
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -26,13 +27,26 @@ struct Ouverts {
     QString* chemin_ecrit = nullptr;
 };
 
+// Ce que devient la source après la copie : effacée (déplacement), la copie
+// est écrite sur le disque avant de prendre son nom.
+enum class Source { Gardee, Effacee };
+
 // Copie 'source' vers 'destination' (chemins DOS). Le fichier est écrit à
 // côté sous un nom caché provisoire et ne prend son nom, en remplaçant
-// l'ancien d'un coup, qu'une fois complet et daté comme la source. Arrêt ou
-// erreur : le provisoire est effacé, l'ancien fichier reste intact ; les
-// erreurs sont relevées (ErreurExecution).
+// l'ancien d'un coup, qu'une fois complet, avec les droits (sans set-user-ID
+// ni set-group-ID) et la date de la source ; il est écrit sur le disque avant
+// de remplacer un fichier. Arrêt ou erreur : le provisoire est effacé,
+// l'ancien fichier reste intact ; les erreurs sont relevées (ErreurExecution).
 Issue copier_blocs(const QString& source, const QString& destination, const Rappels& rappels,
-                   const Ouverts& ouverts = {});
+                   const Ouverts& ouverts = {}, Source suite = Source::Gardee);
+
+// Déplacement entre deux systèmes de fichiers d'une même unité, fait comme
+// un renommage : copie par blocs (attributs compris), qui prend son nom sans
+// jamais remplacer (58) une fois sur le disque ; la source, même en lecture
+// seule, n'est effacée qu'ensuite. Arrêt ou erreur : la source reste entière
+// et aucune copie n'est laissée.
+Issue deplacer_blocs(const QString& source, const QString& destination, const Rappels& rappels,
+                     const Ouverts& ouverts = {});
 
 // Nom provisoire libre, caché, dans le répertoire de 'destination'.
 QString nom_provisoire(const QString& destination);

@@ -25,6 +25,9 @@ class QListWidgetItem;
 inline constexpr int ROLE_CHEMIN_REEL = Qt::UserRole;
 // Chemin réel d'une entrée de la liste de sélection, sinon son texte.
 QString chemin_entree(const QListWidgetItem* entree);
+namespace copie {
+struct Rappels;
+} // namespace copie
 namespace plateforme {
 class ErreurExecution;
 class TravailImpression;
@@ -99,7 +102,8 @@ public:
     void Copier_Click();
     void Déplacer_Click();
     void connecter_copie();
-    void Copier_fichier();
+    // 'deplacement' : la source sera effacée, la copie va d'abord sur le disque.
+    void Copier_fichier(bool deplacement = false);
     void Confirmer_remplacement(bool toujours = false); // toujours : même sans l'option
     void Afficher_en_cours();
     bool Verifier_place_destination();
@@ -110,6 +114,8 @@ private:
     bool deplacer_fichier_choisi(bool& premier);
     bool nom_de_copie_demande();
     bool renommer_dans_l_unite();
+    bool deplacer_entre_systemes();
+    copie::Rappels rappels_de_copie();
     // Étape sur le disque, refaite tant que le rapport d'erreur dit Réessayer.
     bool etape_copie(const std::function<void()>& etape);
     void montrer_jauge(bool visible);
