@@ -247,11 +247,14 @@ void EssaiKaldron::demarrage_accueil_puis_fenetre() {
     QVERIFY(f.controle(u"Espace_libre"_s).texte().endsWith(u" Ko libres "_s));
     QCOMPARE(f.controle(u"Chemin_srce"_s).texte(), u"c:\\"_s);
     QVERIFY(f.controle(u"Fichier_srce"_s).existe());
-    // Au démarrage, l'unité ne reçoit au plus que l'index (vide) de la corbeille.
+    // Au démarrage, l'unité ne reçoit au plus que l'index (vide) de la corbeille
+    // et son verrou (vide).
     QStringList racine = p().noms(QString());
-    racine.removeOne(u"KALDRON.CRB"_s);
+    for (const QString& nom : {u"KALDRON.CRB"_s, u"KALDRON.VER"_s}) {
+        racine.removeOne(nom);
+        QVERIFY(!p().existe(nom) || QFileInfo(p().hote(nom)).size() == 0);
+    }
     QCOMPARE(racine, QStringList({u"KALDRON"_s}));
-    QVERIFY(!p().existe(u"KALDRON.CRB"_s) || QFileInfo(p().hote(u"KALDRON.CRB"_s)).size() == 0);
 }
 
 void EssaiKaldron::seconde_copie_refusee() {
