@@ -160,6 +160,25 @@ private slots:
         QCOMPARE(f->compteur_boutons, visibles + 1);
     }
 
+    // Chaque bouton de commande porte sa bulle une fois la fenêtre chargée.
+    void bulles_data() {
+        QTest::addColumn<QString>("bouton");
+        QTest::addColumn<QString>("bulle");
+        QTest::newRow("Corbeill") << u"Corbeill"_s
+                                  << u"paramètrer la corbeille ou récupérer des fichiers"_s;
+        QTest::newRow("Créer") << u"Créer"_s << u"créer un réperoire sous le répertoire actuel"_s;
+        QTest::newRow("Imprimer") << u"Imprimer"_s << u"imprimer les fichiers sélectionnés"_s;
+        QTest::newRow("Prompt") << u"Prompt"_s << u"ouverture d'une ligne de commande DOS"_s;
+    }
+    void bulles() {
+        QFETCH(QString, bouton);
+        QFETCH(QString, bulle);
+        auto f = charger();
+        const auto* b = f->findChild<QPushButton*>(bouton);
+        QVERIFY(b);
+        QCOMPARE(b->toolTip(), bulle);
+    }
+
     void corbeille_data() {
         QTest::addColumn<QString>("section");
         QTest::addColumn<bool>("active");

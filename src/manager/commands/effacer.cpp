@@ -34,6 +34,7 @@ void Gestion_Fichiers::connecter_effacement() {
     commandes_construites.insert(Effacer);
     activer_commande(Effacer, true);
     connect(Effacer, &QPushButton::clicked, this, [this] { Effacer_Click(); });
+    Corbeill->setToolTip(u"paramètrer la corbeille ou récupérer des fichiers"_s);
     commandes_construites.insert(Corbeill);
     activer_commande(Corbeill, true);
     connect(Corbeill, &QPushButton::clicked, this, [this] { Corbeill_Click(); });
