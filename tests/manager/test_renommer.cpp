@@ -250,6 +250,33 @@ private slots:
         QVERIFY(!etat_commande().commande_en_cours);
     }
 
+    // Un nom déjà pris : le rapport nomme ce nom, jamais le fichier choisi
+    // dans SOURCE ni la corbeille.
+    void creer_sur_un_nom_existant_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QString>("courant");
+        QTest::newRow("répertoire, un fichier choisi") << u"sous"_s << u"b.txt"_s;
+        QTest::newRow("fichier, rien de choisi") << u"a.txt"_s << QString();
+    }
+    void creer_sur_un_nom_existant() {
+        QFETCH(QString, nom);
+        QFETCH(QString, courant);
+        c->creer_repertoire(u"doc/sous"_s);
+        charger();
+        reglages().confirme = false;
+        etat_commande().fichier_courant = courant;
+        d->repondre_saisie(nom);
+        d->repondre(1);
+        f->Créer_Click();
+        QCOMPARE(d->dernier().texte, u"Le fichier "_s + nom.toUpper() + CR +
+                                         u"est protégé contre l'écriture :"_s + CR +
+                                         u"modifiez son attribut et relancez l'opération."_s);
+        QCOMPARE(d->dernier().titre, u"CREER"_s);
+        QCOMPARE(c->contenu(u"doc/a.txt"_s), QByteArray("aaa"));
+        QVERIFY(!perimees());
+        QVERIFY(!etat_commande().commande_en_cours);
+    }
+
     void creer_confirmation_non() {
         charger();
         reglages().confirme = true;

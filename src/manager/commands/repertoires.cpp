@@ -42,8 +42,14 @@ void Gestion_Fichiers::Créer_Click() {
             u"Entrez le nom du répertoire à créer sous :"_s + CR + source_raccourcie(4840),
             etat.commande_courante, QString());
         const QString nouveau = avec_barre(etat.répertoire_source) + nom;
-        if (!nom.isEmpty() &&
-            etape_disque([&] { plateforme::creer_repertoire(nouveau); }, nouveau)) {
+        // Un nom déjà pris est rapporté sous ce nom, pas sous celui du
+        // fichier choisi dans la liste SOURCE.
+        const QString garde = etat.fichier_courant;
+        etat.fichier_courant = nom;
+        const bool cree =
+            !nom.isEmpty() && etape_disque([&] { plateforme::creer_repertoire(nouveau); }, nouveau);
+        etat.fichier_courant = garde;
+        if (cree) {
             repertoires_changes(QString(), QString());
             Afficher_espace_libre();
         }
