@@ -217,6 +217,10 @@ void TestFormatsMorvine::recherche_data() {
         << u"abcabc"_s << u"bc"_s << 0 << true << 6 << true << QList<int>{4, 1, -1};
     QTest::newRow("arrière : occurrence juste avant le curseur")
         << u"abc"_s << u"c"_s << 0 << true << 3 << false << QList<int>{2, -1};
+    QTest::newRow("arrière : occurrence à cheval sur le curseur")
+        << u"abcabc"_s << u"bc"_s << 0 << true << 5 << true << QList<int>{1, -1};
+    QTest::newRow("arrière : occurrences qui se chevauchent")
+        << u"aaa"_s << u"aa"_s << 0 << true << 3 << true << QList<int>{1, -1};
     QTest::newRow("Maj. = Min. coché")
         << u"xxabc"_s << u"ABC"_s << 1 << true << 0 << true << QList<int>{2};
     QTest::newRow("Maj. = Min. décoché")

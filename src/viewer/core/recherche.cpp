@@ -34,10 +34,10 @@ qsizetype chercher_texte(EtatRecherche& etat, const QString& texte, qsizetype de
     } else if (etat.direction == 1) {
         const qsizetype depart = debut_selection + decalage;
         trouve = depart <= dans.size() ? dans.indexOf(chaine, depart) : -1;
-    } else if (debut_selection > 0) {
-        // En arrière : la première occurrence qui commence avant le curseur
-        // (celle qui commence juste avant lui comprise).
-        trouve = dans.lastIndexOf(chaine, debut_selection - 1);
+    } else if (debut_selection >= chaine.size()) {
+        // En arrière : seulement une occurrence finie avant le curseur ; une
+        // occurrence à cheval sur lui serait retrouvée à chaque « Ok ».
+        trouve = dans.lastIndexOf(chaine, debut_selection - chaine.size());
     }
     etat.derniere_position = trouve >= 0 ? trouve : debut_selection;
     etat.premiere_recherche = false;
