@@ -251,7 +251,6 @@ private slots:
         cliquer(f->Répertoire_srce, entree(f->Répertoire_srce, u"C:\\"_s));
         QCOMPARE(choisis(), QStringList{u"0.txt"_s});
         QCOMPARE(f->Ligne_message->text(), u"   1 fichier sélectionné, total = 0 octets."_s);
-        QCOMPARE(etat_commande().fichier_courant, u"0.txt"_s);
     }
 
     void clic_sur_un_repertoire_disparu() {

@@ -179,6 +179,7 @@ void Gestion_Fichiers::selectionner_tout() {
     for (QPushButton* b : {Editer, Renommer, Exécuter})
         b->setEnabled(false);
     recompter_selection(true);
+    etat_commande().curseur = 0; // le pas à pas part de la première entrée
     curseur_normal();
 }
 
@@ -218,44 +219,46 @@ void Gestion_Fichiers::Fichier_srce_Click() {
     if (sélection_totale)
         Sélecte_Click();
     etat.commande_courante = u"FICHIER SOURCE"_s;
-    recompter_selection(true);
-}
-
-// Les commandes ne lisent que la ligne d'état : elle est refaite depuis la
-// sélection réelle de la liste. En sélection globale, toute la liste compte.
-// Refait par le programme (signaler faux), un fichier disparu compte pour
-// 0 octet sans boîte de message.
-void Gestion_Fichiers::recompter_selection(bool signaler) {
-    EtatCommande& etat = etat_commande();
     taille_sélectionnée = 0;
     nombre_sélectionnés = 0;
     etat.curseur = 0;
+    bool erreur = false;
+    for (Fichier_suivant(1); etat.fichier_trouvé; Fichier_suivant(1)) {
+        taille_sélectionnée += taille_comptée(etat.chemin_source, erreur);
+        if (nombre_sélectionnés++ == 0)
+            premier_nom = etat.fichier_courant;
+    }
+    etat.curseur = 0; // la prochaine commande parcourt la sélection depuis le début
+    if (nombre_sélectionnés > 0) {
+        etat.fichier_courant = premier_nom;
+        Chemin_fichier_courant();
+    }
+    afficher_ligne_etat();
+}
+
+// Les commandes ne lisent que la ligne d'état : elle est refaite depuis la
+// sélection réelle de la liste, en sélection globale depuis toute la liste.
+// Seul le compte change : le parcours en cours (curseur, fichier courant)
+// n'est pas touché. Refait par le programme (signaler faux), un fichier
+// disparu compte pour 0 octet sans boîte de message.
+void Gestion_Fichiers::recompter_selection(bool signaler) {
+    taille_sélectionnée = 0;
+    nombre_sélectionnés = 0;
     // En mode répertoire, aucun fichier n'est à la disposition des commandes.
-    if (etat.mode_répertoire) {
+    if (etat_commande().mode_répertoire) {
         Ligne_message->clear();
         return;
     }
     bool erreur = !signaler;
-    if (sélection_totale) {
-        // Le répertoire de la liste, non le champ Chemin_srce que l'usager a
-        // pu modifier sans le valider.
-        const QString repertoire = avec_barre(Fichier_srce->path());
-        for (int i = 0; i < Fichier_srce->listCount(); ++i) {
-            taille_sélectionnée += taille_comptée(repertoire + Fichier_srce->list(i), erreur);
-            ++nombre_sélectionnés;
-        }
-    } else {
-        for (Fichier_suivant(1); etat.fichier_trouvé; Fichier_suivant(1)) {
-            taille_sélectionnée += taille_comptée(etat.chemin_source, erreur);
-            if (nombre_sélectionnés++ == 0)
-                premier_nom = etat.fichier_courant;
-        }
-        if (nombre_sélectionnés > 0) {
-            etat.fichier_courant = premier_nom;
-            Chemin_fichier_courant();
-        }
+    // Le répertoire de la liste, non le champ Chemin_srce que l'usager a pu
+    // modifier sans le valider.
+    const QString repertoire = avec_barre(Fichier_srce->path());
+    for (int i = 0; i < Fichier_srce->listCount(); ++i) {
+        if (!sélection_totale && !Fichier_srce->selected(i))
+            continue;
+        taille_sélectionnée += taille_comptée(repertoire + Fichier_srce->list(i), erreur);
+        ++nombre_sélectionnés;
     }
-    etat.curseur = 0; // la prochaine commande parcourt la sélection depuis le début
     afficher_ligne_etat();
 }
 
