@@ -237,6 +237,8 @@ ListeFichiers::ListeFichiers(QWidget* parent) : QListWidget(parent) {
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (!m_interne)
             ++m_changements;
+        if (!m_relecture)
+            emit selectionModifiee();
     });
     try {
         setPath(repertoire_courant());
@@ -307,12 +309,12 @@ void ListeFichiers::rafraichir() {
 }
 
 void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_selection) {
-    QSet<QString> choisis;
+    const QStringList avant = choisis();
+    const QSet<QString> gardes =
+        garder_selection ? QSet<QString>(avant.begin(), avant.end()) : QSet<QString>();
     const QString courant = listIndex() >= 0 ? list(listIndex()) : QString();
-    for (int i = 0; garder_selection && i < count(); ++i)
-        if (item(i)->isSelected())
-            choisis.insert(list(i));
     m_interne = true;
+    m_relecture = true;
     clear();
     // L'entrée est remplie avant d'être ajoutée : une entrée déjà rattachée
     // à la vue chercherait sa ligne à chaque donnée posée (remplissage
@@ -321,12 +323,24 @@ void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_sel
         auto* entree = new QListWidgetItem(e.nom.toLower());
         entree->setData(ROLE_CHEMIN, e.nom);
         addItem(entree);
-        if (choisis.contains(e.nom))
+        if (gardes.contains(e.nom))
             entree->setSelected(true);
         if (garder_selection && e.nom == courant)
             setCurrentItem(entree, QItemSelectionModel::NoUpdate);
     }
+    m_relecture = false;
     m_interne = false;
+    // clear() perd la sélection sans toujours le dire : on compare les noms.
+    if (choisis() != avant)
+        emit selectionModifiee();
+}
+
+QStringList ListeFichiers::choisis() const {
+    QStringList noms;
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->isSelected())
+            noms.append(list(i));
+    return noms;
 }
 
 QString ListeFichiers::list(int i) const {

@@ -76,7 +76,9 @@ private:
 // Liste des fichiers d'un répertoire, filtrée par un motif DOS. Les noms
 // sont montrés en minuscules ; list(i) rend le nom tel qu'il est sur le
 // disque. Une relecture du même répertoire garde la sélection des noms
-// encore présents (clearSelection() pour la perdre).
+// encore présents (clearSelection() pour la perdre). selectionModifiee()
+// suit toute sélection changée, par l'usager ou par le programme, une seule
+// fois par relecture.
 class ListeFichiers : public QListWidget {
     Q_OBJECT
 public:
@@ -98,7 +100,8 @@ public:
 signals:
     void pathChanged();
     void patternChanged();
-    void clicked(); // sélection changée par la souris ou le clavier
+    void clicked();           // sélection changée par la souris ou le clavier
+    void selectionModifiee(); // par qui que ce soit
     void mousePressed();
     void keyPressed(int touche); // touche Qt, avant son traitement
 
@@ -111,9 +114,11 @@ private:
     QList<EntreeFichier> lire(const QString& chemin, const QString& motif, bool caches,
                               bool systeme) const;
     void remplir(const QList<EntreeFichier>& entrees, bool garder_selection);
+    QStringList choisis() const;
 
     int m_changements = 0; // sélections changées par l'utilisateur
     bool m_interne = false;
+    bool m_relecture = false; // remplir() en cours : un seul signal à la fin
     QString m_chemin;
     QString m_motif = QStringLiteral("*.*");
     bool m_caches = false;

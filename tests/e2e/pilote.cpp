@@ -317,13 +317,18 @@ bool Pilote::xdotool(const QStringList& arguments) {
 
 // Sans --sync : xdotool attendrait sans fin un déplacement quand la souris
 // est déjà là ; le serveur X garde de toute façon l'ordre mouvement, clic.
-bool Pilote::cliquer_en(QPoint global, int bouton, int fois, const QString& modificateur) {
+// Deux pressions proches et rapprochées feraient un double clic.
+void Pilote::espacer_du_clic_precedent(QPoint global) {
     constexpr qint64 k_double_clic_ms = 700; // au-delà de l'intervalle de Qt (400 ms)
     if (m_depuis_clic.isValid() && (global - m_dernier_clic).manhattanLength() < 20 &&
         m_depuis_clic.elapsed() < k_double_clic_ms)
         QThread::msleep(static_cast<unsigned long>(k_double_clic_ms - m_depuis_clic.elapsed()));
     m_dernier_clic = global;
     m_depuis_clic.start();
+}
+
+bool Pilote::cliquer_en(QPoint global, int bouton, int fois, const QString& modificateur) {
+    espacer_du_clic_precedent(global);
     QStringList a;
     if (!modificateur.isEmpty())
         a << u"keydown"_s << modificateur;
@@ -361,6 +366,25 @@ bool Pilote::cliquer_element(const Controle& liste, const QString& texte,
         return false;
     }
     return cliquer_en(zone->center(), 1, fois, modificateur);
+}
+
+bool Pilote::glisser_elements(const Controle& liste, const QString& de, const QString& vers,
+                              QPoint decalage) {
+    const auto depart = liste.zone_element(de);
+    const auto arrivee = liste.zone_element(vers);
+    if (!depart || !arrivee) {
+        m_journal = u"élément absent ou caché : "_s + (depart ? vers : de);
+        return false;
+    }
+    espacer_du_clic_precedent(depart->center());
+    const QPoint fin = arrivee->center() + decalage;
+    const QPoint milieu = (depart->center() + fin) / 2;
+    QStringList a{u"mousemove"_s, QString::number(depart->center().x()),
+                  QString::number(depart->center().y()), u"mousedown"_s, u"1"_s};
+    for (const QPoint& p : {milieu, fin})
+        a << u"mousemove"_s << QString::number(p.x()) << QString::number(p.y());
+    a << u"mouseup"_s << u"1"_s;
+    return xdotool(a);
 }
 
 bool Pilote::taper(const QString& texte) {

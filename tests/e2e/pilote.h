@@ -181,6 +181,11 @@ public:
     // 'modificateur' : "ctrl", "shift" ou vide.
     bool cliquer_element(const Controle& liste, const QString& texte,
                          const QString& modificateur = {}, int fois = 1);
+    // Bouton gauche pressé sur l'élément 'de', relâché sur 'vers' décalé de
+    // 'decalage' (glisser pour choisir d'un coup les éléments entre les deux ;
+    // relâché hors de tout élément, au-delà du dernier, par exemple).
+    bool glisser_elements(const Controle& liste, const QString& de, const QString& vers,
+                          QPoint decalage = {});
     bool taper(const QString& texte);
     // Touches au sens de xdotool : "ctrl+a", "Return", "alt+f", "F1".
     bool touche(const QString& combinaison);
@@ -214,6 +219,7 @@ public:
 
 private:
     bool xdotool(const QStringList& arguments);
+    void espacer_du_clic_precedent(QPoint global);
     QProcessEnvironment environnement() const;
     void tout_arreter();
 

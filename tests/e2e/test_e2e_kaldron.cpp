@@ -74,6 +74,7 @@ class EssaiKaldron : public QObject {
     bool aller(const QString& champ, const QString& chemin_dos);
     bool entree(); // Entrée, puis l'écran se calme
     bool choisir(const QStringList& noms);
+    bool ligne_montre(const QStringList& choisis, qint64 total);
     bool au_repos();
     bool capturer(const QString& fenetre, const QString& nom);
 
@@ -168,6 +169,27 @@ bool EssaiKaldron::choisir(const QStringList& noms) {
     return choisis == noms;
 }
 
+// Les commandes ne lisent que la ligne d'état : elle dit le nombre et le
+// total des fichiers réellement choisis dans Fichier_srce, qui les a choisis.
+bool EssaiKaldron::ligne_montre(const QStringList& choisis, qint64 total) {
+    const QString nombre = choisis.size() == 1 ? u"1 fichier sélectionné,"_s
+                                               : u"%1 fichiers sélectionnés,"_s.arg(choisis.size());
+    const auto juste = [&](const Arbre& x) {
+        const Fenetre f = x.fenetre(k_principale);
+        const QString ligne = f.controle(u"Ligne_message"_s).texte();
+        return f.controle(u"Fichier_srce"_s).elements_choisis() == choisis &&
+               ligne.trimmed().startsWith(nombre) && total_affiche(ligne) == total;
+    };
+    const Arbre a = attendre(juste);
+    if (juste(a))
+        return true;
+    const Fenetre f = a.fenetre(k_principale);
+    qWarning("choisis : %s ; ligne : « %s »",
+             qPrintable(f.controle(u"Fichier_srce"_s).elements_choisis().join(u", "_s)),
+             qPrintable(f.controle(u"Ligne_message"_s).texte()));
+    return false;
+}
+
 // La commande est finie : plus de boîte, Arret caché, Permuter revenu. Le
 // calme d'abord : que le clic qui la lance ait été traité.
 bool EssaiKaldron::au_repos() {
@@ -217,6 +239,8 @@ void EssaiKaldron::cleanupTestCase() {
 // --- Scénarios ------------------------------------------------------------
 
 void EssaiKaldron::demarrage_accueil_puis_fenetre() {
+    // Un fichier à la racine : la première entrée est choisie au démarrage.
+    p().creer_fichier(u"A_LIRE.TXT"_s, QByteArray(12, 'l'));
     QVERIFY(p().lancer(u"kaldron"_s));
     m_kaldron = p().attendre_programme(u"kaldron"_s);
     QVERIFY2(m_kaldron, "la sonde de KALDRON ne répond pas");
@@ -247,9 +271,11 @@ void EssaiKaldron::demarrage_accueil_puis_fenetre() {
     QVERIFY(f.controle(u"Espace_libre"_s).texte().endsWith(u" Ko libres "_s));
     QCOMPARE(f.controle(u"Chemin_srce"_s).texte(), u"c:\\"_s);
     QVERIFY(f.controle(u"Fichier_srce"_s).existe());
+    QVERIFY(ligne_montre({u"a_lire.txt"_s}, 12));
     // Au démarrage, l'unité ne reçoit au plus que l'index (vide) de la corbeille
     // et son verrou (vide).
     QStringList racine = p().noms(QString());
+    racine.removeOne(u"A_LIRE.TXT"_s);
     for (const QString& nom : {u"KALDRON.CRB"_s, u"KALDRON.VER"_s}) {
         racine.removeOne(nom);
         QVERIFY(!p().existe(nom) || QFileInfo(p().hote(nom)).size() == 0);
@@ -313,6 +339,16 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\SELECT"_s));
     QCOMPARE(principale().controle(u"Fichier_srce"_s).elements(),
              QStringList({u"a.txt"_s, u"b.txt"_s, u"c.dat"_s}));
+    // Le chemin tapé choisit la première entrée ; glisser la souris sur deux
+    // fichiers les choisit tous deux, qu'elle soit relâchée sur le second ou
+    // plus bas, hors de la liste des noms.
+    QVERIFY(ligne_montre({u"a.txt"_s}, 1000));
+    const Controle liste = principale().controle(u"Fichier_srce"_s);
+    QVERIFY(p().glisser_elements(liste, u"a.txt"_s, u"b.txt"_s));
+    QVERIFY(ligne_montre({u"a.txt"_s, u"b.txt"_s}, 3000));
+    const int rangee = liste.zone_element(u"c.dat"_s).value_or(QRect()).height();
+    QVERIFY(p().glisser_elements(liste, u"b.txt"_s, u"c.dat"_s, QPoint(0, 2 * rangee)));
+    QVERIFY(ligne_montre({u"b.txt"_s, u"c.dat"_s}, 2500));
 
     // Un clic : singulier ; Ctrl+clic : pluriel et total des deux.
     QVERIFY(choisir({u"a.txt"_s}));
@@ -412,6 +448,8 @@ void EssaiKaldron::deplacer() {
     });
     QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"reste.txt"_s}));
     QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"m1.txt"_s, u"m2.txt"_s}));
+    // Le fichier resté est choisi : la ligne le compte seul, pas les deux déplacés.
+    QVERIFY(ligne_montre({u"reste.txt"_s}, 5));
     QCOMPARE(p().noms(u"DEPL"_s), QStringList({u"RESTE.TXT"_s}));
     QCOMPARE(p().noms(u"DEPL_DEST"_s), QStringList({u"M1.TXT"_s, u"M2.TXT"_s}));
     QCOMPARE(p().contenu(u"DEPL_DEST/M1.TXT"_s), QByteArray("premier"));
@@ -433,6 +471,7 @@ void EssaiKaldron::effacer_puis_restaurer() {
         return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"garde.txt"_s});
     });
     QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"garde.txt"_s}));
+    QVERIFY(ligne_montre({u"garde.txt"_s}, 5));
     // Sur le disque : les deux sont gardés sous des noms cachés, l'index les note.
     QStringList restes = p().noms(u"EFF"_s);
     QCOMPARE(restes.size(), 3);

@@ -223,21 +223,34 @@ private slots:
         QCOMPARE(f->Sélection_fichiers->currentText(), u"*.*"_s);
     }
 
-    // Relire le même répertoire ne laisse qu'une entrée choisie : jamais le
-    // choix de l'usager plus la nouvelle première entrée.
-    void clic_garde_le_choix() {
-        c->creer_fichier(u"a.txt"_s);
-        c->creer_fichier(u"b.txt"_s);
+    // Au chargement, la première entrée est choisie et la ligne le dit. Un
+    // chemin tapé vers le même répertoire garde le choix de l'usager ; un clic
+    // sur le répertoire le perd (relu par le motif ".") et ne prend que la
+    // première entrée. La ligne d'état, que lisent les commandes, suit.
+    void relecture_et_ligne_etat() {
+        c->creer_fichier(u"a.txt"_s, "aa");
+        c->creer_fichier(u"b.txt"_s, "bbb");
         charger();
+        const auto choisis = [this] {
+            QStringList noms;
+            for (const QListWidgetItem* e : f->Fichier_srce->selectedItems())
+                noms.append(e->text());
+            return noms;
+        };
+        QCOMPARE(choisis(), QStringList{u"a.txt"_s});
+        QCOMPARE(f->Ligne_message->text(), u"   1 fichier sélectionné, total = 2 octets."_s);
         f->Fichier_srce->clearSelection();
         f->Fichier_srce->setSelected(1, true);
         c->creer_fichier(u"0.txt"_s);
         f->Chemin_srce->setText(u"c:\\"_s);
         f->Chemin_srce_KeyPress(13);
-        QCOMPARE(f->Fichier_srce->selectedItems().size(), 1);
-        QCOMPARE(f->Fichier_srce->selectedItems().first()->text(), u"b.txt"_s);
+        QCOMPARE(choisis(), QStringList{u"b.txt"_s});
+        QCOMPARE(f->Ligne_message->text(), u"   1 fichier sélectionné, total = 3 octets."_s);
+        f->Fichier_srce->setSelected(0, true); // le nouveau 0.txt, vide
+        QCOMPARE(f->Ligne_message->text(), u"   2 fichiers sélectionnés, total = 3 octets."_s);
         cliquer(f->Répertoire_srce, entree(f->Répertoire_srce, u"C:\\"_s));
-        QCOMPARE(f->Fichier_srce->selectedItems().size(), 1);
+        QCOMPARE(choisis(), QStringList{u"0.txt"_s});
+        QCOMPARE(f->Ligne_message->text(), u"   1 fichier sélectionné, total = 0 octets."_s);
     }
 
     void clic_sur_un_repertoire_disparu() {

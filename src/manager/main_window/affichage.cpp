@@ -76,6 +76,9 @@ void Gestion_Fichiers::Rafraichir_affichage() {
         // Le choix de l'usager qui a survécu à la relecture reste seul choisi.
         if (Fichier_srce->selectedItems().isEmpty())
             Fichier_srce->setSelected(garde, true);
+        // La commande a pu changer la sélection et les fichiers : la ligne
+        // lue par la commande suivante vient de la liste telle qu'elle est.
+        recompter_selection(false);
         etat.fichier_courant = Fichier_srce->list(garde);
         Chemin_fichier_courant();
     } else {

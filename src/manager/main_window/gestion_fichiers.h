@@ -390,6 +390,8 @@ private:
     void appliquer_motif(const QString& texte);
     void selectionner_tout();
     void selectionner_un();
+    void recompter_selection(bool signaler);
+    void suivre_selection_source();
     qint64 taille_comptée(const QString& chemin, bool& erreur_signalée);
     void afficher_ligne_etat();
     // Cadre des commandes (cadre_commande.cpp).

@@ -166,13 +166,16 @@ void Gestion_Fichiers::cliquer_repertoire(const Cadre& c) {
     c.chemin->setText(c.repertoire->path().toLower());
     marqueur_changement_répertoire = 0;
     etat.commande_en_cours = false;
-    // Le même répertoire relu garde le choix de l'usager : la première entrée
-    // n'est prise que si rien n'est choisi.
+    // La relecture par le motif "." vide la liste : le choix de l'usager est
+    // perdu, même dans le même répertoire, et la première entrée est prise.
     if (c.source && Fichier_srce->listCount() > 0 && !etat.mode_répertoire &&
         Fichier_srce->selectedItems().isEmpty()) {
         Fichier_srce->setListIndex(0);
         Fichier_srce->setSelected(0, true);
     }
+    // Les changements faits pendant la commande n'ont pas été comptés.
+    if (c.source)
+        recompter_selection(false);
     if (!c.source)
         montrer_espace_libre(nom_repertoire(false));
 }

@@ -171,22 +171,16 @@ void Gestion_Fichiers::selectionner_tout() {
     p.setColor(QPalette::Base, QApplication::palette().color(QPalette::Highlight));
     p.setColor(QPalette::Text, QApplication::palette().color(QPalette::HighlightedText));
     Fichier_srce->setPalette(p);
-    Fichier_srce->clearSelection();
+    {
+        // Le compte de toute la liste suit : pas de recompte pour ce vidage.
+        const QSignalBlocker bloque(Fichier_srce);
+        Fichier_srce->clearSelection();
+    }
     for (QPushButton* b : {Editer, Renommer, Exécuter})
         b->setEnabled(false);
-    // Le répertoire de la liste, non le champ Chemin_srce que l'usager a pu
-    // modifier sans le valider.
-    const QString repertoire = avec_barre(Fichier_srce->path());
-    taille_sélectionnée = 0;
-    nombre_sélectionnés = 0;
-    bool erreur = false;
-    for (int i = 0; i < Fichier_srce->listCount(); ++i) {
-        taille_sélectionnée += taille_comptée(repertoire + Fichier_srce->list(i), erreur);
-        ++nombre_sélectionnés;
-    }
+    recompter_selection(true);
     etat_commande().curseur = 0; // le pas à pas part de la première entrée
     curseur_normal();
-    afficher_ligne_etat();
 }
 
 void Gestion_Fichiers::selectionner_un() {
@@ -240,6 +234,43 @@ void Gestion_Fichiers::Fichier_srce_Click() {
         Chemin_fichier_courant();
     }
     afficher_ligne_etat();
+}
+
+// Les commandes ne lisent que la ligne d'état : elle est refaite depuis la
+// sélection réelle de la liste, en sélection globale depuis toute la liste.
+// Seul le compte change : le parcours en cours (curseur, fichier courant)
+// n'est pas touché. Refait par le programme (signaler faux), un fichier
+// disparu compte pour 0 octet sans boîte de message.
+void Gestion_Fichiers::recompter_selection(bool signaler) {
+    taille_sélectionnée = 0;
+    nombre_sélectionnés = 0;
+    // En mode répertoire, aucun fichier n'est à la disposition des commandes.
+    if (etat_commande().mode_répertoire) {
+        Ligne_message->clear();
+        return;
+    }
+    bool erreur = !signaler;
+    // Le répertoire de la liste, non le champ Chemin_srce que l'usager a pu
+    // modifier sans le valider.
+    const QString repertoire = avec_barre(Fichier_srce->path());
+    for (int i = 0; i < Fichier_srce->listCount(); ++i) {
+        if (!sélection_totale && !Fichier_srce->selected(i))
+            continue;
+        taille_sélectionnée += taille_comptée(repertoire + Fichier_srce->list(i), erreur);
+        ++nombre_sélectionnés;
+    }
+    afficher_ligne_etat();
+}
+
+// Sélection changée par l'usager ou par le programme. Pendant une commande,
+// le pas à pas choisit lui-même les entrées et la ligne lue au départ doit
+// rester : Rafraichir_affichage refait le compte à la fin. Pendant une
+// recherche, la ligne compte les résultats.
+void Gestion_Fichiers::suivre_selection_source() {
+    const EtatCommande& etat = etat_commande();
+    if (etat.commande_en_cours || etat.mode_recherche)
+        return;
+    recompter_selection(false);
 }
 
 QString chemin_entree(const QListWidgetItem* entree) {
@@ -328,6 +359,8 @@ void Gestion_Fichiers::connecter_selection() {
     connect(Sélecte, &QPushButton::clicked, this, [this] { Sélecte_Click(); });
     connect(Fichier_srce, &plateforme::ListeFichiers::clicked, this,
             [this] { Fichier_srce_Click(); });
+    connect(Fichier_srce, &plateforme::ListeFichiers::selectionModifiee, this,
+            [this] { suivre_selection_source(); });
     connect(Fichier_srce, &plateforme::ListeFichiers::keyPressed, this,
             [this](int cle) { Fichier_srce_KeyDown(code_touche(cle)); });
     // Une sélection changée par l'usager passe par la liste, qui a la main ;
