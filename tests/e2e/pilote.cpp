@@ -376,14 +376,25 @@ bool Pilote::glisser_elements(const Controle& liste, const QString& de, const QS
         m_journal = u"élément absent ou caché : "_s + (depart ? vers : de);
         return false;
     }
-    espacer_du_clic_precedent(depart->center());
     const QPoint fin = arrivee->center() + decalage;
+    // Le glissé suivant part souvent de là où celui-ci s'est relâché : il
+    // s'en espace comme d'un clic.
+    espacer_du_clic_precedent(depart->center());
+    espacer_du_clic_precedent(fin);
     const QPoint milieu = (depart->center() + fin) / 2;
-    QStringList a{u"mousemove"_s, QString::number(depart->center().x()),
-                  QString::number(depart->center().y()), u"mousedown"_s, u"1"_s};
+    // Des pauses entre les gestes : un programme ralenti (sanitizers) doit
+    // avoir vu l'appui avant le déplacement, comme sous une vraie main.
+    QStringList a{u"mousemove"_s,
+                  QString::number(depart->center().x()),
+                  QString::number(depart->center().y()),
+                  u"sleep"_s,
+                  u"0.1"_s,
+                  u"mousedown"_s,
+                  u"1"_s};
     for (const QPoint& p : {milieu, fin})
-        a << u"mousemove"_s << QString::number(p.x()) << QString::number(p.y());
-    a << u"mouseup"_s << u"1"_s;
+        a << u"sleep"_s << u"0.1"_s << u"mousemove"_s << QString::number(p.x())
+          << QString::number(p.y());
+    a << u"sleep"_s << u"0.1"_s << u"mouseup"_s << u"1"_s;
     return xdotool(a);
 }
 
