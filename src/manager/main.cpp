@@ -5,6 +5,7 @@
 #include "manager/main_window/auto_controle.h"
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/application_protegee.h"
+#include "platform/chemins.h"
 #include "platform/dialogues.h"
 #include "platform/formats.h"
 #include "platform/instance.h"
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
         return auto_controle(sortie);
     }
     plateforme::TableUnites::instance().charger();
+    // Les listes partent du répertoire où le programme a été lancé.
+    plateforme::adopter_repertoire_du_processus();
     installer_dialogue();
     plateforme::demarrer_sonde_si_demandee(); // essais de bout en bout seulement
 

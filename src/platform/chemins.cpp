@@ -277,6 +277,24 @@ void reinitialiser_repertoires_courants() {
     etat() = EtatCourant();
 }
 
+std::optional<QString> adopter_repertoire_du_processus() {
+    // Vide quand le répertoire du processus a disparu.
+    QString hote = QDir::currentPath();
+    while (!hote.isEmpty()) {
+        const auto dos = hote_vers_dos(hote);
+        if (dos && QFileInfo(hote).isDir()) {
+            etat().unite = dos->at(0);
+            etat().repertoires.insert(dos->at(0), *dos);
+            QDir::setCurrent(hote);
+            return dos;
+        }
+        if (hote == u"/")
+            break;
+        hote = QDir::cleanPath(hote + QStringLiteral("/.."));
+    }
+    return std::nullopt;
+}
+
 QString dernier_composant(const QString& chemin_dos) {
     const qsizetype barre = chemin_dos.lastIndexOf(u'\\');
     if (barre >= 0)

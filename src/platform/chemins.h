@@ -45,6 +45,11 @@ void changer_unite(QChar lettre);                   // lève 68 si inconnue
 QString repertoire_courant(QChar lettre = QChar()); // chemin DOS absolu
 void changer_repertoire(const QString& chemin_dos); // lève 76 si absent
 void reinitialiser_repertoires_courants();          // tests
+// Au démarrage, l'unité et le répertoire courants deviennent ceux du
+// processus, vus par la table des unités. Hors de toute unité, ou sous un nom
+// que DOS ne sait pas dire, le plus proche parent exprimable sert (le
+// processus y va aussi) ; sans aucun, rien ne change. Rend le chemin adopté.
+std::optional<QString> adopter_repertoire_du_processus();
 
 // Découpage d'un chemin DOS absolu.
 QString dernier_composant(const QString& chemin_dos);

@@ -3,6 +3,7 @@
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/apropos.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "platform/chemins.h"
 #include "platform/fichiers.h"
 #include "platform/formats.h"
 #include "support/dialogues_scriptes.h"
@@ -10,6 +11,7 @@
 #include <QDate>
 #include <QDir>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
@@ -284,15 +286,38 @@ private slots:
         QCOMPARE(f->Unité_dest->drive().left(2).toLower(), u"d:"_s);
     }
 
+    // Lancé dans un répertoire, le programme y ouvre ses listes, et les
+    // champs disent la même chose qu'elles.
+    void repertoire_courant_data() {
+        QTest::addColumn<QString>("lancement"); // "X:" + chemin relatif de l'hôte
+        QTest::addColumn<QString>("chemin");
+        QTest::newRow("sous-répertoire") << u"C:ici"_s << u"c:\\ici"_s;
+        QTest::newRow("autre unité") << u"D:la/bas"_s << u"d:\\la\\bas"_s;
+        // Un nom que DOS ne sait pas dire : son parent le plus proche.
+        QTest::newRow("nom inexprimable") << u"C:ici/a:b"_s << u"c:\\ici"_s;
+        // Sur aucune unité : la racine de l'unité par défaut.
+        QTest::newRow("hors des unités") << QString() << u"c:\\"_s;
+    }
     void repertoire_courant() {
-        c->creer_repertoire(u"ici"_s);
+        QFETCH(QString, lancement);
+        QFETCH(QString, chemin);
+        essai::UniteTemporaire unite_d(u'D');
+        QTemporaryDir ailleurs;
+        c->creer_repertoire(u"ici/a:b"_s);
+        unite_d.creer_repertoire(u"la/bas"_s);
         const QString avant = QDir::currentPath();
-        QDir::setCurrent(c->hote(u"ici"_s));
+        const essai::UniteTemporaire& u = lancement.startsWith(u'D') ? unite_d : *c;
+        QDir::setCurrent(lancement.isEmpty() ? ailleurs.path() : u.hote(lancement.mid(2)));
+        plateforme::adopter_repertoire_du_processus(); // ce que fait le démarrage
         ecrire_ini(u"[Options]\r\nRépertoire=courant\r\n"_s);
         auto f = charger();
         QDir::setCurrent(avant);
-        QCOMPARE(f->Chemin_srce->text(), u"c:\\ici"_s);
-        QCOMPARE(f->Chemin_dest->text(), u"c:\\ici"_s);
+        for (const QString& montre :
+             {f->Chemin_srce->text(), f->Chemin_dest->text(), f->Répertoire_srce->path(),
+              f->Fichier_srce->path(), f->Répertoire_dest->path(), f->Fichier_dest->path()})
+            QCOMPARE(montre.toLower(), chemin);
+        QCOMPARE(f->Unité_srce->drive().left(2).toLower(), chemin.left(2));
+        QVERIFY(d->questions().isEmpty());
     }
 
     void quitter_data() {

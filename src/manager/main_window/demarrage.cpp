@@ -199,10 +199,11 @@ void Gestion_Fichiers::etape_repertoire(bool racine) {
     if (racine || choix == u"RACINE"_s) {
         aller_racine();
     } else if (choix == u"COURANT"_s) {
+        // Les listes sont restées au répertoire du processus ; s'il n'est sur
+        // aucune unité, les champs montrent où elles sont.
         const auto courant = plateforme::hote_vers_dos(QDir::currentPath());
-        const QString texte = courant ? *courant : plateforme::repertoire_courant();
-        Chemin_srce->setText(texte.toLower());
-        Chemin_dest->setText(texte.toLower());
+        Chemin_srce->setText(courant.value_or(Répertoire_srce->path()).toLower());
+        Chemin_dest->setText(courant.value_or(Répertoire_dest->path()).toLower());
     } else {
         aller_repertoire(valeur.toLower());
     }
