@@ -322,6 +322,29 @@ private slots:
         QVERIFY(f->Ligne_message->text().isEmpty());
     }
 
+    // La sélection globale ne survit pas à un répertoire vide : la liste
+    // suivante ne compte que ce qui y paraît choisi.
+    void selection_globale_par_un_repertoire_vide() {
+        fichiers({1000, 2000, 500});
+        c->creer_repertoire(u"vide"_s);
+        c->creer_fichier(u"plein/p1.txt"_s, QByteArray(10, 'p'));
+        c->creer_fichier(u"plein/p2.txt"_s, QByteArray(20, 'p'));
+        charger();
+        f->Sélecte->click();
+        QVERIFY(f->sélection_totale);
+        f->Répertoire_srce->setPath(c->dos(u"vide"_s));
+        QVERIFY(!f->sélection_totale);
+        QCOMPARE(f->Sélecte->text(), u"&Sélectionner tout"_s);
+        QVERIFY(!f->Sélecte->isEnabled());
+        QVERIFY(f->Editer->isEnabled() && f->Renommer->isEnabled() && f->Exécuter->isEnabled());
+        f->Répertoire_srce->setPath(c->dos(u"plein"_s));
+        QVERIFY(!f->sélection_totale);
+        QVERIFY(f->Sélecte->isEnabled());
+        QCOMPARE(f->Fichier_srce->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::Base));
+        QCOMPARE(f->Ligne_message->text(), u"   1 fichier sélectionné, total = 10 octets."_s);
+    }
+
     void pathchange_data() {
         QTest::addColumn<int>("nombre");
         QTest::addColumn<bool>("repertoires");

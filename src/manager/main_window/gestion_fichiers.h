@@ -390,6 +390,7 @@ private:
     void appliquer_motif(const QString& texte);
     void selectionner_tout();
     void selectionner_un();
+    void quitter_selection_totale();
     void recompter_selection(bool signaler);
     void suivre_selection_source();
     qint64 taille_comptée(const QString& chemin, bool& erreur_signalée);

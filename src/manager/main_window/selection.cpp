@@ -183,13 +183,21 @@ void Gestion_Fichiers::selectionner_tout() {
     curseur_normal();
 }
 
-void Gestion_Fichiers::selectionner_un() {
+// Fin de la sélection globale : bouton, couleurs et commandes d'un fichier.
+void Gestion_Fichiers::quitter_selection_totale() {
     sélection_totale = false;
     Sélecte->setText(u"&Sélectionner tout"_s);
     Fichier_srce->setPalette(QApplication::palette());
-    // Seules les commandes construites se réactivent.
-    for (QPushButton* b : {Editer, Renommer, Exécuter})
-        activer_commande(b, true);
+    // Seules les commandes construites se réactivent, et en mode fichier :
+    // le mode répertoire garde les siennes.
+    if (!etat_commande().mode_répertoire) {
+        for (QPushButton* b : {Editer, Renommer, Exécuter})
+            activer_commande(b, true);
+    }
+}
+
+void Gestion_Fichiers::selectionner_un() {
+    quitter_selection_totale();
     EtatCommande& etat = etat_commande();
     if (Fichier_srce->listCount() == 0) {
         Sélecte->setEnabled(false);
@@ -313,6 +321,12 @@ void Gestion_Fichiers::Fichier_srce_PathChange() {
         Sélecte->setEnabled(false);
         Fichier_srce->setPalette(QApplication::palette());
         Ligne_message->clear();
+        // Plus rien ne paraît choisi : la sélection globale cesse aussi, sans
+        // quoi la liste suivante compterait tout sans le montrer, et le
+        // bouton dirait encore « Sélectionner un ». Après une recherche,
+        // Sélecte_Click ci-dessous s'en charge.
+        if (sélection_totale && !résultats_recherche)
+            quitter_selection_totale();
     }
     if (résultats_recherche)
         Sélecte_Click();
