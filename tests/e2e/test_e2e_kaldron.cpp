@@ -339,6 +339,22 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\SELECT"_s));
     QCOMPARE(principale().controle(u"Fichier_srce"_s).elements(),
              QStringList({u"a.txt"_s, u"b.txt"_s, u"c.dat"_s}));
+    // Un clic dans un champ de chemin y choisit tout le texte ; un second clic,
+    // ailleurs dans le champ, y pose le curseur pour corriger.
+    const Controle chemin_dest = principale().controle(u"Chemin_dest"_s);
+    QVERIFY(p().cliquer(chemin_dest));
+    Arbre a = attendre([](const Arbre& x) {
+        const Controle c = x.controle(u"Chemin_dest"_s);
+        return c.focus() && c.texte_choisi() == u"c:\\sel_dest";
+    });
+    QCOMPARE(a.controle(u"Chemin_dest"_s).texte_choisi(), u"c:\\sel_dest"_s);
+    QVERIFY(p().cliquer_en(chemin_dest.geometrie().topLeft() +
+                           QPoint(4, chemin_dest.geometrie().height() / 2)));
+    a = attendre([](const Arbre& x) {
+        const Controle c = x.controle(u"Chemin_dest"_s);
+        return c.focus() && c.texte_choisi().isEmpty();
+    });
+    QVERIFY(a.controle(u"Chemin_dest"_s).texte_choisi().isEmpty());
     // Le chemin tapé choisit la première entrée ; glisser la souris sur deux
     // fichiers les choisit tous deux, qu'elle soit relâchée sur le second ou
     // plus bas, hors de la liste des noms.
@@ -352,7 +368,7 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
 
     // Un clic : singulier ; Ctrl+clic : pluriel et total des deux.
     QVERIFY(choisir({u"a.txt"_s}));
-    Arbre a = attendre([](const Arbre& x) {
+    a = attendre([](const Arbre& x) {
         return x.controle(u"Ligne_message"_s).texte().contains(u"1 fichier sélectionné,"_s);
     });
     QCOMPARE(total_affiche(a.controle(u"Ligne_message"_s).texte()), 1000);

@@ -112,6 +112,36 @@ private slots:
         QVERIFY(etat_commande().commande_courante.isEmpty());
     }
 
+    // Pris d'un clic comme d'une tabulation, le champ montre tout son texte
+    // choisi ; le clic suivant y pose le curseur pour corriger.
+    void champ_de_chemin_pris_au_clic_data() {
+        QTest::addColumn<bool>("source");
+        QTest::newRow("Chemin_srce") << true;
+        QTest::newRow("Chemin_dest") << false;
+    }
+    void champ_de_chemin_pris_au_clic() {
+        QFETCH(bool, source);
+        c->creer_repertoire(u"projet/sous"_s);
+        charger();
+        f->Répertoire_srce->setPath(c->dos(u"projet/sous"_s));
+        f->Répertoire_dest->setPath(c->dos(u"projet/sous"_s));
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        QLineEdit* champ = source ? f->Chemin_srce : f->Chemin_dest;
+        QCOMPARE(champ->text(), u"c:\\projet\\sous"_s);
+        f->Fichier_srce->setFocus();
+        const QPoint milieu = champ->rect().center();
+        QTest::mouseClick(champ, Qt::LeftButton, {}, milieu);
+        QVERIFY(champ->hasFocus());
+        QCOMPARE(champ->selectedText(), champ->text());
+        // Loin du premier : ce n'est pas un double clic.
+        QTest::mouseClick(champ, Qt::LeftButton, {}, QPoint(3, milieu.y()));
+        QVERIFY(!champ->hasSelectedText());
+        QVERIFY(champ->cursorPosition() < 2);
+        f->Fichier_srce->setFocus();
+        QVERIFY(!champ->hasSelectedText());
+    }
+
     // Chaque saisie refusée a son message ; la fenêtre reste utilisable.
     void chemin_refuse_data() {
         QTest::addColumn<QString>("texte");

@@ -8,7 +8,9 @@
 #include "platform/erreurs.h"
 #include "platform/parcours.h"
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -33,12 +35,31 @@ public:
           m_touche(std::move(touche)) {}
 
     bool eventFilter(QObject* objet, QEvent* e) override {
-        if (e->type() == QEvent::FocusIn)
+        switch (e->type()) {
+        case QEvent::FocusIn:
             m_pris();
-        else if (e->type() == QEvent::FocusOut)
+            // Le champ pris d'un clic pose ensuite son curseur à l'appui et
+            // perd la sélection : elle est refaite au relâché de ce clic.
+            m_clic_de_prise = static_cast<QFocusEvent*>(e)->reason() == Qt::MouseFocusReason;
+            break;
+        case QEvent::FocusOut:
+            m_clic_de_prise = false;
             m_perdu();
-        else if (e->type() == QEvent::KeyPress)
+            break;
+        case QEvent::MouseButtonRelease:
+            if (m_clic_de_prise) {
+                m_clic_de_prise = false;
+                // Un glissé a choisi une partie du texte : elle reste.
+                const auto* champ = qobject_cast<QLineEdit*>(objet);
+                if (champ && !champ->hasSelectedText())
+                    m_pris();
+            }
+            break;
+        case QEvent::KeyPress:
             return touche(static_cast<QKeyEvent*>(e));
+        default:
+            break;
+        }
         return QObject::eventFilter(objet, e);
     }
 
@@ -56,6 +77,7 @@ private:
 
     std::function<void()> m_pris, m_perdu;
     std::function<void(int)> m_touche;
+    bool m_clic_de_prise = false; // le clic qui a donné le focus n'est pas relâché
 };
 
 // Pendant la recherche la boucle d'événements tourne : aucune autre
