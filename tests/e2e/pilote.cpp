@@ -12,8 +12,12 @@
 #include <QStringConverter>
 #include <QThread>
 #include <csignal>
+#include <cstdlib>
 #include <sys/types.h>
 #include <unistd.h>
+#ifdef KALDRON_E2E_XCB
+#include <xcb/xcb.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -414,6 +418,48 @@ bool Pilote::focaliser(const Fenetre& f) {
 
 bool Pilote::lever(const Fenetre& f) {
     return !f.wid().isEmpty() && xdotool({u"windowraise"_s, f.wid()});
+}
+
+// Ce que fait un gestionnaire de fenêtres quand l'usager iconise ou rend la
+// fenêtre : la propriété WM_STATE (NormalState 1, IconicState 3) ; le
+// programme l'apprend par le serveur X comme sous un vrai bureau.
+bool Pilote::etat_fenetre(const Fenetre& f, bool iconisee) {
+#ifdef KALDRON_E2E_XCB
+    bool nombre = false;
+    const uint32_t fenetre = f.wid().toUInt(&nombre);
+    if (!nombre) {
+        m_journal = u"fenêtre sans identifiant X"_s;
+        return false;
+    }
+    xcb_connection_t* x = xcb_connect(m_affichage.toLatin1().constData(), nullptr);
+    if (xcb_connection_has_error(x)) {
+        xcb_disconnect(x);
+        m_journal = u"connexion à "_s + m_affichage + u" impossible"_s;
+        return false;
+    }
+    const char nom[] = "WM_STATE";
+    xcb_intern_atom_reply_t* atome =
+        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, sizeof nom - 1, nom), nullptr);
+    bool ok = atome != nullptr;
+    if (ok) {
+        const uint32_t valeur[2] = {iconisee ? 3u : 1u, 0u};
+        xcb_void_cookie_t c = xcb_change_property_checked(x, XCB_PROP_MODE_REPLACE, fenetre,
+                                                          atome->atom, atome->atom, 32, 2, valeur);
+        xcb_generic_error_t* erreur = xcb_request_check(x, c);
+        ok = erreur == nullptr;
+        free(erreur);
+    }
+    free(atome);
+    xcb_disconnect(x);
+    if (!ok)
+        m_journal = u"WM_STATE non posé sur "_s + f.wid();
+    return ok;
+#else
+    Q_UNUSED(f);
+    Q_UNUSED(iconisee);
+    m_journal = u"pilote construit sans libxcb"_s;
+    return false;
+#endif
 }
 
 bool Pilote::attendre(const std::function<bool()>& predicat, int delai_ms) {

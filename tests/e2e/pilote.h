@@ -194,6 +194,9 @@ public:
     bool focaliser(const Fenetre& f);
     // Passe la fenêtre devant les autres (un autre programme la couvre).
     bool lever(const Fenetre& f);
+    // Iconise ou rend la fenêtre comme le ferait le gestionnaire de fenêtres
+    // (il n'y en a pas sous ce serveur X).
+    bool etat_fenetre(const Fenetre& f, bool iconisee);
 
     // Attend que le prédicat soit vrai, en faisant tourner la boucle
     // d'événements ; faux au bout du délai.

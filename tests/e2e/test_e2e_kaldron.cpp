@@ -92,6 +92,7 @@ private slots:
     void visualiser_texte_et_binaire();
     void visualiser_devant_morvine_muet();
     void quitter();
+    void relance_iconisee_dans_le_repertoire_courant();
 };
 
 // --- Gestes communs -------------------------------------------------------
@@ -645,6 +646,42 @@ void EssaiKaldron::quitter() {
     QVERIFY(cliquer(u"Quitter"_s));
     QVERIFY(repondre(u"Voulez-vous QUITTER"_s, u"Oui"_s));
     QVERIFY(Pilote::attendre([this] { return !m_kaldron->en_vie(); }));
+}
+
+// Relancé iconisé depuis un sous-répertoire, avec « Répertoire=Courant » :
+// listes et champs sont dans ce répertoire, et la fenêtre rendue retrouve sa
+// légende.
+void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
+    QVERIFY(m_kaldron && !m_kaldron->en_vie());
+    p().creer_fichier(u"LANCE/ICI/DANS_ICI.TXT"_s, "ici");
+    p().creer_repertoire(u"LANCE/ICI/SOUS"_s);
+    QFile ini(p().repertoire_programme() + u"/KALDRON.INI"_s);
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(u"[Options]\r\nConfirme=Non\r\nIconisé=Oui\r\nRépertoire=Courant\r\n"_s.toLatin1());
+    ini.close();
+    QVERIFY(p().lancer(u"kaldron"_s, {}, p().hote(u"LANCE/ICI"_s)));
+    m_kaldron = p().attendre_programme(u"kaldron"_s, {m_kaldron->pid()});
+    QVERIFY2(m_kaldron, "la sonde de KALDRON relancé ne répond pas");
+    Arbre a = attendre([](const Arbre& x) { return x.a_fenetre(k_principale); }, 20000);
+    Fenetre f = a.fenetre(k_principale);
+    QVERIFY(f.existe());
+    QCOMPARE(f.titre(), u"KALDRON"_s);
+    QCOMPARE(f.controle(u"Chemin_srce"_s).texte(), u"c:\\lance\\ici"_s);
+    QCOMPARE(f.controle(u"Chemin_dest"_s).texte(), u"c:\\lance\\ici"_s);
+    QCOMPARE(f.controle(u"Fichier_srce"_s).elements(), QStringList({u"dans_ici.txt"_s}));
+    QCOMPARE(f.controle(u"Fichier_dest"_s).elements(), QStringList({u"dans_ici.txt"_s}));
+    QVERIFY(f.controle(u"Répertoire_srce"_s)
+                .elements()
+                .join(u'|')
+                .contains(u"sous"_s, Qt::CaseInsensitive));
+    QVERIFY(ligne_montre({u"dans_ici.txt"_s}, 3));
+
+    QVERIFY2(p().etat_fenetre(f, false), qPrintable(p().journal()));
+    a = attendre([](const Arbre& x) {
+        return x.fenetre(k_principale).titre() == u"Gestionnaire de fichiers  (Mode fichier)   ";
+    });
+    QCOMPARE(a.fenetre(k_principale).titre(), u"Gestionnaire de fichiers  (Mode fichier)   "_s);
+    quitter();
 }
 
 QTEST_GUILESS_MAIN(EssaiKaldron)

@@ -385,10 +385,20 @@ private slots:
         QVERIFY(!etat_commande().commande_en_cours);
     }
 
+    void iconisee_puis_restauree_data() {
+        QTest::addColumn<bool>("au_depart");
+        QTest::newRow("après le démarrage") << false;
+        QTest::newRow("dès le démarrage") << true;
+    }
     void iconisee_puis_restauree() {
+        QFETCH(bool, au_depart);
+        if (au_depart)
+            reglages().iconisé = u"Oui"_s; // lu par l'écran d'accueil
         auto f = charger();
         f->show();
-        f->setWindowState(Qt::WindowMinimized);
+        if (!au_depart)
+            f->setWindowState(Qt::WindowMinimized);
+        QVERIFY(f->windowState() & Qt::WindowMinimized);
         QCOMPARE(f->windowTitle(), u"KALDRON"_s);
         f->setWindowState(Qt::WindowNoState);
         QCOMPARE(f->windowTitle(), u"Gestionnaire de fichiers  (Mode fichier)   "_s);

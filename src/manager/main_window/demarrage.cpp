@@ -139,7 +139,10 @@ bool Gestion_Fichiers::executer_etape(int etape) {
         etape_boutons();
         break;
     case E_LEGENDE:
-        légende_sauvée = windowTitle();
+        // Iconisée au départ, la fenêtre porte déjà « KALDRON » : sa vraie
+        // légende a été gardée en l'iconisant.
+        if (windowTitle() != u"KALDRON"_s)
+            légende_sauvée = windowTitle();
         break;
     case E_PERIMES:
         liste_rep_périmée[0] = liste_rep_périmée[1] = true;
