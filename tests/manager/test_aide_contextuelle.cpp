@@ -237,6 +237,10 @@ private slots:
         // Le curseur au bout, le début reste en vue : la ligne n'a pas défilé.
         tip->setCursorPosition(int(tres_long.size()));
         QCOMPARE(tip->cursorPositionAt({0, tip->height() / 2}), 0);
+
+        // Une ligne ajoutée au-dessus déplace l'entrée : la bulle s'en va.
+        liste->insertItem(0, u"nouvelle"_s);
+        QVERIFY(!tip->isVisible());
     }
 
     // Page et ancre d'un contrôle ; le champ d'une liste modifiable donne la liste.

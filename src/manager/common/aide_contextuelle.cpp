@@ -157,6 +157,13 @@ public:
         liste->installEventFilter(this);
         connect(liste->verticalScrollBar(), &QScrollBar::valueChanged, this, &Bulle::cacher);
         connect(liste->horizontalScrollBar(), &QScrollBar::valueChanged, this, &Bulle::cacher);
+        // Des lignes ajoutées (les trouvés d'une recherche en cours) ou ôtées
+        // déplacent l'entrée sous la bulle.
+        if (QAbstractItemModel* modele = liste->model()) {
+            connect(modele, &QAbstractItemModel::rowsInserted, this, &Bulle::cacher);
+            connect(modele, &QAbstractItemModel::rowsRemoved, this, &Bulle::cacher);
+            connect(modele, &QAbstractItemModel::modelReset, this, &Bulle::cacher);
+        }
     }
 
     bool eventFilter(QObject* objet, QEvent* e) override {
