@@ -358,8 +358,11 @@ bool Pilote::double_cliquer(const Controle& c) {
 }
 
 bool Pilote::survoler(const Controle& c) {
-    return c.existe() && xdotool({u"mousemove"_s, QString::number(c.centre().x()),
-                                  QString::number(c.centre().y())});
+    return c.existe() && survoler_en(c.centre());
+}
+
+bool Pilote::survoler_en(QPoint global) {
+    return xdotool({u"mousemove"_s, QString::number(global.x()), QString::number(global.y())});
 }
 
 bool Pilote::cliquer_element(const Controle& liste, const QString& texte,

@@ -176,6 +176,7 @@ public:
     bool double_cliquer(const Controle& c);
     // La souris se pose au centre du contrôle, sans cliquer (aide au survol).
     bool survoler(const Controle& c);
+    bool survoler_en(QPoint global);
     bool cliquer_en(QPoint global, int bouton = 1, int fois = 1, const QString& modificateur = {});
     // Clic sur l'élément d'une liste (ou d'un menu) par son texte ;
     // 'modificateur' : "ctrl", "shift" ou vide.

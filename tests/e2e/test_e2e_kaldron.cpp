@@ -329,6 +329,22 @@ void EssaiKaldron::aide_contextuelle_par_f1() {
     a = attendre([](const Arbre& x) { return !x.controle(u"Fenêtre"_s).existe(); });
     QVERIFY(!a.controle(u"Fenêtre"_s).existe());
     QCOMPARE(a.fenetre(k_principale).geometrie().height(), hauteur);
+
+    // Un nom trop long pour la liste a sa bulle ; un vrai double clic sur
+    // elle vaut un double clic sur le nom (ici, la question d'un lot).
+    const QString lot = u"un_lot_de_commandes_au_nom_bien_trop_long_pour_la_liste.bat"_s;
+    p().creer_fichier(u"BULLE/"_s + lot.toUpper(), "@echo off\r\n");
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\BULLE"_s));
+    const auto zone = principale().controle(u"Fichier_srce"_s).zone_element(lot);
+    QVERIFY2(zone, qPrintable(principale().controle(u"Fichier_srce"_s).elements().join(u'|')));
+    QVERIFY(p().survoler_en({zone->left() + 12, zone->center().y()}));
+    a = attendre([&](const Arbre& x) { return x.controle(u"Tip"_s).texte() == lot; });
+    const Controle bulle = a.controle(u"Tip"_s);
+    QVERIFY2(bulle.texte() == lot, qPrintable(a.textes()));
+    QVERIFY(p().double_cliquer(bulle));
+    QVERIFY(repondre(u"Voulez-vous EDITER ou EXECUTER le fichier '"_s + lot.toUpper() + u"' ?"_s,
+                     u"ANNULER"_s));
+    QVERIFY(au_repos());
 }
 
 void EssaiKaldron::selection_clic_motif_puis_copier() {
@@ -529,6 +545,9 @@ void EssaiKaldron::chercher_puis_copier_les_trouves() {
     p().creer_fichier(u"CHERCHE/AUTRE.XYZ"_s, "autre");
     p().creer_fichier(u"CHERCHE/SOUS/TROUVE.XYZ"_s, "trouvé");
     p().creer_fichier(u"CHERCHE/SOUS/TROUVE.TXT"_s, "pas celui-ci");
+    const QString long_ = u"c:\\cherche\\un_repertoire_au_nom_assez_long\\"
+                          "et_un_fichier_au_nom_plus_long_encore_que_la_fenetre.xyz"_s;
+    p().creer_fichier(long_.mid(3).replace(u'\\', u'/').toUpper(), "long");
     p().creer_repertoire(u"TROUVES"_s);
     QVERIFY(aller(u"Chemin_dest"_s, u"C:\\TROUVES"_s));
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\"_s));
@@ -547,9 +566,22 @@ void EssaiKaldron::chercher_puis_copier_les_trouves() {
     QCOMPARE(resultats.controle(u"Recherche"_s).texte(), u"*.XYZ"_s);
     const Controle trouves = resultats.controle(u"Liste_sél"_s);
     QCOMPARE(trouves.elements(),
-             QStringList({u"c:\\cherche\\autre.xyz"_s, u"c:\\cherche\\sous\\trouve.xyz"_s}));
-    QCOMPARE(resultats.controle(u"Mess_infos"_s).texte(), u" 2 fichiers trouvés"_s);
+             QStringList({u"c:\\cherche\\autre.xyz"_s, u"c:\\cherche\\sous\\trouve.xyz"_s, long_}));
+    QCOMPARE(resultats.controle(u"Mess_infos"_s).texte(), u" 3 fichiers trouvés"_s);
     QVERIFY(capturer(u"Cherche_Fichier"_s, u"recherche"_s));
+
+    // La bulle d'une ligne trop longue la montre entière, au-delà du bord
+    // de la fenêtre.
+    const auto ligne_longue = trouves.zone_element(long_);
+    QVERIFY(ligne_longue);
+    QVERIFY(p().survoler_en({ligne_longue->left() + 12, ligne_longue->center().y()}));
+    // Fenêtre à part ou contrôle de la fenêtre : l'écran seul en juge.
+    const auto bulle = [](const Arbre& x) {
+        return x.fenetre(u"Tip"_s).existe() ? Controle(x.fenetre(u"Tip"_s)) : x.controle(u"Tip"_s);
+    };
+    a = attendre([&](const Arbre& x) { return bulle(x).texte() == long_; });
+    QVERIFY2(bulle(a).texte() == long_, qPrintable(a.textes()));
+    QVERIFY(bulle(a).geometrie().right() > resultats.geometrie().right());
 
     QVERIFY(p().cliquer_element(trouves, u"c:\\cherche\\sous\\trouve.xyz"_s));
     QVERIFY(cliquer(u"Ok"_s, u"Cherche_Fichier"_s));

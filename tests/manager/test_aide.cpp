@@ -133,7 +133,8 @@ private slots:
         f1(f->Fichier_srce);
         QCOMPARE(touches.count(), 0); // F1 n'atteint pas la liste
         QVERIFY(f->mode_aide);
-        QCOMPARE(f->hauteur_fixe, hauteur_fixe + Gestion_Fichiers::HAUTEUR_FENETRE_AIDE);
+        QVERIFY(f->zone_aide >= Gestion_Fichiers::HAUTEUR_FENETRE_AIDE);
+        QCOMPARE(f->hauteur_fixe, hauteur_fixe + f->zone_aide);
         QCOMPARE(f->height(), plateforme::twips_vers_pixels_y(f->hauteur_fixe));
         QVERIFY(f->Fenêtre->geometry().bottom() < f->height());
         QCOMPARE(f->Fenêtre->text(), ACTIVATION);
@@ -155,6 +156,35 @@ private slots:
         survoler(f->Croiser);
         QCOMPARE(f->Fenêtre->text(), QString()); // hors du mode d'aide, rien ne s'écrit
         QCOMPARE(touches.count(), 0);
+    }
+
+    // Chaque texte se lit en entier dans la zone, mesuré avec la police de
+    // la ligne d'aide à sa largeur ; un texte plus long encore l'agrandit.
+    void chaque_texte_se_lit_en_entier() {
+        charger();
+        f1(f.get());
+        const int hauteur = f->height();
+        QStringList textes{ACTIVATION, REPOS};
+        for (const QWidget* w : f->findChildren<QWidget*>())
+            if (!aide::texte_de(w).isEmpty())
+                textes << aide::texte_de(w);
+        QVERIFY(textes.size() > 20);
+        const auto lisible = [this](const QString& t) {
+            aide::afficher(t);
+            QLabel* l = f->Fenêtre;
+            return l->text() == t && l->heightForWidth(l->width()) <= l->height() &&
+                   l->geometry().bottom() < f->height();
+        };
+        for (const QString& t : std::as_const(textes))
+            QVERIFY2(lisible(t), qPrintable(t.left(60)));
+        QCOMPARE(f->height(), hauteur); // la zone ne saute pas d'un contrôle à l'autre
+
+        const QString tres_long = ACTIVATION + u'\n' + ACTIVATION + u'\n' + ACTIVATION;
+        QVERIFY(lisible(tres_long));
+        QVERIFY(f->height() > hauteur);
+        f1(f.get());
+        QCOMPARE(f->height(), plateforme::twips_vers_pixels_y(f->hauteur_fixe));
+        QVERIFY(f->height() < hauteur);
     }
 
     // "?" bascule comme F1 ; ses propres textes et ceux des champs au focus.
@@ -300,6 +330,27 @@ private slots:
         survoler(liste->viewport(), centre_entree(liste, long_));
         QTest::mouseClick(f->Tip, Qt::RightButton, {}, {4, 4});
         QCOMPARE(liste->currentRow(), 0);
+    }
+
+    // Un vrai double clic sur la bulle (appui, relâché, appui) vaut un double
+    // clic sur l'entrée : le premier appui ne doit pas cacher la bulle.
+    void double_clic_sur_la_bulle() {
+        const QString lot = u"un_lot_de_commandes_au_nom_bien_trop_long_pour_la_liste.bat"_s;
+        c->creer_fichier(u"doc/"_s + lot, "@echo off");
+        charger(1);
+        QListWidget* liste = f->Fichier_srce;
+        const int r = rang(liste, lot);
+        QVERIFY(r >= 0);
+        survoler(liste->viewport(), centre_entree(liste, r));
+        QVERIFY(f->Tip->isVisible());
+        d->repondre(3); // ANNULER
+        const QPoint sur_la_bulle = f->Tip->geometry().center();
+        QTest::mouseDClick(f->windowHandle(), Qt::LeftButton, {}, sur_la_bulle);
+        QCOMPARE(d->questions().size(), 1);
+        QCOMPARE(d->dernier().texte,
+                 u"Voulez-vous EDITER ou EXECUTER le fichier '"_s + lot.toUpper() + u"' ?"_s);
+        QCOMPARE(liste->currentRow(), r);
+        QVERIFY(!f->Tip->isVisible());
     }
 
     // En mode répertoire, le clic sur la bulle de la liste SOURCE est refusé.

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QtTest>
@@ -213,6 +214,32 @@ private slots:
         bouger(vp, {r1.left() + 5, r1.center().y()});
         QVERIFY(tip->isVisible());
         liste->verticalScrollBar()->setValue(5);
+        QVERIFY(!tip->isVisible());
+
+        // Plus large que la fenêtre : la ligne entière, sans coupure à son bord.
+        const QFontMetrics m(tip->font());
+        QString tres_long = u"c:"_s;
+        while (m.horizontalAdvance(tres_long) < fenetre.width() + 100)
+            tres_long += u"\\dossier"_s;
+        tres_long += u"\\fin.txt"_s;
+        const QRect ecran = fenetre.screen()->availableGeometry();
+        QVERIFY(m.horizontalAdvance(tres_long) < ecran.width() - 40);
+        liste->item(8)->setText(tres_long);
+        const QRect r8 = liste->visualItemRect(liste->item(8));
+        bouger(vp, {r8.left() + 5, r8.center().y()});
+        QVERIFY(tip->isVisible());
+        QCOMPARE(tip->text(), tres_long);
+        const QRect place(tip->mapToGlobal(QPoint(0, 0)), tip->size());
+        QVERIFY(place.width() > m.horizontalAdvance(tres_long));
+        QVERIFY(ecran.contains(place));
+        // Rien n'en est caché par la fenêtre de la liste.
+        QCOMPARE(tip->visibleRegion().boundingRect(), tip->rect());
+        // Le curseur au bout, le début reste en vue : la ligne n'a pas défilé.
+        tip->setCursorPosition(int(tres_long.size()));
+        QCOMPARE(tip->cursorPositionAt({0, tip->height() / 2}), 0);
+
+        // Une ligne ajoutée au-dessus déplace l'entrée : la bulle s'en va.
+        liste->insertItem(0, u"nouvelle"_s);
         QVERIFY(!tip->isVisible());
     }
 

@@ -8,6 +8,7 @@
 #include "support/quand.h"
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -194,6 +195,46 @@ private slots:
         QVERIFY(f->résultats_recherche);
         res->Liste_sél->item(0)->setSelected(true);
         QVERIFY(res->Ok->isEnabled());
+        res->Annule_Click();
+        f->résultats_recherche = false;
+    }
+
+    // Les trouvés paraissent pendant la recherche, la boucle d'événements
+    // vivante : à chaque tour, la liste a autant de lignes que le compte en
+    // annonce, toujours dans l'ordre alphabétique.
+    void trouves_montres_pendant_le_balayage() {
+        c->creer_fichier(u"Z.TXT"_s, "z"); // à la racine : vu dès le premier tour
+        for (int i = 0; i < 40; ++i)
+            c->creer_fichier(u"r%1/m%2.txt"_s.arg(i, 2, 10, QChar(u'0')).arg(39 - i), "m");
+        charger();
+        chercher(u"*.txt"_s); // l'arbre est fait : le second passage ne fait que balayer
+        static const QRegularExpression compte(u"^ ?([0-9]+) fichiers? trouvés?$"_s);
+        int tours = 0, avec_trouves = 0;
+        QStringList ecarts;
+        QTimer sonde;
+        connect(&sonde, &QTimer::timeout, this, [&] {
+            const auto m = compte.match(res->Mess_infos->text());
+            if (!m.hasMatch() || f->résultats_recherche)
+                return;
+            ++tours;
+            QStringList lignes;
+            for (int i = 0; i < res->Liste_sél->count(); ++i)
+                lignes << res->Liste_sél->item(i)->text();
+            QStringList triees = lignes;
+            triees.sort();
+            if (lignes.size() != m.captured(1).toInt() || lignes != triees)
+                ecarts << res->Mess_infos->text() + u" / "_s + QString::number(lignes.size());
+            avec_trouves += lignes.isEmpty() ? 0 : 1;
+        });
+        sonde.start(0);
+        const QStringList trouves = chercher(u"*.txt"_s, QString(), false);
+        sonde.stop();
+        QCOMPARE(trouves.size(), 44);
+        QCOMPARE(trouves.first(), bas(u"doc/a.txt"_s));
+        QCOMPARE(trouves.last(), bas(u"Z.TXT"_s));
+        QVERIFY2(ecarts.isEmpty(), qPrintable(ecarts.join(u", "_s)));
+        QVERIFY(avec_trouves >= 1);
+        QVERIFY(tours >= 2);
         res->Annule_Click();
         f->résultats_recherche = false;
     }

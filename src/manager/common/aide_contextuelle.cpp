@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -156,6 +157,13 @@ public:
         liste->installEventFilter(this);
         connect(liste->verticalScrollBar(), &QScrollBar::valueChanged, this, &Bulle::cacher);
         connect(liste->horizontalScrollBar(), &QScrollBar::valueChanged, this, &Bulle::cacher);
+        // Des lignes ajoutées (les trouvés d'une recherche en cours) ou ôtées
+        // déplacent l'entrée sous la bulle.
+        if (QAbstractItemModel* modele = liste->model()) {
+            connect(modele, &QAbstractItemModel::rowsInserted, this, &Bulle::cacher);
+            connect(modele, &QAbstractItemModel::rowsRemoved, this, &Bulle::cacher);
+            connect(modele, &QAbstractItemModel::modelReset, this, &Bulle::cacher);
+        }
     }
 
     bool eventFilter(QObject* objet, QEvent* e) override {
@@ -176,8 +184,11 @@ public:
             break;
         case QEvent::Leave:
             // La bulle recouvre la liste : y entrer n'est pas sortir.
+            // Fenêtre à part, elle peut n'avoir pas encore reçu l'entrée : la
+            // place de la souris en décide aussi.
             QTimer::singleShot(0, this, [this] {
-                if (m_zone && !m_zone->underMouse() && !m_liste->viewport()->underMouse())
+                if (m_zone && !m_zone->underMouse() && !m_liste->viewport()->underMouse() &&
+                    !(m_zone->isVisible() && m_zone->geometry().contains(QCursor::pos())))
                     cacher();
             });
             break;
@@ -211,25 +222,39 @@ private:
         m_index = index;
         m_zone->setText(texte);
         m_zone->setCursorPosition(0);
-        QWidget* fenetre = m_liste->window();
-        const QPoint origine = m_liste->viewport()->mapTo(fenetre, rect.topLeft());
+        // La bulle est une fenêtre à elle : la ligne entière déborde de la
+        // fenêtre de la liste, et ne s'arrête qu'au bord de l'écran.
+        const QPoint origine = m_liste->viewport()->mapToGlobal(rect.topLeft());
         const int hauteur = qMax(rect.height(), m_zone->sizeHint().height());
-        m_zone->setGeometry(origine.x(), origine.y() - (hauteur - rect.height()) / 2,
-                            qMin(largeur + 6, fenetre->width() - origine.x()), hauteur);
-        m_zone->raise();
+        QRect zone(origine.x(), origine.y() - (hauteur - rect.height()) / 2,
+                   m_zone->fontMetrics().horizontalAdvance(texte) + bords_zone() + 2, hauteur);
+        if (const QScreen* ecran = m_liste->screen()) {
+            const QRect dispo = ecran->availableGeometry();
+            zone.setWidth(qMin(zone.width(), dispo.width()));
+            zone.moveLeft(qBound(dispo.left(), zone.left(), dispo.right() + 1 - zone.width()));
+        }
+        m_zone->setGeometry(zone);
         m_zone->show();
+        m_zone->raise();
     }
 
     void creer_zone() {
         if (m_zone)
             return;
         m_zone = new QLineEdit(m_liste->window());
+        m_zone->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint);
         m_zone->setObjectName(QStringLiteral("Tip"));
         m_zone->setReadOnly(true);
         m_zone->setFocusPolicy(Qt::NoFocus);
         m_zone->setMouseTracking(true);
         m_zone->installEventFilter(this);
         m_zone->hide();
+    }
+
+    // Cadre et marges de la zone de texte, comme elle les compte elle-même
+    // (sa largeur conseillée vaut 17 'x' plus ces bords).
+    int bords_zone() const {
+        return m_zone->sizeHint().width() - 17 * m_zone->fontMetrics().horizontalAdvance(u'x');
     }
 
     void cacher() {

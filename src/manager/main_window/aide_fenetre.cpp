@@ -171,6 +171,7 @@ void Gestion_Fichiers::connecter_aide() {
     Fenêtre = new QLabel(this);
     Fenêtre->setObjectName(u"Fenêtre"_s);
     Fenêtre->setWordWrap(true);
+    Fenêtre->setTextFormat(Qt::PlainText); // un texte d'aide n'est jamais du HTML
     Fenêtre->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Fenêtre->setFrameShape(QFrame::Panel);
     Fenêtre->setFrameShadow(QFrame::Sunken);
@@ -355,15 +356,59 @@ void Gestion_Fichiers::debrancher_aide() {
 void Gestion_Fichiers::ecrire_aide(const QString& texte) {
     texte_aide = texte;
     Fenêtre->setText(texte);
+    // Le texte d'une fenêtre secondaire peut dépasser ceux de la principale.
+    if (mode_aide) {
+        const int manque = Fenêtre->heightForWidth(Fenêtre->width()) - Fenêtre->height();
+        if (manque > 0) {
+            const int ajout = hauteur_zone_aide(Fenêtre->height() + manque) - zone_aide;
+            zone_aide += ajout;
+            hauteur_fixe += ajout;
+            placer_zone_aide();
+            Form_Resize();
+        }
+    }
+}
+
+// Hauteur (twips) de la zone d'aide pour une ligne Fenêtre de 'pixels' de
+// haut : jamais moins que la hauteur d'origine.
+int Gestion_Fichiers::hauteur_zone_aide(int pixels) const {
+    int zone = HAUTEUR_FENETRE_AIDE;
+    while (plateforme::twips_vers_pixels_y(zone - 90) < pixels)
+        zone += 15;
+    return zone;
+}
+
+void Gestion_Fichiers::placer_zone_aide() {
+    placer(Fenêtre, 60, HAUTEUR + 30, LARGEUR - 120, zone_aide - 90);
+}
+
+// Zone assez haute pour lire en entier le plus long des textes de la
+// fenêtre, mesuré avec la police et la largeur de la ligne d'aide.
+int Gestion_Fichiers::zone_aide_voulue() {
+    QStringList textes{TEXTE_ACTIVATION, aide::texte_de_repos()};
+    for (const QWidget* w : findChildren<QWidget*>())
+        if (const QString t = aide::texte_de(w); !t.isEmpty() && w->window() == this)
+            textes << t;
+    const QString garde = Fenêtre->text();
+    int pixels = 0;
+    for (const QString& t : textes) {
+        Fenêtre->setText(t);
+        pixels = qMax(pixels, Fenêtre->heightForWidth(Fenêtre->width()));
+    }
+    Fenêtre->setText(garde);
+    return hauteur_zone_aide(pixels);
 }
 
 void Gestion_Fichiers::Basculer_aide_contextuelle() {
     if (mode_aide) {
-        hauteur_fixe -= HAUTEUR_FENETRE_AIDE;
+        hauteur_fixe -= zone_aide;
+        zone_aide = 0;
         texte_aide.clear();
         mode_aide = false;
     } else if (!est_oui(reglages().aide_en_ligne)) {
-        hauteur_fixe += HAUTEUR_FENETRE_AIDE;
+        zone_aide = zone_aide_voulue();
+        placer_zone_aide();
+        hauteur_fixe += zone_aide;
         texte_aide = TEXTE_ACTIVATION;
         mode_aide = true;
     }
@@ -499,8 +544,10 @@ void Gestion_Fichiers::Tip_MouseMove() {
 }
 
 void Gestion_Fichiers::Tip_DblClick() {
-    if (liste_tip == Fichier_srce || liste_tip == Fichier_sél)
+    if (liste_tip == Fichier_srce || liste_tip == Fichier_sél) {
+        Tip->hide();
         Fichier_srce_DblClick();
+    }
 }
 
 void Gestion_Fichiers::Tip_MouseDown(Qt::MouseButton bouton, Qt::KeyboardModifiers touches) {
@@ -511,7 +558,10 @@ void Gestion_Fichiers::Tip_MouseDown(Qt::MouseButton bouton, Qt::KeyboardModifie
     }
     if (bouton != Qt::LeftButton)
         return;
-    Tip->hide();
+    // Sur une liste de fichiers la bulle reste : le second appui d'un
+    // double clic doit la trouver encore là.
+    if (liste_tip != Fichier_srce && liste_tip != Fichier_sél)
+        Tip->hide();
     if (auto* champ = qobject_cast<QLineEdit*>(liste_tip)) {
         champ->setFocus(Qt::MouseFocusReason);
         return;

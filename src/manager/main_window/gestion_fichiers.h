@@ -288,12 +288,16 @@ public:
     void debrancher_aide(); // à la destruction, si l'aide est branchée sur cette fenêtre
     QLabel* Fenêtre = nullptr;
     bool mode_aide = false;
+    int zone_aide = 0; // twips ajoutés à la hauteur fixe par la zone d'aide
     QString texte_aide;
     QWidget* liste_tip = nullptr; // contrôle auquel Tip appartient
     int index_tip = -1;           // entrée recouverte par Tip
 
 private:
     void ecrire_aide(const QString& texte);
+    int hauteur_zone_aide(int pixels) const;
+    int zone_aide_voulue();
+    void placer_zone_aide();
     void cliquer_entree_tip(QListWidget* liste, Qt::KeyboardModifiers touches);
 
 public:

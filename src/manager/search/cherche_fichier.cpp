@@ -14,6 +14,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -67,6 +70,7 @@ void Cherche_Fichier::construire() {
     Liste_sél = new QListWidget(this);
     Liste_sél->setObjectName(u"Liste_sél"_s);
     Liste_sél->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Liste_sél->setUniformItemSizes(true); // lignes de texte seul : mise en page à bas prix
     placer(Liste_sél, 240, 900, LARGEUR - 480, 3120);
     connect(Liste_sél, &QListWidget::itemSelectionChanged, this, [this] { Liste_sél_Click(); });
     const auto bouton = [this](const QString& nom, const QString& texte, const QString& bulle,
@@ -134,13 +138,8 @@ void Cherche_Fichier::Rechercher() {
         return;
     Mess_infos->setText(u"0 fichier trouvé"_s);
     QCoreApplication::processEvents();
-    QStringList trouves;
-    if (!balayer(unite, trouves))
+    if (!balayer(unite))
         return;
-    for (const QString& chemin : trouves) {
-        auto* entree = new QListWidgetItem(chemin.toLower(), Liste_sél);
-        entree->setData(ROLE_CHEMIN_REEL, chemin);
-    }
     plateforme::dialogues().bip();
     if (Liste_sél->count() == 0) {
         plateforme::dialogues().message(u"Pas de fichier correspondant à '"_s + motif + u"'"_s +
@@ -186,7 +185,7 @@ bool Cherche_Fichier::construire_arbre(const QString& unite) {
     }
 }
 
-bool Cherche_Fichier::balayer(const QString& unite, QStringList& trouves) {
+bool Cherche_Fichier::balayer(const QString& unite) {
     recherche::Criteres criteres{motif, exclus, m_principale->Fichier_srce->hiddenShown()};
     recherche::Balayage balayage(m_principale->Liste_rép, m_principale->contenus_rép, criteres);
     Cadence cadence;
@@ -203,16 +202,51 @@ bool Cherche_Fichier::balayer(const QString& unite, QStringList& trouves) {
             finir_sur_erreur();
             return false;
         }
+        // Les trouvés paraissent pendant la recherche, par lots : ceux
+        // arrivés depuis le dernier tour de la boucle d'événements.
         if (cadence.maintenant()) {
+            ranger(balayage.trouves(), montre);
             montre = balayage.trouves().size();
             montrer_compte(montre);
             QCoreApplication::processEvents();
         }
     }
-    if (montre != balayage.trouves().size())
+    if (montre != balayage.trouves().size()) {
+        ranger(balayage.trouves(), montre);
         montrer_compte(balayage.trouves().size());
-    trouves = balayage.trouves_tries();
+    }
     return true;
+}
+
+// Place dans Liste_sél les trouvés à partir de 'depuis', dans l'ordre
+// alphabétique de leur forme en minuscules (puis du chemin réel, pour deux
+// noms qui ne diffèrent que par la casse).
+void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
+    using Cle = std::pair<QString, QString>; // minuscules, chemin réel
+    std::vector<Cle> nouveaux;
+    nouveaux.reserve(size_t(trouves.size() - depuis));
+    for (qsizetype i = depuis; i < trouves.size(); ++i)
+        nouveaux.emplace_back(trouves.at(i).toLower(), trouves.at(i));
+    std::sort(nouveaux.begin(), nouveaux.end());
+    const auto cle = [this](int ligne) {
+        const QListWidgetItem* e = Liste_sél->item(ligne);
+        return Cle(e->text(), e->data(ROLE_CHEMIN_REEL).toString());
+    };
+    // Les nouveaux étant triés, chacun se cherche après la place du précédent.
+    int debut = 0;
+    for (Cle& n : nouveaux) {
+        int fin = Liste_sél->count();
+        while (debut < fin) {
+            const int milieu = debut + (fin - debut) / 2;
+            if (cle(milieu) < n)
+                debut = milieu + 1;
+            else
+                fin = milieu;
+        }
+        auto* entree = new QListWidgetItem(n.first);
+        entree->setData(ROLE_CHEMIN_REEL, n.second);
+        Liste_sél->insertItem(debut++, entree);
+    }
 }
 
 void Cherche_Fichier::montrer_repertoire(const QString& repertoire) {

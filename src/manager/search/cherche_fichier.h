@@ -48,7 +48,8 @@ private:
     bool arbre_a_refaire(const QString& unite) const;
     // Faux quand la recherche doit s'arrêter là (arrêt ou erreur sans reprise).
     bool construire_arbre(const QString& unite);
-    bool balayer(const QString& unite, QStringList& trouves);
+    bool balayer(const QString& unite);
+    void ranger(const QStringList& trouves, qsizetype depuis);
     void montrer_repertoire(const QString& repertoire);
     void montrer_compte(qsizetype nombre);
     // Erreur passée au rapport : vrai si l'usager veut réessayer.
