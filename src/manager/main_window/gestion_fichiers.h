@@ -130,6 +130,8 @@ public:
     void Effacer_Click();
     void Corbeill_Click();
     void connecter_effacement();
+    // Listes de fichiers et espace libre relus après une récupération.
+    void relire_apres_corbeille();
 
 private:
     // Vrai quand la commande peut passer au fichier suivant.
