@@ -221,6 +221,32 @@ private slots:
         QVERIFY(f->Jauge->isHidden() && f->Arret->isHidden());
     }
 
+    // Le titre de l'application est la légende que le bureau montre ; iconisée
+    // pendant l'impression, la fenêtre retrouve ensuite sa légende normale.
+    void titre_dans_la_legende() {
+        QByteArray long_texte;
+        for (int i = 1; i <= 3000; ++i)
+            long_texte += "ligne\r\n";
+        charger({{u"long.txt"_s, long_texte}});
+        f->show();
+        const QString normale = f->windowTitle();
+        QStringList vues;
+        connect(f->Jauge, &QProgressBar::valueChanged, this, [&](int valeur) {
+            if (valeur % 25 != 0 || vues.size() >= 3)
+                return;
+            vues << f->windowTitle();
+            f->setWindowState(vues.size() == 2 ? Qt::WindowNoState : Qt::WindowMinimized);
+        });
+        f->Imprimer_Click();
+        QCOMPARE(vues,
+                 (QStringList{u"Kaldron - LONG.TXT"_s, u"KALDRON"_s, u"Kaldron - LONG.TXT"_s}));
+        QCOMPARE(f->windowTitle(), u"KALDRON"_s);
+        f->setWindowState(Qt::WindowNoState);
+        QCOMPARE(f->windowTitle(), normale);
+        f->move(f->pos() + QPoint(5, 5));
+        QCOMPARE(f->windowTitle(), normale);
+    }
+
     // Une sortie impossible va au rapport d'erreur ; la commande finit.
     void erreur_d_imprimante() {
         qputenv("KALDRON_IMPRESSION_PDF", QFile::encodeName(c->hote(u"absent/sortie.pdf"_s)));

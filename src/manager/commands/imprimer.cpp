@@ -6,7 +6,6 @@
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
 #include "platform/impression.h"
-#include "platform/titre_application.h"
 #include "platform/windows1252.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -214,7 +213,7 @@ bool Gestion_Fichiers::imprimer_fichier_courant() {
             Arret->show();
             Afficher_en_cours();
             const QString nom = etat.fichier_courant.toUpper();
-            plateforme::poser_titre_application(u"Kaldron - "_s + nom);
+            poser_titre_application(u"Kaldron - "_s + nom);
             plateforme::TravailImpression travail(nom, colonnes_imprimees(etat.chemin_source));
             imprimer_lignes(fichier, longueur, travail);
             travail.terminer();
