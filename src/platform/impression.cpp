@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
+#include <QMarginsF>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -20,6 +22,7 @@ namespace plateforme {
 namespace {
 
 constexpr qreal TAILLE_POLICE = 10.0;
+constexpr qreal MARGE_MM = 15.0;
 constexpr int TABULATION = 8;
 
 [[noreturn]] void lever_impression(const QString& pdf) {
@@ -27,22 +30,6 @@ constexpr int TABULATION = 8;
     if (!pdf.isEmpty())
         texte += u" (fichier "_s + pdf + u" impossible à écrire)"_s;
     throw ErreurExecution(ERR_IMPRIMANTE, texte);
-}
-
-// Les tabulations vont au multiple de 8 colonnes suivant, comme sur une
-// imprimante de texte.
-QString developper_tabulations(const QString& ligne) {
-    if (!ligne.contains(u'\t'))
-        return ligne;
-    QString sortie;
-    sortie.reserve(ligne.size() + TABULATION);
-    for (const QChar c : ligne) {
-        if (c == u'\t')
-            sortie += QString(TABULATION - sortie.size() % TABULATION, u' ');
-        else
-            sortie += c;
-    }
-    return sortie;
 }
 
 QPrinterInfo imprimante_par_defaut() {
@@ -88,6 +75,21 @@ QString nouveau_pdf(const QString& repertoire) {
     return QDir(repertoire).filePath(u"travail-%1.pdf"_s.arg(dernier + 1));
 }
 
+// Comme sur une imprimante de texte.
+QString developper_tabulations(const QString& ligne) {
+    if (!ligne.contains(u'\t'))
+        return ligne;
+    QString sortie;
+    sortie.reserve(ligne.size() + TABULATION);
+    for (const QChar c : ligne) {
+        if (c == u'\t')
+            sortie += QString(TABULATION - sortie.size() % TABULATION, u' ');
+        else
+            sortie += c;
+    }
+    return sortie;
+}
+
 void sortie_pdf(QPrinter& imprimante, const QString& fichier) {
     imprimante.setOutputFormat(QPrinter::PdfFormat);
     imprimante.setOutputFileName(fichier);
@@ -101,6 +103,8 @@ struct TravailImpression::Impl {
     QString pdf;
     bool repli = false;
     int lignes = 0;
+    // Colonnes que la largeur imprimable tient dans la police choisie.
+    int colonnes_tenues = 0;
     qreal y = 0;
     qreal interligne = 0;
     qreal montee = 0;
@@ -119,9 +123,16 @@ struct TravailImpression::Impl {
             sortie_pdf(*imprimante, pdf);
         }
         imprimante->setDocName(document);
+        // Des marges ordinaires, ou celles de l'imprimante si elles sont plus grandes.
+        const QMarginsF defaut = imprimante->pageLayout().margins(QPageLayout::Millimeter);
+        imprimante->setPageMargins(
+            QMarginsF(qMax(defaut.left(), MARGE_MM), qMax(defaut.top(), MARGE_MM),
+                      qMax(defaut.right(), MARGE_MM), qMax(defaut.bottom(), MARGE_MM)),
+            QPageLayout::Millimeter);
     }
 
-    // Police à chasse fixe, réduite si 'colonnes' caractères débordent la page.
+    // Police à chasse fixe, réduite si 'colonnes' caractères débordent la
+    // largeur imprimable : un fichier aux lignes courtes garde ses 10 points.
     void choisir_police() {
         QFont police(u"monospace"_s);
         police.setStyleHint(QFont::TypeWriter);
@@ -136,6 +147,8 @@ struct TravailImpression::Impl {
         const QFontMetricsF mesures(police, imprimante.get());
         interligne = mesures.lineSpacing();
         montee = mesures.ascent();
+        const qreal colonne = mesures.horizontalAdvance(u'M');
+        colonnes_tenues = colonne > 0 ? qMax(1, int(largeur / colonne)) : colonnes;
     }
 
     void commencer() {
@@ -172,7 +185,12 @@ void TravailImpression::imprimer_ligne(const QString& ligne) {
         d->commencer();
     if (d->lignes > 0 && d->y + d->interligne > d->peintre.viewport().height())
         d->page_suivante();
-    const QString texte = developper_tabulations(ligne);
+    // Une ligne plus large que promis (tabulations) perd sa fin plutôt que
+    // de sortir de la page.
+    QString texte = developper_tabulations(ligne);
+    if (texte.size() > d->colonnes_tenues)
+        texte.truncate(texte.at(d->colonnes_tenues - 1).isHighSurrogate() ? d->colonnes_tenues - 1
+                                                                          : d->colonnes_tenues);
     if (!texte.isEmpty())
         d->peintre.drawText(QPointF(0, d->y + d->montee), texte);
     d->y += d->interligne;

@@ -26,15 +26,19 @@ QString repertoire_impressions();
 // Nouveau fichier travail-N.pdf du répertoire (créé au besoin).
 QString nouveau_pdf(const QString& repertoire);
 void sortie_pdf(QPrinter& imprimante, const QString& fichier);
+// Les tabulations vont au multiple de 8 colonnes suivant.
+QString developper_tabulations(const QString& ligne);
 
-// Travail d'impression ligne par ligne, en police à chasse fixe : une page
-// nouvelle quand la page est pleine. Le travail ne commence qu'à la première
-// ligne : un travail sans ligne n'imprime rien. Les échecs lèvent
-// ErreurExecution ; un travail détruit sans terminer() est abandonné.
+// Travail d'impression ligne par ligne, en police à chasse fixe, marges de
+// 15 mm au moins : une page nouvelle quand la page est pleine. Le travail ne
+// commence qu'à la première ligne : un travail sans ligne n'imprime rien. Les
+// échecs lèvent ErreurExecution ; un travail détruit sans terminer() est
+// abandonné.
 class TravailImpression {
 public:
-    // 'colonnes' : largeur de la plus longue ligne promise ; la police est
-    // réduite au besoin pour qu'elle tienne dans la largeur de la page.
+    // 'colonnes' : largeur de la plus longue ligne promise. La police fait
+    // 10 points, réduite au besoin pour que cette ligne tienne dans la largeur
+    // imprimable ; ce qui dépasserait encore le bord n'est pas imprimé.
     explicit TravailImpression(const QString& document, int colonnes = 80);
     ~TravailImpression();
     TravailImpression(const TravailImpression&) = delete;

@@ -1,30 +1,14 @@
-// Titre de l'application : nom de l'application et nom affiché du bureau.
+// Titre de l'application.
 #include "platform/titre_application.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 
 namespace plateforme {
 
-namespace {
-
-bool application_graphique() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
-} // namespace
-
+// Le nom affiché de Qt n'irait qu'aux titres posés après lui, et s'ajouterait
+// à celui de chaque boîte : il n'est pas touché.
 void poser_titre_application(const QString& titre) {
     QCoreApplication::setApplicationName(titre);
-    if (application_graphique())
-        QGuiApplication::setApplicationDisplayName(titre);
-}
-
-void rendre_titre_application(const QString& titre) {
-    QCoreApplication::setApplicationName(titre);
-    // Un nom affiché vide n'ajoute rien au titre des fenêtres.
-    if (application_graphique() && !QGuiApplication::applicationDisplayName().isEmpty() &&
-        QGuiApplication::applicationDisplayName() != titre)
-        QGuiApplication::setApplicationDisplayName(QString());
 }
 
 } // namespace plateforme

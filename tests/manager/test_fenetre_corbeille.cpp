@@ -98,6 +98,38 @@ private slots:
         QVERIFY(noms_ranges().isEmpty());
     }
 
+    // Les deux cadres sur des répertoires effacés derrière le programme : la
+    // récupération se fait, chaque relecture ratée est expliquée, la fenêtre
+    // se ferme et chaque cadre remonte au parent au lieu d'une liste périmée.
+    void cadres_disparus_apres_recuperation() {
+        charger({u"a.txt"_s});
+        c->creer_fichier(u"doc/vieux/b.txt"_s, "b");
+        c->creer_fichier(u"doc/autre/c.txt"_s, "c");
+        f->Répertoire_srce->setPath(c->dos(u"doc/vieux"_s));
+        f->Répertoire_dest->setPath(c->dos(u"doc/autre"_s));
+        QCOMPARE(f->Fichier_srce->path(), c->dos(u"doc/vieux"_s));
+        QDir(c->hote(u"doc/vieux"_s)).removeRecursively();
+        QDir(c->hote(u"doc/autre"_s)).removeRecursively();
+        w->Fichier_effacé->item(0)->setSelected(true);
+        d->repondre(plateforme::REP_ANNULER);
+        d->repondre(plateforme::REP_ANNULER);
+        w->Récupérer_Click();
+        QCOMPARE(d->questions().size(), 2);
+        for (const essai::Question& q : d->questions()) {
+            QCOMPARE(q.texte, u"Chemin d'accès introuvable\rou support absent."_s);
+            QCOMPARE(q.titre, u"RECUPERER"_s);
+        }
+        QCOMPARE(c->contenu(u"doc/a.txt"_s), QByteArray(100, 'x'));
+        QVERIFY(noms_ranges().isEmpty());
+        QCOMPARE(w->result(), int(QDialog::Accepted));
+        for (plateforme::ListeFichiers* liste : {f->Fichier_srce, f->Fichier_dest}) {
+            QCOMPARE(liste->path(), c->dos(u"doc"_s));
+            QCOMPARE(liste->listCount(), 1);
+            QCOMPARE(liste->list(0).toLower(), u"a.txt"_s);
+        }
+        QCOMPARE(f->Chemin_srce->text(), c->dos(u"doc"_s).toLower());
+    }
+
     void nom_pris_data() {
         QTest::addColumn<QString>("reponse");
         QTest::addColumn<QStringList>("ranges");

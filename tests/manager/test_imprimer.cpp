@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
 #include <memory>
@@ -63,6 +64,31 @@ class TestImprimer : public EssaiFenetre {
         return sortie;
     }
 
+    // Page et mots du premier feuillet du travail, en points.
+    struct Mot {
+        QString texte;
+        QRectF boite;
+    };
+    QList<Mot> mots(const QString& pdf, QSizeF& page) const {
+        QProcess p;
+        p.start(pdftotext, {u"-bbox"_s, u"-l"_s, u"1"_s, pdf, u"-"_s});
+        if (!p.waitForFinished(60000))
+            return {};
+        const QString html = QString::fromUtf8(p.readAllStandardOutput());
+        static const QRegularExpression re_page(
+            u"<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""_s);
+        static const QRegularExpression re_mot(
+            u"<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"_s);
+        const QRegularExpressionMatch m = re_page.match(html);
+        page = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+        QList<Mot> liste;
+        for (const QRegularExpressionMatch& w : re_mot.globalMatch(html))
+            liste.append({w.captured(5),
+                          QRectF(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
+                                 QPointF(w.captured(3).toDouble(), w.captured(4).toDouble()))});
+        return liste;
+    }
+
 private slots:
     void initTestCase() {
         pdftotext = QStandardPaths::findExecutable(u"pdftotext"_s);
@@ -102,6 +128,53 @@ private slots:
         QCOMPARE(travaux().size(), 1);
         QCOMPARE(lignes(travaux().first()), attendu);
         QVERIFY(!etat_commande().commande_en_cours);
+    }
+
+    // Police à la mesure de la plus longue ligne : 10 points pour 40 colonnes,
+    // réduite juste assez pour 160 ; marges de 15 mm ; aucune ligne ne sort
+    // de la page (une tabulation qui mènerait au-delà perd la fin de sa ligne).
+    void police_et_marges_data() {
+        QTest::addColumn<QByteArray>("ligne");
+        QTest::addColumn<QString>("imprimee");
+        QTest::addColumn<bool>("dix_points");
+        QTest::newRow("40 colonnes") << QByteArray(40, 'a') << QString(40, u'a') << true;
+        QTest::newRow("160 colonnes") << QByteArray(160, 'b') << QString(160, u'b') << false;
+        QTest::newRow("200 caractères") << QByteArray(200, 'c') << QString(160, u'c') << false;
+        QTest::newRow("tabulations")
+            << QByteArray(19, '\t') + "e" + QByteArray(30, '\t') + "f" << u"e"_s << false;
+    }
+    void police_et_marges() {
+        QFETCH(QByteArray, ligne);
+        QFETCH(QString, imprimee);
+        QFETCH(bool, dix_points);
+        charger({{u"a.txt"_s, "un\r\n" + ligne + "\r\ntrois\r\n"}});
+        f->Imprimer_Click();
+        QSizeF page;
+        const QList<Mot> m = mots(travaux().first(), page);
+        QStringList textes;
+        for (const Mot& x : m)
+            textes << x.texte;
+        QCOMPARE(textes, (QStringList{u"un"_s, imprimee, u"trois"_s}));
+        const qreal marge = 15 / 25.4 * 72;
+        const qreal largeur = page.width() - 2 * marge;
+        for (const Mot& x : m) {
+            QVERIFY2(x.boite.left() >= marge && x.boite.top() >= marge, qPrintable(x.texte));
+            QVERIFY2(x.boite.right() <= page.width() - marge, qPrintable(x.texte));
+        }
+        const QRectF longue = m[1].boite;
+        if (dix_points) {
+            // Hauteur des caractères d'une police de 10 points, en points.
+            QImage points(1, 1, QImage::Format_RGB32);
+            points.setDotsPerMeterX(qRound(72 / 0.0254));
+            points.setDotsPerMeterY(qRound(72 / 0.0254));
+            QFont police(u"monospace"_s);
+            police.setStyleHint(QFont::TypeWriter);
+            police.setPointSizeF(10);
+            QVERIFY(qAbs(longue.height() - QFontMetricsF(police, &points).height()) < 0.5);
+        } else {
+            // Plus petite, la police laisserait la page à moitié vide.
+            QVERIFY(longue.right() - marge >= 0.9 * largeur);
+        }
     }
 
     // Un fichier vide ne donne aucun travail ; les autres un chacun.
@@ -146,6 +219,32 @@ private slots:
         QCOMPARE(l.last(), u"ligne 1500"_s);
         QCOMPARE(QCoreApplication::applicationName(), u"KALDRON"_s);
         QVERIFY(f->Jauge->isHidden() && f->Arret->isHidden());
+    }
+
+    // Le titre de l'application est la légende que le bureau montre ; iconisée
+    // pendant l'impression, la fenêtre retrouve ensuite sa légende normale.
+    void titre_dans_la_legende() {
+        QByteArray long_texte;
+        for (int i = 1; i <= 3000; ++i)
+            long_texte += "ligne\r\n";
+        charger({{u"long.txt"_s, long_texte}});
+        f->show();
+        const QString normale = f->windowTitle();
+        QStringList vues;
+        connect(f->Jauge, &QProgressBar::valueChanged, this, [&](int valeur) {
+            if (valeur % 25 != 0 || vues.size() >= 3)
+                return;
+            vues << f->windowTitle();
+            f->setWindowState(vues.size() == 2 ? Qt::WindowNoState : Qt::WindowMinimized);
+        });
+        f->Imprimer_Click();
+        QCOMPARE(vues,
+                 (QStringList{u"Kaldron - LONG.TXT"_s, u"KALDRON"_s, u"Kaldron - LONG.TXT"_s}));
+        QCOMPARE(f->windowTitle(), u"KALDRON"_s);
+        f->setWindowState(Qt::WindowNoState);
+        QCOMPARE(f->windowTitle(), normale);
+        f->move(f->pos() + QPoint(5, 5));
+        QCOMPARE(f->windowTitle(), normale);
     }
 
     // Une sortie impossible va au rapport d'erreur ; la commande finit.

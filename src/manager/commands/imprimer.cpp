@@ -6,7 +6,6 @@
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
 #include "platform/impression.h"
-#include "platform/titre_application.h"
 #include "platform/windows1252.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -108,6 +107,53 @@ QString debut_de_ligne(const QString& texte) {
     return texte.left(texte.at(LIGNE_MAX - 1).isHighSurrogate() ? LIGNE_MAX - 1 : LIGNE_MAX);
 }
 
+// Lignes du fichier telles qu'elles s'impriment : décodées, 160 caractères au plus.
+class LignesImprimees {
+public:
+    explicit LignesImprimees(plateforme::FichierOuvert& f) : lecteur(f) {}
+
+    // Faux à la fin du fichier.
+    bool lire(QString& texte) {
+        if (!lecteur.lire(octets))
+            return false;
+        texte = debut_de_ligne(decodeur.texte(octets, lecteur.tronquee));
+        return true;
+    }
+    qint64 octets_lus() const { return lecteur.octets_lus(); }
+
+private:
+    LecteurLignes lecteur;
+    Decodeur decodeur;
+    QByteArray octets;
+};
+
+// Céder à chaque ligne coûterait plus que l'impression même.
+void ceder_de_temps_en_temps(QElapsedTimer& horloge) {
+    if (horloge.elapsed() >= INTERVALLE_CEDER_MS) {
+        QCoreApplication::processEvents();
+        horloge.restart();
+    }
+}
+
+// Colonnes de la plus longue ligne imprimée, tabulations développées, 160 au
+// plus : la police se règle dessus avant la première ligne. Arret écourte la
+// mesure, rien ne sera imprimé.
+int colonnes_imprimees(const QString& chemin) {
+    plateforme::FichierOuvert fichier(chemin, plateforme::FichierOuvert::Lecture);
+    LignesImprimees lignes(fichier);
+    QString texte;
+    int colonnes = 1;
+    QElapsedTimer horloge;
+    horloge.start();
+    while (colonnes < LIGNE_MAX && !etat_commande().demande_d_arrêt && lignes.lire(texte)) {
+        colonnes = int(qMin<qsizetype>(
+            LIGNE_MAX,
+            qMax<qsizetype>(colonnes, plateforme::developper_tabulations(texte).size())));
+        ceder_de_temps_en_temps(horloge);
+    }
+    return colonnes;
+}
+
 // Réponse au rapport d'une erreur : Réessayer (4) reprend le fichier.
 int rapporter(const plateforme::ErreurExecution& erreur) {
     EtatCommande& etat = etat_commande();
@@ -167,8 +213,8 @@ bool Gestion_Fichiers::imprimer_fichier_courant() {
             Arret->show();
             Afficher_en_cours();
             const QString nom = etat.fichier_courant.toUpper();
-            plateforme::poser_titre_application(u"Kaldron - "_s + nom);
-            plateforme::TravailImpression travail(nom, LIGNE_MAX);
+            poser_titre_application(u"Kaldron - "_s + nom);
+            plateforme::TravailImpression travail(nom, colonnes_imprimees(etat.chemin_source));
             imprimer_lignes(fichier, longueur, travail);
             travail.terminer();
             if (!travail.pdf_de_repli().isEmpty())
@@ -180,24 +226,19 @@ bool Gestion_Fichiers::imprimer_fichier_courant() {
 // Jusqu'à la fin du fichier ou jusqu'à l'arrêt, qui laisse finir la ligne lue.
 void Gestion_Fichiers::imprimer_lignes(plateforme::FichierOuvert& fichier, qint64 longueur,
                                        plateforme::TravailImpression& travail) {
-    LecteurLignes lecteur(fichier);
-    Decodeur decodeur;
-    QByteArray ligne;
+    LignesImprimees lignes(fichier);
+    QString ligne;
     QElapsedTimer horloge;
     horloge.start();
     int affichee = 0;
-    while (!etat_commande().demande_d_arrêt && lecteur.lire(ligne)) {
-        travail.imprimer_ligne(debut_de_ligne(decodeur.texte(ligne, lecteur.tronquee)));
-        const int valeur = int(qMin<qint64>(100, lecteur.octets_lus() * 100 / longueur));
+    while (!etat_commande().demande_d_arrêt && lignes.lire(ligne)) {
+        travail.imprimer_ligne(ligne);
+        const int valeur = int(qMin<qint64>(100, lignes.octets_lus() * 100 / longueur));
         if (valeur != affichee) {
             poser_jauge(valeur);
             affichee = valeur;
         }
-        // Céder à chaque ligne coûterait plus que l'impression même.
-        if (horloge.elapsed() >= INTERVALLE_CEDER_MS) {
-            QCoreApplication::processEvents();
-            horloge.restart();
-        }
+        ceder_de_temps_en_temps(horloge);
     }
 }
 

@@ -30,7 +30,7 @@ void fond(QWidget* w, const QColor& c) {
 } // namespace
 
 void Gestion_Fichiers::Rafraichir_affichage() {
-    plateforme::rendre_titre_application(u"KALDRON"_s);
+    poser_titre_application(u"KALDRON"_s);
     EtatCommande& etat = etat_commande();
     etat.demande_d_arrêt = false;
     etat.mode_de_confirmation = 0;
@@ -89,6 +89,25 @@ void Gestion_Fichiers::Rafraichir_affichage() {
     etat.commande_courante.clear();
     etat.éléments_pas_à_pas = 0;
     etat.fermer_fichiers();
+}
+
+// Le titre passe par la légende normale, que Form_Resize remet hors de
+// l'icône : iconiser et restaurer pendant l'impression garde le titre, et
+// la fin de la commande rend la légende même à une fenêtre iconisée.
+void Gestion_Fichiers::poser_titre_application(const QString& titre) {
+    plateforme::poser_titre_application(titre);
+    if (titre == u"KALDRON"_s) {
+        if (légende_hors_titre.isEmpty())
+            return;
+        légende_sauvée = légende_hors_titre;
+        légende_hors_titre.clear();
+    } else {
+        if (légende_hors_titre.isEmpty())
+            légende_hors_titre = légende_sauvée.isEmpty() ? windowTitle() : légende_sauvée;
+        légende_sauvée = titre;
+    }
+    if (!(windowState() & Qt::WindowMinimized))
+        setWindowTitle(légende_sauvée);
 }
 
 void Gestion_Fichiers::Chemin_fichier_courant() {

@@ -130,6 +130,8 @@ public:
     void Effacer_Click();
     void Corbeill_Click();
     void connecter_effacement();
+    // Listes de fichiers et espace libre relus après une récupération.
+    void relire_apres_corbeille();
 
 private:
     // Vrai quand la commande peut passer au fichier suivant.
@@ -219,8 +221,13 @@ public:
     // --- Impression (commands/imprimer.cpp) ---
     void Imprimer_Click();
     void connecter_impression();
+    // Titre de l'application : le bureau le montre comme légende de la
+    // fenêtre (barre des tâches). "KALDRON" rend la légende normale.
+    void poser_titre_application(const QString& titre);
 
 private:
+    // Légende normale, gardée tant qu'un titre d'application la remplace.
+    QString légende_hors_titre;
     // Une itération de la commande ; faux quand la commande finit.
     bool imprimer_fichier_choisi();
     // Imprime le fichier courant, un travail ; faux après un rapport d'erreur.

@@ -130,9 +130,7 @@ void Corbeille::Récupérer_Click() {
     } catch (const plateforme::ErreurExecution& erreur) {
         Rapport_erreur(reglages().chemin_configuration, erreur);
     }
-    m_principale->Fichier_srce->rafraichir();
-    m_principale->Fichier_dest->rafraichir();
-    m_principale->Afficher_espace_libre();
+    m_principale->relire_apres_corbeille();
     aide::fenetre_fermee();
     accept();
 }
@@ -263,6 +261,28 @@ bool Corbeille::confirmer_suppression() {
     vider_corbeille();
     m_principale->Afficher_espace_libre();
     return true;
+}
+
+// Un répertoire effacé derrière le programme : l'erreur est expliquée
+// (Réessayer relit), puis le cadre remonte au plus proche parent plutôt que
+// de montrer les fichiers d'un répertoire qui n'existe plus.
+void Gestion_Fichiers::relire_apres_corbeille() {
+    const QString commande = etat_commande().commande_courante;
+    for (const bool source : {true, false}) {
+        const Cadre c = cadre(source);
+        const QString chemin = c.fichier->path();
+        const bool relue =
+            plateforme::executer_avec_reprise([&] { c.fichier->rafraichir(); },
+                                              [&](const plateforme::ErreurExecution& e) {
+                                                  return signaler_erreur(commande, chemin, e);
+                                              });
+        if (!relue)
+            replier(c);
+    }
+    plateforme::executer_avec_reprise([&] { Afficher_espace_libre(); },
+                                      [&](const plateforme::ErreurExecution& e) {
+                                          return signaler_erreur(commande, lieu_espace_libre(), e);
+                                      });
 }
 
 void Gestion_Fichiers::Corbeill_Click() {
