@@ -64,7 +64,7 @@ installer_paquets
 case "$action" in
 lancer)
     construire "$racine/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    exec "$racine/build/src/manager/kaldron"
+    exec "$racine/build/bin/kaldron" "${@:2}"
     ;;
 tester)
     construire "$racine/build-tests" -DCMAKE_BUILD_TYPE=Debug
