@@ -37,6 +37,7 @@ int auto_controle(QTextStream& sortie) {
         controler_repertoire_windows(),
         controler_profil(u"KALDRON-CONTROLE.INI"_s, u"Répertoire éàü"_s),
         controler_plateforme_qt(),
+        controler_traductions_qt(),
         controler_programme(),
         controler_pages_aide(),
         controler_visionneuse()};
