@@ -15,7 +15,7 @@ action="${1:-lancer}"
 
 # poppler-utils : pdftotext relit ce que les essais impriment ; xvfb et
 # xdotool : les essais de bout en bout (un vrai serveur X, de vrais clics).
-paquets=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins
+paquets=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-image-formats-plugins qt6-translations-l10n
          libgl-dev poppler-utils xvfb xdotool clang libclang-rt-14-dev)
 
 installer_paquets() {
@@ -64,7 +64,7 @@ installer_paquets
 case "$action" in
 lancer)
     construire "$racine/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    exec "$racine/build/src/manager/kaldron"
+    exec "$racine/build/bin/kaldron" "${@:2}"
     ;;
 tester)
     construire "$racine/build-tests" -DCMAKE_BUILD_TYPE=Debug

@@ -33,3 +33,40 @@ foreach(programme kaldron morvine)
         message(FATAL_ERROR "${programme} --self-test depuis l'installation :\n${sortie}")
     endif()
 endforeach()
+
+# --help et --version répondent sur le terminal, sans fenêtre ni serveur X.
+foreach(programme kaldron morvine)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=QT_QPA_PLATFORM
+                            ${PREFIXE}/bin/${programme} --help
+                    RESULT_VARIABLE resultat OUTPUT_VARIABLE sortie ERROR_VARIABLE erreurs
+                    TIMEOUT 20)
+    if(NOT resultat EQUAL 0 OR NOT sortie MATCHES "^Usage : ${programme} .*--version")
+        message(FATAL_ERROR "${programme} --help (${resultat}) :\n${sortie}${erreurs}")
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=QT_QPA_PLATFORM
+                            ${PREFIXE}/bin/${programme} --version
+                    RESULT_VARIABLE resultat OUTPUT_VARIABLE sortie TIMEOUT 20)
+    if(NOT resultat EQUAL 0 OR NOT sortie MATCHES "^${programme} [0-9]+\\.[0-9]+\n$")
+        message(FATAL_ERROR "${programme} --version (${resultat}) : ${sortie}")
+    endif()
+endforeach()
+
+# Sans MORVINE à côté de lui (ni ailleurs), KALDRON se dit mal installé.
+file(REMOVE ${PREFIXE}/bin/morvine)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env PATH=/nonexistent ${PREFIXE}/bin/kaldron --self-test
+                RESULT_VARIABLE resultat OUTPUT_VARIABLE sortie ERROR_VARIABLE sortie)
+if(resultat EQUAL 0 OR NOT sortie MATCHES "Visualiseur MORVINE[^\n]*introuvable")
+    message(FATAL_ERROR "kaldron --self-test sans MORVINE (${resultat}) :\n${sortie}")
+endif()
+
+# Les entrées de bureau ne réclament que ce que les programmes savent ouvrir.
+file(READ ${PREFIXE}/share/applications/morvine.desktop entree)
+string(REGEX MATCH "\nMimeType=[^\n]*" types "${entree}")
+foreach(attendu text/plain image/png application/x-dbf application/msword)
+    if(NOT types MATCHES "[=;]${attendu};")
+        message(FATAL_ERROR "morvine.desktop ne réclame pas ${attendu} : ${types}")
+    endif()
+endforeach()
+if(types MATCHES "octet-stream|application/\\*|[=;]image/\\*|[=;]text/\\*")
+    message(FATAL_ERROR "morvine.desktop réclame trop large : ${types}")
+endif()

@@ -9,6 +9,7 @@
 #include "platform/dialogues.h"
 #include "platform/formats.h"
 #include "platform/instance.h"
+#include "platform/options_terminal.h"
 #include "platform/sonde.h"
 #include "platform/unites.h"
 #include <QApplication>
@@ -34,6 +35,14 @@ void installer_dialogue() {
 } // namespace
 
 int main(int argc, char** argv) {
+    const auto option = plateforme::repondre_option_terminal(
+        argc, argv,
+        {u"kaldron"_s, u"[--self-test | --help | --version | RÉPERTOIRE]"_s,
+         u"Gestionnaire de fichiers à deux cadres (SOURCE et DESTINATION), avec sa propre "
+         u"corbeille\net son visualiseur MORVINE."_s,
+         u"  RÉPERTOIRE   le cadre SOURCE s'ouvre sur ce répertoire\n"_s});
+    if (option)
+        return *option;
     plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"KALDRON"_s);
     QApplication::setWindowIcon(QIcon(u":/icones/kaldron.png"_s));

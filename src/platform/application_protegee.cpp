@@ -1,13 +1,30 @@
 #include "platform/application_protegee.h"
 #include "platform/dialogues.h"
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
+#include <QTranslator>
 #include <new>
 
 using namespace Qt::StringLiterals;
 
 namespace plateforme {
 
-ApplicationProtegee::ApplicationProtegee(int& argc, char** argv) : QApplication(argc, argv) {}
+ApplicationProtegee::ApplicationProtegee(int& argc, char** argv) : QApplication(argc, argv) {
+    installer_traduction_qt(*this);
+}
+
+// Les dialogues standard de Qt (fichiers, questions) parlent français comme
+// le reste, quelle que soit la langue de la session.
+bool installer_traduction_qt(QCoreApplication& application) {
+    auto* traduction = new QTranslator(&application);
+    if (!traduction->load(QLocale(QLocale::French, QLocale::France), u"qtbase"_s, u"_"_s,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete traduction;
+        return false;
+    }
+    return QCoreApplication::installTranslator(traduction);
+}
 
 ErreurExecution ApplicationProtegee::erreur_en_cours() {
     try {

@@ -8,6 +8,9 @@
 
 namespace plateforme {
 
+// Charge la traduction française de Qt ; faux si elle manque.
+bool installer_traduction_qt(QCoreApplication& application);
+
 class ApplicationProtegee : public QApplication {
 public:
     // 'imbriquee' : l'erreur vient d'une boucle locale (dialogue, attente) et

@@ -5,7 +5,10 @@
 #include "platform/unites.h"
 #include <QFile>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTemporaryFile>
+#include <QTranslator>
 
 using namespace Qt::StringLiterals;
 
@@ -51,6 +54,19 @@ Controle controler_plateforme_qt() {
     Controle c(u"Module graphique Qt"_s);
     c.detail = QGuiApplication::platformName();
     c.reussi = !c.detail.isEmpty();
+    return c;
+}
+
+Controle controler_traductions_qt() {
+    Controle c(u"Traduction française des dialogues de Qt"_s);
+    const QString repertoire = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    QTranslator essai;
+    c.reussi =
+        essai.load(QLocale(QLocale::French, QLocale::France), u"qtbase"_s, u"_"_s, repertoire) &&
+        essai.translate("QFileDialog", "Look in:") != u"Look in:"_s;
+    c.detail =
+        c.reussi ? repertoire
+                 : u"qtbase_fr.qm absent de "_s + repertoire + u" (paquet qt6-translations-l10n)"_s;
     return c;
 }
 

@@ -18,6 +18,7 @@ Controle controler_repertoire_windows();
 // Aller-retour d'une valeur accentuée dans un profil jetable du répertoire Windows.
 Controle controler_profil(const QString& fichier, const QString& valeur);
 Controle controler_plateforme_qt();
+Controle controler_traductions_qt();
 Controle controler_programme();
 
 // Écrit chaque contrôle puis le verdict pour 'programme' ; 0 si tout va bien.

@@ -26,6 +26,8 @@ enum NumeroErreur : int {
     ERR_ACCES = 75,
     ERR_CHEMIN_INTROUVABLE = 76,
     ERR_VALEUR_INCORRECTE = 380,
+    // Propre à Linux : un lancement impossible ici, expliqué par sa description.
+    ERR_LANCEMENT_IMPOSSIBLE = 1001,
 };
 
 class ErreurExecution : public std::exception {

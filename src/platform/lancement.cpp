@@ -5,6 +5,7 @@
 
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
+#include "platform/genre_programme.h"
 #include "platform/profil.h"
 #include "platform/programme.h"
 
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -151,6 +153,11 @@ QString argument_hote(const QString& argument) {
 
 } // namespace
 
+QString texte_fichier_de_commandes(const QString& nom) {
+    return u"Le fichier "_s + nom.toUpper() + u" est un fichier de commandes DOS :"_s + QChar(13) +
+           u"Linux ne sait pas l'exécuter. EDITER permet de le lire."_s;
+}
+
 QStringList decouper_ligne_commande(const QString& ligne) {
     QStringList morceaux;
     QString courant;
@@ -190,8 +197,12 @@ Lancement preparer_lancement(const QString& ligne) {
     Lancement l;
     if (!morceaux.isEmpty())
         l.programme = trouver_programme(morceaux.first());
-    if (l.programme.isEmpty() && !morceaux.isEmpty() && fichier_non_executable(morceaux.first()))
+    if (l.programme.isEmpty() && !morceaux.isEmpty() && fichier_non_executable(morceaux.first())) {
+        if (morceaux.first().endsWith(u".bat"_s, Qt::CaseInsensitive))
+            throw ErreurExecution(ERR_LANCEMENT_IMPOSSIBLE, texte_fichier_de_commandes(
+                morceaux.first().section(u'\\', -1).section(u'/', -1)));
         lever(ERR_APPEL_INCORRECT);
+    }
     if (l.programme.isEmpty())
         lever(ERR_FICHIER_INTROUVABLE);
     for (qsizetype i = 1; i < morceaux.size(); ++i)
@@ -200,6 +211,34 @@ Lancement preparer_lancement(const QString& ligne) {
     return l;
 }
 
+namespace {
+
+// Départ détaché ; dans un terminal si le programme en demande un.
+void demarrer(const QString& programme_hote, const QStringList& arguments_hote,
+              const QString& repertoire, bool terminal) {
+    QString programme = programme_hote;
+    QStringList arguments = arguments_hote;
+    if (terminal) {
+        const QString emulateur = trouver_terminal();
+        if (emulateur.isEmpty())
+            throw ErreurExecution(
+                ERR_LANCEMENT_IMPOSSIBLE,
+                u"Le programme "_s + QFileInfo(programme_hote).fileName() +
+                    u" s'utilise dans un terminal, et aucun terminal n'est installé :"_s +
+                    QChar(13) +
+                    u"installez-en un (x-terminal-emulator, xterm…) ou nommez le vôtre dans "
+                    u"la variable KALDRON_TERMINAL."_s);
+        arguments = ligne_dans_terminal(emulateur, repertoire, programme_hote, arguments_hote);
+        programme = arguments.takeFirst();
+    }
+    if (!QProcess::startDetached(programme, arguments, repertoire))
+        throw ErreurExecution(ERR_APPEL_INCORRECT, u"Impossible de démarrer le programme "_s +
+                                                       QFileInfo(programme).fileName() +
+                                                       u" dans "_s + repertoire);
+}
+
+} // namespace
+
 void lancer(const QString& ligne) {
     if (const Demarreur& d = demarreur_installe()) {
         if (!d(ligne))
@@ -207,10 +246,28 @@ void lancer(const QString& ligne) {
         return;
     }
     const Lancement l = preparer_lancement(ligne);
-    if (!QProcess::startDetached(l.programme, l.arguments, l.repertoire))
-        throw ErreurExecution(ERR_APPEL_INCORRECT, u"Impossible de démarrer le programme "_s +
-                                                       QFileInfo(l.programme).fileName() +
-                                                       u" dans "_s + l.repertoire);
+    demarrer(l.programme, l.arguments, l.repertoire, demande_un_terminal(l.programme));
+}
+
+void lancer_commande_hote(const QStringList& commande, bool terminal) {
+    if (commande.isEmpty())
+        lever(ERR_FICHIER_INTROUVABLE);
+    if (const Demarreur& d = demarreur_installe()) {
+        QStringList cites;
+        for (const QString& a : commande)
+            cites << (a.contains(u' ') ? u'"' + a + u'"' : a);
+        if (!d(cites.join(u' ')))
+            lever(ERR_FICHIER_INTROUVABLE);
+        return;
+    }
+    const QString programme = commande.first().contains(u'/')
+                                  ? commande.first()
+                                  : QStandardPaths::findExecutable(commande.first());
+    if (programme.isEmpty())
+        throw ErreurExecution(ERR_FICHIER_INTROUVABLE, description_erreur(ERR_FICHIER_INTROUVABLE) +
+                                                           u" : "_s + commande.first());
+    demarrer(programme, commande.mid(1), dos_vers_hote(repertoire_courant(unite_courante())),
+             terminal);
 }
 
 void installer_demarreur(Demarreur demarreur) {

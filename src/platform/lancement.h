@@ -33,14 +33,25 @@ struct Lancement {
 // l'argument tel quel).
 Lancement preparer_lancement(const QString& ligne);
 
+// Message d'un fichier .BAT qu'on voudrait exécuter : Linux ne le peut pas.
+QString texte_fichier_de_commandes(const QString& nom);
+
 // Lance la ligne détachée, sans attendre. Lève 53 si le programme est
-// introuvable, 64 comme ci-dessus, 5 s'il ne peut pas démarrer (fichier non exécutable).
+// introuvable, 64 comme ci-dessus, 5 s'il ne peut pas démarrer (fichier non exécutable),
+// 1001 (expliqué) pour un .BAT ou un programme en mode texte sans terminal installé.
+// Un programme en mode texte ou un script part dans l'émulateur de terminal.
 void lancer(const QString& ligne);
+
+// Lance une commande de l'hôte déjà découpée (programme cherché dans le PATH
+// s'il n'a pas de '/'), détachée, dans le répertoire courant de l'unité
+// courante ; dans un terminal si demandé. Lève 53 si le programme manque.
+void lancer_commande_hote(const QStringList& commande, bool terminal);
 
 // Les essais remplacent le démarrage : la fonction reçoit la ligne
 // d'origine telle que la commande l'a composée, avant toute recherche du
 // programme ; elle rend faux pour simuler un programme introuvable (53).
-// Une fonction vide rétablit le démarrage réel.
+// Une commande de l'hôte lui arrive jointe par des blancs, chaque argument
+// qui en contient entre guillemets. Une fonction vide rétablit le démarrage réel.
 using Demarreur = std::function<bool(const QString& ligne)>;
 void installer_demarreur(Demarreur demarreur);
 

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QStorageInfo>
 #include <algorithm>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace plateforme {
 
@@ -31,15 +33,18 @@ bool couvre(const QString& repertoire, const QString& chemin) {
            (chemin.startsWith(repertoire) && chemin.at(repertoire.size()) == u'/');
 }
 
-// Volumes montés sous /media, /run/media ou /mnt, dans l'ordre des racines.
+QString nom_usager() {
+    const passwd* pw = getpwuid(geteuid());
+    return pw && pw->pw_name ? QString::fromLocal8Bit(pw->pw_name) : QString();
+}
+
+// Volumes montés pour l'usager, dans l'ordre des racines.
 QStringList volumes_amovibles() {
+    const QString usager = nom_usager();
     QStringList racines;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
         const QString racine = volume.rootPath();
-        const bool amovible = couvre(QStringLiteral("/media"), racine) ||
-                              couvre(QStringLiteral("/run/media"), racine) ||
-                              couvre(QStringLiteral("/mnt"), racine);
-        if (volume.isValid() && volume.isReady() && amovible)
+        if (volume.isValid() && volume.isReady() && volume_de_l_usager(racine, usager))
             racines.append(racine);
     }
     racines.sort();
@@ -64,6 +69,19 @@ std::optional<QChar> lettre_libre(const TableUnites& table) {
 }
 
 } // namespace
+
+// Seuls les supports montés pour l'usager (clé USB, carte) reçoivent une
+// lettre d'eux-mêmes : un montage du système sous /mnt n'est pas à lui.
+bool volume_de_l_usager(const QString& racine, const QString& usager) {
+    if (usager.isEmpty() || usager.contains(u'/'))
+        return false;
+    for (const QString& base : {QStringLiteral("/media/"), QStringLiteral("/run/media/")}) {
+        const QString dossier = base + usager;
+        if (racine.startsWith(dossier + u'/') && racine.size() > dossier.size() + 1)
+            return true;
+    }
+    return false;
+}
 
 TableUnites& TableUnites::instance() {
     static TableUnites table;

@@ -14,12 +14,16 @@ struct Unite {
     QString repertoire; // répertoire de l'hôte, absolu, sans '/' final sauf pour "/"
 };
 
+// Vrai pour un volume monté pour cet usager (/media/USAGER/… ou
+// /run/media/USAGER/…) : ceux-là seuls prennent une lettre au démarrage.
+bool volume_de_l_usager(const QString& racine, const QString& usager);
+
 class TableUnites {
 public:
     static TableUnites& instance();
 
     // Lit [Unités] de WIN.INI ; à la première utilisation, écrit les valeurs
-    // par défaut (C: = domicile, Z: = /, volumes amovibles à partir de D:).
+    // par défaut (C: = domicile, Z: = /, volumes de l'usager à partir de D:).
     void charger();
     // Remplace la table en mémoire sans toucher WIN.INI (tests).
     void definir(const QList<Unite>& unites);

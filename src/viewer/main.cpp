@@ -2,6 +2,7 @@
 // copie passe ses fichiers à la première et s'arrête sans fenêtre.
 #include "platform/application_protegee.h"
 #include "platform/instance.h"
+#include "platform/options_terminal.h"
 #include "platform/sonde.h"
 #include "platform/unites.h"
 #include "viewer/ui/arret.h"
@@ -22,6 +23,14 @@ int main(int argc, char** argv) {
     // Une limite de taille de fichier atteinte par un vidage donne une
     // erreur d'écriture que l'on explique, pas la mort du programme.
     std::signal(SIGXFSZ, SIG_IGN);
+    const auto option = plateforme::repondre_option_terminal(
+        argc, argv,
+        {u"morvine"_s, u"[--self-test | --help | --version | FICHIER...]"_s,
+         u"Visualiseur de fichiers : texte modifiable, vidage hexadécimal, table dBase,\n"
+         u"texte de traitement de texte ou image. Une copie déjà ouverte reçoit les fichiers."_s,
+         u"  FICHIER      ouvert chacun dans sa fenêtre\n"_s});
+    if (option)
+        return *option;
     plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"Visualiseur"_s);
     QApplication::setWindowIcon(QIcon(u":/icones/morvine.png"_s));

@@ -254,7 +254,9 @@ void EssaiKaldron::demarrage_accueil_puis_fenetre() {
             const bool accueil = a.a_fenetre(u"Apropos"_s), fenetre = a.a_fenetre(k_principale);
             if (accueil && !depuis_accueil.isValid()) {
                 depuis_accueil.start();
-                nomme = a.fenetre(u"Apropos"_s).textes().contains(u"KALDRON"_s);
+                const QString textes = a.fenetre(u"Apropos"_s).textes();
+                nomme = textes.contains(u"KALDRON"_s) &&
+                        textes.contains(QRegularExpression(u"version \\d+\\.\\d+"_s));
             }
             ensemble = ensemble || (accueil && fenetre);
             return fenetre;

@@ -509,8 +509,8 @@ void EssaiMorvine::enregistrer_texte_modifie() {
         return x.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).existe();
     });
     QCOMPARE(a.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).texte(), u"LETTRE.TXT"_s);
-    QVERIFY(dialogue_fichier({}, u"Save"_s));
-    QVERIFY(repondre(u"already exists"_s, u"Yes"_s));
+    QVERIFY(dialogue_fichier({}, u"Enregistrer"_s));
+    QVERIFY(repondre(u"existe déjà"_s, u"Oui"_s));
     QVERIFY(
         Pilote::attendre([this] { return p().contenu(u"DOC/LETTRE.TXT"_s) != k_octets_lettre; }));
 
@@ -538,7 +538,7 @@ void EssaiMorvine::convertir_dos_windows_puis_enregistrer() {
     const QString windows = u"C:\\DOC\\WIN.TXT"_s;
     // Fichier/Ouvrir... : le nom est tapé dans le dialogue (chemin de l'hôte).
     QVERIFY(menu(u"Fichier"_s, u"Ouvrir..."_s));
-    QVERIFY(dialogue_fichier(p().hote(u"DOC/DOS.TXT"_s), u"Open"_s));
+    QVERIFY(dialogue_fichier(p().hote(u"DOC/DOS.TXT"_s), u"Ouvrir"_s));
     QVERIFY(attendre_document(dos));
     // Les octets DOS se montrent comme des caractères Windows-1252.
     Arbre a = attendre([&](const Arbre& x) {
@@ -557,7 +557,7 @@ void EssaiMorvine::convertir_dos_windows_puis_enregistrer() {
 
     // Enregistrer sous un autre nom : les octets Windows sur le disque.
     QVERIFY(menu(u"Fichier"_s, u"Enregistrer Sous..."_s));
-    QVERIFY(dialogue_fichier(u"WIN.TXT"_s, u"Save"_s));
+    QVERIFY(dialogue_fichier(u"WIN.TXT"_s, u"Enregistrer"_s));
     QVERIFY(Pilote::attendre([this] { return p().existe(u"DOC/WIN.TXT"_s); }));
     QVERIFY(Pilote::attendre([this] { return p().contenu(u"DOC/WIN.TXT"_s) == k_octets_windows; }));
     QCOMPARE(p().contenu(u"DOC/WIN.TXT"_s), k_octets_windows);
@@ -573,8 +573,8 @@ void EssaiMorvine::convertir_dos_windows_puis_enregistrer() {
     QCOMPARE(dans_document(cadre(a), windows, u"Text1"_s).texte(),
              u"Caf\u201a gla\u2021on \u0015 fin\n"_s);
     QVERIFY(cliquer(cadre(a).controle(u"Enregistrer"_s)));
-    QVERIFY(dialogue_fichier({}, u"Save"_s));
-    QVERIFY(repondre(u"already exists"_s, u"Yes"_s));
+    QVERIFY(dialogue_fichier({}, u"Enregistrer"_s));
+    QVERIFY(repondre(u"existe déjà"_s, u"Oui"_s));
     QVERIFY(Pilote::attendre([this] { return p().contenu(u"DOC/WIN.TXT"_s) == k_octets_dos; }));
     QCOMPARE(p().contenu(u"DOC/WIN.TXT"_s), k_octets_dos);
     QVERIFY(fermer_document(windows));

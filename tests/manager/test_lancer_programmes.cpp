@@ -56,6 +56,7 @@ private slots:
     void cleanup() {
         plateforme::installer_demarreur({});
         qunsetenv("ECRIRE_ARGV_SORTIE");
+        qunsetenv("KALDRON_TERMINAL");
         QVERIFY(demonter());
     }
 
@@ -160,6 +161,79 @@ private slots:
         QCOMPARE(d->dernier().titre, u"Gestionnaire de fichiers"_s);
     }
 
+    // Sur Linux, c'est le droit d'exécution d'un vrai programme qui compte,
+    // pas l'extension ; un .BAT ne s'exécute pas et l'usager lit pourquoi.
+    void executer_selon_le_fichier_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<QString>("message"); // vide : lancé
+        QTest::newRow("script exécutable")
+            << u"outil.sh"_s << QByteArray("#!/bin/sh\n") << true << QString();
+        QTest::newRow("script sans le droit")
+            << u"outil.sh"_s << QByteArray("#!/bin/sh\n") << false << u"Fichier non exécutable."_s;
+        QTest::newRow("texte marqué exécutable")
+            << u"notes.txt"_s << QByteArray("abc\n") << true << u"Fichier non exécutable."_s;
+        QTest::newRow("BAT") << u"lance.bat"_s << QByteArray("@echo off\r\n") << false
+                             << plateforme::texte_fichier_de_commandes(u"lance.bat"_s);
+    }
+    void executer_selon_le_fichier() {
+        QFETCH(QString, nom);
+        QFETCH(QByteArray, contenu);
+        QFETCH(bool, executable);
+        QFETCH(QString, message);
+        charger({});
+        const QString hote = c->creer_fichier(u"doc/"_s + nom, contenu);
+        if (executable)
+            QFile::setPermissions(hote, QFile::permissions(hote) | QFile::ExeOwner);
+        f->Fichier_srce->rafraichir();
+        choisir({nom});
+        message.isEmpty() ? d->repondre_saisie(u" "_s) : d->repondre(1);
+        f->Exécuter_Click();
+        QCOMPARE(lances, message.isEmpty() ? QStringList{source(nom)} : QStringList{});
+        if (!message.isEmpty()) {
+            QCOMPARE(d->dernier().texte, message);
+            QCOMPARE(d->dernier().style, int(plateforme::MB_OK + plateforme::MB_EXCLAMATION));
+        }
+    }
+
+    // Double clic sans association : un script de l'hôte se lit ou
+    // s'exécute, comme un .BAT ; un document qui n'est pas du texte va à
+    // l'application du bureau, un texte à l'éditeur.
+    void double_clic_linux() {
+        const QString xdg = c->creer_repertoire(u"xdg"_s);
+        c->creer_repertoire(u"xdg/applications"_s);
+        c->creer_fichier(u"xdg/applications/lecteur.desktop"_s,
+                         "[Desktop Entry]\nType=Application\nName=Lecteur\nExec=lecteur-pdf %f\n");
+        c->creer_fichier(u"xdg/applications/mimeinfo.cache"_s,
+                         "[MIME Cache]\napplication/pdf=lecteur.desktop;\n");
+        charger({});
+        const QString script = c->creer_fichier(u"doc/outil.sh"_s, "#!/bin/sh\n");
+        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+        const QString pdf = c->creer_fichier(u"doc/facture.pdf"_s, "%PDF-1.4\n%\xe2\xe3\n");
+        c->creer_fichier(u"doc/lisez-moi"_s, "Bonjour\n");
+        f->Fichier_srce->rafraichir();
+        const auto double_clic = [&](const QString& nom) {
+            lances.clear();
+            choisir({nom});
+            // Le type se lit avec la vraie base MIME, l'application dans le faux bureau.
+            for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+                qputenv(v, QFile::encodeName(xdg));
+            f->Fichier_srce_DblClick();
+            for (const char* v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+                qunsetenv(v);
+            return lances;
+        };
+        d->repondre(2);
+        d->repondre_saisie(u" "_s);
+        QCOMPARE(double_clic(u"outil.sh"_s), QStringList{source(u"outil.sh"_s)});
+        QCOMPARE(d->questions().value(0).texte,
+                 u"Voulez-vous EDITER ou EXECUTER le fichier 'OUTIL.SH' ?"_s);
+        QCOMPARE(double_clic(u"facture.pdf"_s), QStringList{u"lecteur-pdf "_s + pdf});
+        QCOMPARE(etat_commande().commande_courante, u"lecteur-pdf "_s + pdf);
+        QCOMPARE(double_clic(u"lisez-moi"_s), QStringList{u"NOTEPAD.EXE lisez-moi"_s});
+    }
+
     void executer_data() {
         QTest::addColumn<QString>("reponse");
         QTest::addColumn<QStringList>("lignes");
@@ -214,7 +288,8 @@ private slots:
         QTest::newRow("programme") << u"prog.pif"_s << QString() << 0 << u"%1"_s;
         QTest::newRow("BAT éditer")
             << u"lance.bat"_s << QString() << 1 << u"NOTEPAD.EXE lance.bat"_s;
-        QTest::newRow("BAT exécuter") << u"lance.bat"_s << QString() << 2 << u"%1"_s;
+        // Linux ne sait pas exécuter un .BAT : le choix EXECUTER l'explique.
+        QTest::newRow("BAT exécuter") << u"lance.bat"_s << QString() << 2 << QString();
         QTest::newRow("BAT annuler") << u"lance.bat"_s << QString() << 3 << QString();
     }
     void double_clic() {
@@ -232,6 +307,8 @@ private slots:
         const bool programme = ligne == u"%1"_s;
         if (programme)
             d->repondre_saisie(u" "_s);
+        else if (choix == 2)
+            d->repondre(1);
         // Le double clic de la souris sur l'entrée choisie.
         const QListWidgetItem* entree = f->Fichier_srce->selectedItems().value(0);
         QVERIFY(entree);
@@ -294,6 +371,8 @@ private slots:
     // shell, dans le répertoire SOURCE.
     void visualiser_pour_de_vrai() {
         plateforme::installer_demarreur({});
+        // Le témoin, en mode texte, part dans le terminal des essais.
+        qputenv("KALDRON_TERMINAL", TERMINAL_ESSAI);
         const QStringList noms{u"l'été.txt"_s, u"$(touch PWNED)"_s, u"`touch PWNED`"_s,
                                u"a & b;c"_s,   u"%PATH% ^!"_s,      u"deux  blancs.txt"_s};
         charger(noms);

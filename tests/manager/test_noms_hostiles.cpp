@@ -184,6 +184,8 @@ class TestNomsHostiles : public EssaiFenetre {
         creer("doc/cach\xe9:x/cache.txt", "cache");
         QVERIFY(QFile::copy(QStringLiteral(ECRIRE_ARGV), c->hote(u"bin/ecrire_argv"_s)));
         qputenv("ECRIRE_ARGV_SORTIE", QFile::encodeName(sorties.filePath(u"argv"_s)));
+        // Le témoin, en mode texte, part dans le terminal des essais.
+        qputenv("KALDRON_TERMINAL", TERMINAL_ESSAI);
         f = std::make_unique<Gestion_Fichiers>();
         f->Form_Load(true);
         f->espace_libre_de = [](const QString&) { return qint64(1) << 40; };
@@ -254,6 +256,7 @@ private slots:
     }
     void cleanup() {
         qunsetenv("ECRIRE_ARGV_SORTIE");
+        qunsetenv("KALDRON_TERMINAL");
         // QDir ne sait pas effacer un nom qui n'est pas en UTF-8.
         for (const char* nom : {"doc/latin\xe9.txt", "doc/cach\xe9:x/cache.txt"})
             ::unlink(hote(nom).constData());

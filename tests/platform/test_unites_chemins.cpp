@@ -313,6 +313,19 @@ private slots:
         QCOMPARE(cles_win_ini(k_section, 4096).size(), table.unites().size());
     }
 
+    // Une lettre d'office pour les seuls supports montés pour l'usager.
+    void volumes_de_l_usager() {
+        QVERIFY(volume_de_l_usager("/media/ana/CLE USB", "ana"));
+        QVERIFY(volume_de_l_usager("/run/media/ana/SD", "ana"));
+        QVERIFY(!volume_de_l_usager("/mnt/sauvegarde", "ana"));
+        QVERIFY(!volume_de_l_usager("/mnt", "ana"));
+        QVERIFY(!volume_de_l_usager("/media/ana", "ana"));
+        QVERIFY(!volume_de_l_usager("/media/anabelle/CLE", "ana"));
+        QVERIFY(!volume_de_l_usager("/media/bob/CLE", "ana"));
+        QVERIFY(!volume_de_l_usager("/media/cdrom", "ana"));
+        QVERIFY(!volume_de_l_usager("/media/ana/CLE", ""));
+    }
+
     void charger_garde_la_table() {
         QTemporaryDir windows, domicile, autre;
         EnvironnementTemporaire w("KALDRON_WINDOWS", windows.path());

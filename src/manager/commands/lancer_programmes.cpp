@@ -6,12 +6,17 @@
 #include "manager/configuration/fichier_configuration.h"
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "platform/applications_bureau.h"
 #include "platform/chemins.h"
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
+#include "platform/genre_programme.h"
 #include "platform/lancement.h"
 #include "platform/profil.h"
 #include <QCoreApplication>
+#include <QFile>
+#include <QMimeDatabase>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 using plateforme::dialogues;
@@ -31,6 +36,24 @@ QString entre_guillemets_si_blanc(const QString& texte) {
 bool extension_executable(const QString& extension) {
     return extension == u"EXE"_s || extension == u"COM"_s || extension == u"BAT"_s ||
            extension == u"PIF"_s;
+}
+
+// Sur Linux, un fichier que l'on a le droit d'exécuter et qui est un vrai
+// programme (ELF ou script "#!") se lance, quelle que soit son extension ;
+// un texte marqué exécutable par erreur (clé FAT) ne l'est pas.
+plateforme::GenreProgramme genre_executable(const QString& chemin_dos) {
+    try {
+        const QString hote = plateforme::dos_vers_hote(chemin_dos);
+        if (::access(QFile::encodeName(hote).constData(), X_OK) != 0)
+            return plateforme::GenreProgramme::Inconnu;
+        return plateforme::genre_programme(hote);
+    } catch (const plateforme::ErreurExecution&) {
+        return plateforme::GenreProgramme::Inconnu;
+    }
+}
+
+bool programme_de_l_hote(const QString& chemin_dos) {
+    return genre_executable(chemin_dos) != plateforme::GenreProgramme::Inconnu;
 }
 
 bool annulee(int reponse) {
@@ -190,7 +213,12 @@ void Gestion_Fichiers::Executer_fichier() {
         if (etat.fichier_trouvé && confirme)
             Confirmer_commande();
         const bool pris = etat.fichier_trouvé && !(confirme && annulee(etat.réponse_de_commande));
-        if (pris && extension_executable(etat.extension_courante)) {
+        const bool hote = pris && programme_de_l_hote(etat.chemin_source);
+        if (pris && !hote && etat.extension_courante == u"BAT"_s) {
+            dialogues().bip();
+            dialogues().message(plateforme::texte_fichier_de_commandes(etat.fichier_courant),
+                                plateforme::MB_OK + plateforme::MB_EXCLAMATION, TITRE);
+        } else if (pris && (hote || extension_executable(etat.extension_courante))) {
             executer_avec_parametres();
         } else if (pris) {
             dialogues().bip();
@@ -238,7 +266,9 @@ void Gestion_Fichiers::Fichier_srce_DblClick() {
     }
     --etat.curseur; // la commande appelée retrouve le même fichier
     const QString& extension = etat.extension_courante;
-    if (extension == u"BAT"_s) {
+    const plateforme::GenreProgramme genre = genre_executable(etat.chemin_source);
+    // Un fichier de commandes, DOS ou script de l'hôte, se lit aussi bien qu'il s'exécute.
+    if (extension == u"BAT"_s || genre == plateforme::GenreProgramme::Script) {
         const int choix =
             Message_dialogue(u"Voulez-vous EDITER ou EXECUTER le fichier '"_s +
                                  etat.fichier_courant.toUpper() + u"' ?"_s,
@@ -249,7 +279,7 @@ void Gestion_Fichiers::Fichier_srce_DblClick() {
             Executer_fichier();
         else
             Rafraichir_affichage();
-    } else if (extension_executable(extension)) {
+    } else if (extension_executable(extension) || genre != plateforme::GenreProgramme::Inconnu) {
         Executer_fichier();
     } else {
         ouvrir_par_association();
@@ -268,7 +298,8 @@ void Gestion_Fichiers::ouvrir_par_association() {
                                : plateforme::lire_win_ini(u"Extensions"_s, extension, QString(),
                                                           configuration::TAMPON_PROGRAMME);
     if (entree.isEmpty()) {
-        Editer_Click();
+        if (!ouvrir_par_le_bureau())
+            Editer_Click();
         return;
     }
     const bool aide = extension.compare(u"HLP"_s, Qt::CaseInsensitive) == 0;
@@ -280,4 +311,41 @@ void Gestion_Fichiers::ouvrir_par_association() {
     lancer_dans_source(ligne);
     etat.curseur = 0;
     Croiser->setEnabled(true);
+}
+
+// Sans association de WIN.INI, un document qui n'est pas du texte (PDF,
+// ODT, image…) va à l'application que le bureau lui donne par défaut.
+bool Gestion_Fichiers::ouvrir_par_le_bureau() {
+    EtatCommande& etat = etat_commande();
+    QString hote;
+    try {
+        hote = plateforme::dos_vers_hote(etat.chemin_source);
+    } catch (const plateforme::ErreurExecution&) {
+        return false;
+    }
+    if (QMimeDatabase().mimeTypeForFile(hote).inherits(u"text/plain"_s))
+        return false;
+    const auto application = plateforme::application_par_defaut(hote);
+    if (!application)
+        return false;
+    const QString repertoire = Répertoire_srce->path();
+    if (!etape_disque(
+            [&] {
+                plateforme::changer_unite(repertoire.at(0));
+                plateforme::changer_repertoire(repertoire);
+            },
+            repertoire))
+        return true;
+    // Le rapport d'un échec montre toute la commande, comme pour une association.
+    etat.commande_courante = application->commande.join(u' ');
+    try {
+        plateforme::lancer_commande_hote(application->commande, application->terminal);
+    } catch (const plateforme::ErreurExecution& e) {
+        const QString programme = application->commande.value(0);
+        etat.fichier_courant = programme;
+        signaler_erreur(etat.commande_courante, programme, e);
+    }
+    etat.curseur = 0;
+    Croiser->setEnabled(true);
+    return true;
 }

@@ -107,6 +107,8 @@ Message message_pour(const QString& objet, const ErreurExecution& erreur) {
         return message_chemin();
     case 380:
         return {u"Caractère de sélection invalide."_s, BOITE_EXCLAMATION};
+    case plateforme::ERR_LANCEMENT_IMPOSSIBLE:
+        return {erreur.description(), BOITE_EXCLAMATION};
     default:
         return {texte_rapport_general(erreur), BOITE_STOP, false, u"Erreur détectée par KALDRON"_s};
     }

@@ -3,6 +3,7 @@
 #include "manager/main_window/placement.h"
 #include "platform/dialogues.h"
 #include "platform/formats.h"
+#include "platform/options_terminal.h"
 #include "platform/programme.h"
 #include <QScreen>
 #include <QVBoxLayout>
@@ -38,7 +39,8 @@ Apropos::Apropos(std::function<void()> montrer_principale, QWidget* parent)
     placer(this, 0, 0, 5400, 3000);
     setFixedSize(size());
     Titre->setText(u"<h2>KALDRON</h2><p>Gestionnaire de fichiers</p>"
-                   "<p>avec son visualiseur MORVINE</p>"_s);
+                   "<p>avec son visualiseur MORVINE<br>version "_s +
+                   plateforme::version() + u"</p>"_s);
     Titre->setAlignment(Qt::AlignCenter);
     placer(Titre, 240, 240, 4920, 1800);
     placer(OK, 2100, 2280, 1200, 375);

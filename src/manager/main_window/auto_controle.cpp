@@ -1,6 +1,7 @@
 #include "manager/main_window/auto_controle.h"
 #include "manager/common/visionneuse_aide.h"
 #include "platform/controle_installation.h"
+#include "platform/lancement.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,6 +17,17 @@ plateforme::Controle controler_pages_aide() {
     return c;
 }
 
+// Le visualiseur est cherché comme EDITER et les associations le cherchent.
+plateforme::Controle controler_visionneuse() {
+    plateforme::Controle c(u"Visualiseur MORVINE"_s);
+    const QString trouve = plateforme::trouver_programme(u"MORVINE.EXE"_s);
+    c.reussi = !trouve.isEmpty();
+    c.detail = c.reussi ? trouve
+                        : u"introuvable à côté de KALDRON, dans le répertoire Windows "
+                          u"et dans le PATH"_s;
+    return c;
+}
+
 } // namespace
 
 int auto_controle(QTextStream& sortie) {
@@ -25,7 +37,9 @@ int auto_controle(QTextStream& sortie) {
         controler_repertoire_windows(),
         controler_profil(u"KALDRON-CONTROLE.INI"_s, u"Répertoire éàü"_s),
         controler_plateforme_qt(),
+        controler_traductions_qt(),
         controler_programme(),
-        controler_pages_aide()};
+        controler_pages_aide(),
+        controler_visionneuse()};
     return rendre_verdict(controles, u"KALDRON"_s, sortie);
 }

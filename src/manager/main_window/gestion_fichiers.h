@@ -214,6 +214,7 @@ private:
     bool lancer_dans_source(const QString& ligne);
     void executer_avec_parametres();
     void ouvrir_par_association();
+    bool ouvrir_par_le_bureau();
 
 public:
     // --- fin lancement ---

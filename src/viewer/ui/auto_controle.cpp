@@ -47,6 +47,7 @@ int auto_controle(QTextStream& sortie) {
                                        controler_repertoire_windows(),
                                        controler_profil(u"MORVINE-CONTROLE.INI"_s, u"Police éàü"_s),
                                        controler_plateforme_qt(),
+                                       controler_traductions_qt(),
                                        controler_images(),
                                        controler_vidages(),
                                        controler_programme()};
