@@ -73,7 +73,7 @@ bool Editeur::Ecrire_fichier(const QString& nom, Fenêtre* f) {
         // Une seule fin de ligne à la fin, jamais deux.
         if (!texte.isEmpty() && !finit_par_fin_de_ligne(texte))
             texte += f->fin_ligne;
-        ecrit = !hote.isEmpty() && morvine::enregistrer_texte(hote, texte);
+        ecrit = !hote.isEmpty() && morvine::enregistrer_texte(hote, texte, e.encodage);
     } else {
         ecrit = !hote.isEmpty() && f->Image1->pixmap().save(hote, "BMP");
     }
