@@ -87,6 +87,17 @@ QByteArray encoder_texte(QStringView texte, Encodage encodage) {
     return texte.toUtf8();
 }
 
+bool ecrivable(QStringView texte, Encodage encodage) {
+    if (encodage != Encodage::Windows1252)
+        return true;
+    char octet;
+    for (const QChar c : texte) {
+        if (!octet_1252(c, &octet))
+            return false;
+    }
+    return true;
+}
+
 bool ressemble_a_du_texte(QByteArrayView debut) {
     bool octet_non_attribue = false;
     for (const char o : debut) {

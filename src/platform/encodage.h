@@ -28,6 +28,9 @@ Encodage detecter_encodage(QByteArrayView octets);
 QString decoder_texte(QByteArrayView octets, Encodage encodage);
 QByteArray encoder_texte(QStringView texte, Encodage encodage);
 
+// Vrai si l'encodage sait écrire chaque caractère du texte (toujours en UTF-8).
+bool ecrivable(QStringView texte, Encodage encodage);
+
 // Premier bloc d'un fichier d'extension inconnue : est-ce du texte ? Aucun
 // contrôle hors blancs (tabulation, fins de ligne, saut de page, fin de
 // fichier DOS, échappement), et de l'UTF-8 valide ou des caractères

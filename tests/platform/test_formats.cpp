@@ -267,7 +267,9 @@ void TestFormats::utf8_valide_data() {
     QTest::newRow("au-delà de U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << false << false;
     QTest::newRow("continuation seule") << QByteArray("a\x82") << false << false;
     QTest::newRow("coupé à la fin") << QByteArray("a\xe2\x82") << false << true;
-    QTest::newRow("coupé au milieu") << QByteArray("\xe2\x82" "a") << false << false;
+    QTest::newRow("coupé au milieu") << QByteArray("\xe2\x82"
+                                                   "a")
+                                     << false << false;
 }
 
 void TestFormats::utf8_valide() {
@@ -295,6 +297,9 @@ void TestFormats::encodage_d_un_texte() {
     QCOMPARE(encoder_texte(u"été", Encodage::Utf8Marque), marque);
     QCOMPARE(decoder_texte("\xe9\x80", Encodage::Windows1252), u"é€"_s);
     QCOMPARE(encoder_texte(u"é€ł", Encodage::Windows1252), QByteArray("\xe9\x80?"));
+    QVERIFY(ecrivable(u"é€Ÿ", Encodage::Windows1252));
+    QVERIFY(!ecrivable(u"é€ł", Encodage::Windows1252));
+    QVERIFY(ecrivable(u"ł", Encodage::Utf8));
 }
 
 void TestFormats::ressemble_a_du_texte_data() {

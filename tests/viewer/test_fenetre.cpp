@@ -516,6 +516,35 @@ private slots:
         QCOMPARE(enregistrer_sous(f, u"LETTRE.TXT"_s), attendu);
     }
 
+    // Un caractère tapé que Windows-1252 ne sait pas écrire : l'usager
+    // choisit l'UTF-8, les « ? » ou de ne rien écrire.
+    void caractere_hors_de_1252_data() {
+        QTest::addColumn<int>("reponse");
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::newRow("en UTF-8") << int(plateforme::REP_OUI)
+                                  << QByteArray("caf\xc3\xa9\r\n\xe2\x86\x92\r\n");
+        QTest::newRow("en 1252") << int(plateforme::REP_NON) << QByteArray("caf\xe9\r\n?\r\n");
+        QTest::newRow("annulé") << int(plateforme::REP_ANNULER) << QByteArray("caf\xe9\r\n");
+    }
+    void caractere_hors_de_1252() {
+        QFETCH(int, reponse);
+        QFETCH(QByteArray, attendu);
+        Fenêtre* f = ouvrir(u"C.TXT"_s, "caf\xe9\r\n");
+        f->Text1->moveCursor(QTextCursor::End);
+        f->Text1->insertPlainText(u"→"_s);
+        d->repondre_fichier(c->hote(u"C.TXT"_s));
+        d->repondre(reponse);
+        f->mnuFSaveAs->trigger();
+        QCOMPARE(c->contenu(u"C.TXT"_s), attendu);
+        QVERIFY(d->dernier().texte.contains(u"Enregistrer le texte en UTF-8 ?"_s));
+        QCOMPARE(f->etat().modifie, reponse == plateforme::REP_ANNULER);
+        if (reponse != plateforme::REP_OUI)
+            return;
+        // Désormais en UTF-8 : plus de question.
+        f->Text1->insertPlainText(u"é"_s);
+        QCOMPARE(enregistrer_sous(f, u"C.TXT"_s), "caf\xc3\xa9\r\n\xe2\x86\x92\xc3\xa9\r\n");
+    }
+
     void echec_d_enregistrement_garde_le_document_modifie_data() {
         QTest::addColumn<QString>("cible");
         QTest::newRow("répertoire absent") << u"ABSENT/B.TXT"_s;
