@@ -25,6 +25,7 @@ const QByteArray k_octets_lettre = "Bonjour,\r\nMorvine lit ce texte.\r\nFin du 
 // 130 et 135 sont é et ç sous DOS ; 21 est §.
 const QByteArray k_octets_dos = "Caf\x82 gla\x87on \x15 fin\r\n";
 const QByteArray k_octets_windows = "Caf\xe9 gla\xe7on \xa7 fin\r\n";
+const QByteArray k_octets_utf8 = "Tr\xc3\xa8s bien\n";
 
 Fenetre cadre(const Arbre& a) {
     return a.fenetre(k_cadre);
@@ -135,7 +136,7 @@ QByteArray table_clients() {
 }
 
 // Image de 160 × 96 : bandes de couleur et une diagonale.
-QByteArray image_bmp() {
+QByteArray image_bmp(const char* format = "BMP") {
     QImage image(160, 96, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -148,7 +149,7 @@ QByteArray image_bmp() {
     QByteArray octets;
     QBuffer tampon(&octets);
     tampon.open(QIODevice::WriteOnly);
-    image.save(&tampon, "BMP");
+    image.save(&tampon, format);
     return octets;
 }
 
@@ -176,6 +177,9 @@ class EssaiMorvine : public QObject {
     bool fermer_document(const QString& titre);
     bool dialogue_fichier(const QString& nom, const QString& bouton);
     bool seconde_copie(const QStringList& noms_dos);
+    bool taper_a_la_fin(const QString& titre, const QString& texte);
+    bool enregistrer_par_dessus(const QString& titre, const QString& fichier,
+                                const QByteArray& avant);
     QString valeur_ini(const QString& section, const QString& cle) const;
     QStringList recents_ini() const;
     QStringList vidages() const;
@@ -333,6 +337,52 @@ bool EssaiMorvine::seconde_copie(const QStringList& noms_dos) {
     return true;
 }
 
+// Le texte est tapé à la fin du document, qui a le focus.
+bool EssaiMorvine::taper_a_la_fin(const QString& titre, const QString& texte) {
+    if (!cliquer(dans_document(cadre(arbre()), titre, u"Text1"_s)))
+        return false;
+    // Les touches partent quand le texte a le focus, le curseur à la fin.
+    Arbre pret = attendre(
+        [&](const Arbre& x) { return dans_document(cadre(x), titre, u"Text1"_s).focus(); });
+    if (!dans_document(cadre(pret), titre, u"Text1"_s).focus()) {
+        qWarning("pas de focus : %s", qPrintable(pret.focus()));
+        return false;
+    }
+    if (!p().touche(u"ctrl+End"_s))
+        return false;
+    pret = attendre([&](const Arbre& x) {
+        const Controle t = dans_document(cadre(x), titre, u"Text1"_s);
+        return t.json().value(u"curseur"_s).toInt() == t.json().value(u"taille_texte"_s).toInt();
+    });
+    if (!p().taper(texte))
+        return false;
+    const Arbre a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), titre, u"Text1"_s).texte().endsWith(texte);
+    });
+    const QString montre = dans_document(cadre(a), titre, u"Text1"_s).texte();
+    if (!montre.endsWith(texte))
+        qWarning("texte montré : %s", qPrintable(montre));
+    return montre.endsWith(texte);
+}
+
+// Enregistrer (par « Enregistrer sous », prérempli du titre) sur le fichier
+// même ; vrai quand son contenu a changé.
+bool EssaiMorvine::enregistrer_par_dessus(const QString& titre, const QString& fichier,
+                                          const QByteArray& avant) {
+    if (!cliquer(cadre(arbre()).controle(u"Enregistrer"_s)))
+        return false;
+    const Arbre a = attendre([](const Arbre& x) {
+        return x.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).existe();
+    });
+    const QString propose = a.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).texte();
+    if (propose != titre) {
+        qWarning("nom proposé : %s", qPrintable(propose));
+        return false;
+    }
+    return dialogue_fichier({}, u"Enregistrer"_s) && repondre(u"existe déjà"_s, u"Oui"_s) &&
+           Pilote::attendre([&] { return p().contenu(fichier) != avant; });
+}
+
 // Valeur d'une clé de MORVINE.INI, lue sur le disque (vide si absente).
 QString EssaiMorvine::valeur_ini(const QString& section, const QString& cle) const {
     QFile ini(QDir(p().repertoire_programme()).filePath(u"MORVINE.INI"_s));
@@ -393,6 +443,10 @@ void EssaiMorvine::initTestCase() {
     p().creer_fichier(u"DOC/MON FICHIER.TXT"_s, "Un nom avec un blanc.\r\n");
     p().creer_fichier(u"DOC/CLIENTS.DBF"_s, table_clients());
     p().creer_fichier(u"DOC/DESSIN.BMP"_s, image_bmp());
+    p().creer_fichier(u"DOC/UTF8.TXT"_s, k_octets_utf8);
+    p().creer_fichier(u"DOC/PHOTO.PNG"_s, image_bmp("PNG"));
+    p().creer_fichier(u"DOC/COMPTES.CSV"_s, "nom;ville\r\nH\xc3\xa9l\xc3\xa8ne;Paris\r\n");
+    p().creer_fichier(u"DOC/README"_s, "Lisez-moi\n");
 }
 
 void EssaiMorvine::cleanupTestCase() {
@@ -486,33 +540,9 @@ void EssaiMorvine::enregistrer_texte_modifie() {
     const QByteArray dos_avant = p().contenu(u"DOC/DOS.TXT"_s);
     const QString recents_avant = recents_ini().join(u'|');
     // Ajout à la fin (dernière ligne vide).
-    QVERIFY(cliquer(dans_document(cadre(arbre()), k_lettre, u"Text1"_s)));
-    // Les touches partent quand le texte a le focus, le curseur à la fin.
-    Arbre pret = attendre(
-        [](const Arbre& x) { return dans_document(cadre(x), k_lettre, u"Text1"_s).focus(); });
-    QVERIFY2(dans_document(cadre(pret), k_lettre, u"Text1"_s).focus(), qPrintable(pret.focus()));
-    QVERIFY(p().touche(u"ctrl+End"_s));
-    pret = attendre([](const Arbre& x) {
-        const Controle t = dans_document(cadre(x), k_lettre, u"Text1"_s);
-        return t.json().value(u"curseur"_s).toInt() == t.json().value(u"taille_texte"_s).toInt();
-    });
-    QVERIFY(p().taper(u"Ajout ici"_s));
-    Arbre a = attendre([](const Arbre& x) {
-        return dans_document(cadre(x), k_lettre, u"Text1"_s).texte().endsWith(u"Ajout ici"_s);
-    });
-    QVERIFY2(dans_document(cadre(a), k_lettre, u"Text1"_s).texte().endsWith(u"Ajout ici"_s),
-             qPrintable(dans_document(cadre(a), k_lettre, u"Text1"_s).texte()));
-
+    QVERIFY(taper_a_la_fin(k_lettre, u"Ajout ici"_s));
     // Enregistrer passe par « Enregistrer sous », prérempli du titre.
-    QVERIFY(cliquer(cadre(a).controle(u"Enregistrer"_s)));
-    a = attendre([](const Arbre& x) {
-        return x.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).existe();
-    });
-    QCOMPARE(a.de_classe(u"QFileDialog"_s).controle(u"fileNameEdit"_s).texte(), u"LETTRE.TXT"_s);
-    QVERIFY(dialogue_fichier({}, u"Enregistrer"_s));
-    QVERIFY(repondre(u"existe déjà"_s, u"Oui"_s));
-    QVERIFY(
-        Pilote::attendre([this] { return p().contenu(u"DOC/LETTRE.TXT"_s) != k_octets_lettre; }));
+    QVERIFY(enregistrer_par_dessus(u"LETTRE.TXT"_s, u"DOC/LETTRE.TXT"_s, k_octets_lettre));
 
     // Octets exacts : fins de ligne DOS gardées, une fin de ligne ajoutée.
     QCOMPARE(p().contenu(u"DOC/LETTRE.TXT"_s), k_octets_lettre + "Ajout ici\r\n");
@@ -520,7 +550,7 @@ void EssaiMorvine::enregistrer_texte_modifie() {
     QCOMPARE(p().noms(u"DOC"_s), doc_avant);
     QCOMPARE(p().contenu(u"DOC/DOS.TXT"_s), dos_avant);
     QCOMPARE(recents_ini().join(u'|'), recents_avant);
-    a = attendre([](const Arbre& x) { return !x.de_classe(u"QFileDialog"_s).existe(); });
+    Arbre a = attendre([](const Arbre& x) { return !x.de_classe(u"QFileDialog"_s).existe(); });
     QCOMPARE(titres_documents(cadre(a)), QStringList{k_lettre});
 
     // Enregistré, donc plus modifié : la fermeture ne demande rien.
@@ -530,6 +560,19 @@ void EssaiMorvine::enregistrer_texte_modifie() {
     QCOMPARE(sans_raccourcis(cadre(a).de_classe(u"QMenuBar"_s).elements()),
              (QStringList{u"Fichier"_s, u"Options"_s}));
     QVERIFY(!cadre(a).controle(u"Enregistrer"_s).actif());
+
+    // Une lettre UTF-8 se lit telle quelle ; ce qui est tapé s'y ajoute en
+    // UTF-8, le reste octet pour octet.
+    const QString utf8 = u"C:\\DOC\\UTF8.TXT"_s;
+    QVERIFY(seconde_copie({utf8}));
+    a = attendre([&](const Arbre& x) {
+        return !dans_document(cadre(x), utf8, u"Text1"_s).texte().isEmpty();
+    });
+    QCOMPARE(dans_document(cadre(a), utf8, u"Text1"_s).texte(), u"Très bien\n"_s);
+    QVERIFY(taper_a_la_fin(utf8, u"à bientôt"_s));
+    QVERIFY(enregistrer_par_dessus(u"UTF8.TXT"_s, u"DOC/UTF8.TXT"_s, k_octets_utf8));
+    QCOMPARE(p().contenu(u"DOC/UTF8.TXT"_s), k_octets_utf8 + "\xc3\xa0 bient\xc3\xb4t\n");
+    QVERIFY(fermer_document(utf8));
 }
 
 void EssaiMorvine::convertir_dos_windows_puis_enregistrer() {
@@ -673,17 +716,53 @@ void EssaiMorvine::table_dbase_et_image() {
     QCOMPARE(taille.at(1).toInt(), 96);
     QVERIFY(!p().capture(*m_morvine, k_cadre, u"morvine_image"_s).isEmpty());
     QVERIFY(fermer_document(image));
+
+    // Hors de la table des types, le contenu décide : un PNG est une image,
+    // un CSV et un README sans extension sont des textes.
+    const QString png = u"C:\\DOC\\PHOTO.PNG"_s;
+    const QString csv = u"C:\\DOC\\COMPTES.CSV"_s;
+    const QString lisez = u"C:\\DOC\\README"_s;
+    QVERIFY(seconde_copie({png}));
+    a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), png, u"Image1"_s).json().contains(u"image"_s);
+    });
+    const QJsonArray taille_png =
+        dans_document(cadre(a), png, u"Image1"_s).json().value(u"image"_s).toArray();
+    QCOMPARE(taille_png.at(0).toInt(), 160);
+    QCOMPARE(taille_png.at(1).toInt(), 96);
+    QVERIFY(fermer_document(png));
+    const std::pair<QString, QString> textes[] = {{csv, u"nom;ville\nHélène;Paris\n"_s},
+                                                  {lisez, u"Lisez-moi\n"_s}};
+    for (const auto& [titre, montre] : textes) {
+        QVERIFY(seconde_copie({titre}));
+        a = attendre([&](const Arbre& x) {
+            return !dans_document(cadre(x), titre, u"Text1"_s).texte().isEmpty();
+        });
+        QCOMPARE(dans_document(cadre(a), titre, u"Text1"_s).texte(), montre);
+        QVERIFY(fermer_document(titre));
+    }
+
+    // EDITER (le commutateur d'édition) ouvre même une image en texte
+    // modifiable, octets en Windows-1252 (0x89 : « ‰ »).
+    QProcess* edition = p().lancer(u"morvine"_s, {u"--editer"_s, png});
+    QVERIFY(edition &&
+            (edition->state() == QProcess::NotRunning || edition->waitForFinished(15000)));
+    a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), png, u"Text1"_s).texte().startsWith(u"‰PNG"_s);
+    });
+    QVERIFY2(dans_document(cadre(a), png, u"Text1"_s).texte().startsWith(u"‰PNG"_s),
+             qPrintable(a.textes()));
+    QVERIFY(cadre(a).controle(u"Enregistrer"_s).actif());
+    QVERIFY(fermer_document(png));
 }
 
 void EssaiMorvine::fichiers_recents_apres_reouverture() {
     QVERIFY(m_morvine);
-    const QStringList attendus{u"C:\\DOC\\DESSIN.BMP"_s,
-                               u"C:\\DOC\\CLIENTS.DBF"_s,
-                               u"C:\\DOC\\MON FICHIER.TXT"_s,
-                               u"C:\\DOC\\DONNEES.BIN"_s,
-                               u"C:\\DOC\\WIN.TXT"_s,
-                               u"C:\\DOC\\DOS.TXT"_s,
-                               k_lettre};
+    // Les huit derniers.
+    const QStringList attendus{u"C:\\DOC\\README"_s,      u"C:\\DOC\\COMPTES.CSV"_s,
+                               u"C:\\DOC\\PHOTO.PNG"_s,   u"C:\\DOC\\DESSIN.BMP"_s,
+                               u"C:\\DOC\\CLIENTS.DBF"_s, u"C:\\DOC\\MON FICHIER.TXT"_s,
+                               u"C:\\DOC\\DONNEES.BIN"_s, u"C:\\DOC\\WIN.TXT"_s};
     QCOMPARE(recents_ini(), attendus);
     // Le cadre les montre déjà ; Quitter ferme le programme.
     QVERIFY(menu(u"Fichier"_s, u"Quitter"_s));

@@ -107,7 +107,8 @@ private slots:
                                  << QStringList{u"NOTEPAD.EXE a.txt"_s, u"NOTEPAD.EXE b.txt"_s,
                                                 u"NOTEPAD.EXE \"mon doc.txt\""_s};
         QTest::newRow("MORVINE") << u"MORVINE.EXE"_s
-                                 << QStringList{u"MORVINE.EXE a.txt b.txt \"mon doc.txt\""_s};
+                                 << QStringList{
+                                        u"MORVINE.EXE --editer a.txt b.txt \"mon doc.txt\""_s};
     }
     void editer() {
         QFETCH(QString, editeur);

@@ -1,13 +1,16 @@
-// Formats de nombres, dates, numéro de jour, Val et twips.
+// Formats de nombres, dates, numéro de jour, Val, twips et encodage des textes.
+#include "platform/encodage.h"
 #include "platform/formats.h"
 
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QStringDecoder>
 #include <QTest>
 #include <cmath>
 #include <limits>
 
 using namespace plateforme;
+using namespace Qt::StringLiterals;
 
 class TestFormats : public QObject {
     Q_OBJECT
@@ -30,6 +33,11 @@ private slots:
     void lecture_val();
     void twips_sans_ecran();
     void secondes_monotones_avancent();
+    void utf8_valide_data();
+    void utf8_valide();
+    void encodage_d_un_texte();
+    void ressemble_a_du_texte_data();
+    void ressemble_a_du_texte();
 };
 
 void TestFormats::cleanup() {
@@ -243,6 +251,74 @@ void TestFormats::secondes_monotones_avancent() {
     const double ecart = secondes_monotones() - debut;
     QVERIFY(ecart >= 0.02);
     QVERIFY(ecart < 60);
+}
+
+void TestFormats::utf8_valide_data() {
+    QTest::addColumn<QByteArray>("octets");
+    QTest::addColumn<bool>("valide");
+    QTest::addColumn<bool>("coupe_admis");
+    QTest::newRow("ASCII") << QByteArray("abc\r\n") << true << true;
+    QTest::newRow("2, 3 et 4 octets")
+        << QByteArray("\xc3\xa9\xe2\x82\xac\xf0\x9d\x84\x9e") << true << true;
+    QTest::newRow("Windows-1252") << QByteArray("\xe9t\xe9") << false << false;
+    QTest::newRow("forme trop longue") << QByteArray("\xc0\xaf") << false << false;
+    QTest::newRow("forme trop longue à 3") << QByteArray("\xe0\x80\xaf") << false << false;
+    QTest::newRow("moitié de paire") << QByteArray("\xed\xa0\x80") << false << false;
+    QTest::newRow("au-delà de U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << false << false;
+    QTest::newRow("continuation seule") << QByteArray("a\x82") << false << false;
+    QTest::newRow("coupé à la fin") << QByteArray("a\xe2\x82") << false << true;
+    QTest::newRow("coupé au milieu") << QByteArray("\xe2\x82"
+                                                   "a")
+                                     << false << false;
+}
+
+void TestFormats::utf8_valide() {
+    QFETCH(QByteArray, octets);
+    QFETCH(bool, valide);
+    QFETCH(bool, coupe_admis);
+    QCOMPARE(est_utf8(octets), valide);
+    QCOMPARE(est_utf8(octets, true), coupe_admis);
+    // L'avis de Qt sur le texte entier.
+    QStringDecoder decodeur(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString texte = decodeur.decode(octets);
+    QCOMPARE(!decodeur.hasError(), valide);
+}
+
+void TestFormats::encodage_d_un_texte() {
+    QCOMPARE(detecter_encodage("abc"), Encodage::Utf8);
+    QCOMPARE(detecter_encodage(""), Encodage::Utf8);
+    QCOMPARE(detecter_encodage("\xc3\xa9"), Encodage::Utf8);
+    QCOMPARE(detecter_encodage("\xef\xbb\xbf\xc3\xa9"), Encodage::Utf8Marque);
+    QCOMPARE(detecter_encodage("\xef\xbb\xbf\xe9"), Encodage::Windows1252);
+    QCOMPARE(detecter_encodage("\xe9"), Encodage::Windows1252);
+    // Aller-retour exact, marque comprise.
+    const QByteArray marque("\xef\xbb\xbf\xc3\xa9t\xc3\xa9");
+    QCOMPARE(decoder_texte(marque, Encodage::Utf8Marque), u"été"_s);
+    QCOMPARE(encoder_texte(u"été", Encodage::Utf8Marque), marque);
+    QCOMPARE(decoder_texte("\xe9\x80", Encodage::Windows1252), u"é€"_s);
+    QCOMPARE(encoder_texte(u"é€ł", Encodage::Windows1252), QByteArray("\xe9\x80?"));
+    QVERIFY(ecrivable(u"é€Ÿ", Encodage::Windows1252));
+    QVERIFY(!ecrivable(u"é€ł", Encodage::Windows1252));
+    QVERIFY(ecrivable(u"ł", Encodage::Utf8));
+}
+
+void TestFormats::ressemble_a_du_texte_data() {
+    QTest::addColumn<QByteArray>("debut");
+    QTest::addColumn<bool>("texte");
+    QTest::newRow("CSV") << QByteArray("a;b\r\n1;2\r\n") << true;
+    QTest::newRow("UTF-8 coupé par le bloc") << QByteArray("caf\xc3") << true;
+    QTest::newRow("Windows-1252") << QByteArray("caf\xe9\x80\f\x1a") << true;
+    QTest::newRow("couleurs d'un journal") << QByteArray("\x1b[31mrouge\x1b[0m\n") << true;
+    QTest::newRow("octet nul") << QByteArray("ab\0c", 4) << false;
+    QTest::newRow("contrôle") << QByteArray("ab\x02") << false;
+    QTest::newRow("octet que 1252 n'attribue pas") << QByteArray("a\x81") << false;
+    QTest::newRow("mais qui est de l'UTF-8") << QByteArray("\xc3\x81") << true;
+}
+
+void TestFormats::ressemble_a_du_texte() {
+    QFETCH(QByteArray, debut);
+    QFETCH(bool, texte);
+    QCOMPARE(plateforme::ressemble_a_du_texte(debut), texte);
 }
 
 QTEST_GUILESS_MAIN(TestFormats)

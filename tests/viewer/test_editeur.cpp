@@ -135,6 +135,11 @@ private slots:
                                                   << QStringList{u"/tmp/un dossier/a b.txt"_s};
         QTest::newRow("guillemet non fermé")
             << QStringList{u"ovl \"C:\\SANS FIN.TXT"_s} << QStringList{u"C:\\SANS FIN.TXT"_s};
+        QTest::newRow("commutateur d'édition en tête")
+            << QStringList{u"--editer"_s, u"a.png"_s, u"b"_s}
+            << QStringList{u"--editer"_s, u"a.png"_s, u"b"_s};
+        QTest::newRow("commutateur d'édition après un nom")
+            << QStringList{u"a.png"_s, u"--editer"_s} << QStringList{u"--editer"_s, u"a.png"_s};
     }
     void ligne_commande() {
         QFETCH(QStringList, arguments);
@@ -165,6 +170,24 @@ private slots:
         QCOMPARE(f.etat(1).titre, u"MON DOC.TXT"_s);
         QCOMPARE(f.etat(2).image, int(morvine::IMAGE_AUTRE));
         QCOMPARE(f.fenetre(2)->Image1->pixmap().size(), QSize(20, 10));
+    }
+
+    // EDITER : chaque fichier s'ouvre en texte modifiable, image comprise,
+    // au démarrage comme dans la copie déjà lancée ; le commutateur n'est
+    // jamais pris pour un nom de fichier.
+    void editer_ouvre_en_texte_modifiable() {
+        QCOMPARE(morvine::nom_document(u"--editer"_s), u"--editer"_s);
+        Editeur& f = demarrer({u"--editer"_s, u"C:\\P.BMP"_s});
+        QCOMPARE(legendes(f), QStringList{u"C:\\P.BMP"_s});
+        QVERIFY(f.fenetre(1)->etat().texte_editable);
+        QCOMPARE(f.etat(1).image, int(morvine::PAS_IMAGE));
+        QVERIFY(f.fenetre(1)->texte().startsWith(u"BM"_s));
+        f.recevoir_fichiers({u"--editer"_s, u"C:\\P.BMP"_s});
+        QVERIFY(f.fenetre(2)->etat().texte_editable);
+        // Sans le commutateur, l'image reste une image.
+        f.recevoir_fichiers({u"C:\\P.BMP"_s});
+        QCOMPARE(f.etat(3).image, int(morvine::IMAGE_AUTRE));
+        QCOMPARE(legendes(f).size(), 3);
     }
 
     void demarrage_chemin_hote() {
@@ -551,7 +574,7 @@ private slots:
     }
 
     void barre_selon_le_document() {
-        c->creer_fichier(u"NOTES"_s, "xyz");
+        c->creer_fichier(u"NOTES"_s, QByteArray("x\0z", 3));
         Editeur& f = demarrer({u"C:\\A.TXT"_s, u"C:\\NOTES"_s});
         // Le vidage n'est pas enregistrable, ni coupé.
         QVERIFY(!f.Enregistrer->isEnabled());
@@ -638,7 +661,7 @@ private slots:
     // ---- Fin du programme ----
 
     void fin_supprime_nos_vidages_seulement() {
-        c->creer_fichier(u"NOTES"_s, QByteArray(100, 'x'));
+        c->creer_fichier(u"NOTES"_s, QByteArray(100, '\0'));
         Editeur& f = demarrer({u"C:\\NOTES"_s});
         const QString vidage = f.etat(1).fichier_vidage;
         QVERIFY(QFile::exists(vidage));

@@ -54,13 +54,13 @@ Vue vue_de(const Fenêtre& f) {
     return Vue::Texte;
 }
 
-QByteArray image_bmp(int largeur, int hauteur) {
+QByteArray image_bmp(int largeur, int hauteur, const char* format = "BMP") {
     QImage image(largeur, hauteur, QImage::Format_RGB32);
     image.fill(Qt::blue);
     QByteArray octets;
     QBuffer tampon(&octets);
     tampon.open(QIODevice::WriteOnly);
-    image.save(&tampon, "BMP");
+    image.save(&tampon, format);
     return octets;
 }
 
@@ -145,7 +145,7 @@ private slots:
         QTest::newRow("ini en minuscules")
             << u"a.ini"_s << QByteArray("[x]\r\n") << QString() << int(Vue::Texte) << true << 0;
         QTest::newRow("sans extension")
-            << u"NOTES"_s << QByteArray("abc") << QString() << int(Vue::Vidage) << false << 0;
+            << u"NOTES"_s << QByteArray("abc") << QString() << int(Vue::Texte) << true << 0;
         QTest::newRow("exe forcé en texte")
             << u"P.EXE"_s << QByteArray("MZ\x90") << u"TXT"_s << int(Vue::Texte) << true << 0;
         QTest::newRow("texte forcé en vidage")
@@ -160,6 +160,25 @@ private slots:
                                << int(Vue::Image) << false << 1;
         QTest::newRow("métafichier illisible") << u"M.WMF"_s << QByteArray("\xd7\xcd\xc6\x9a")
                                                << QString() << int(Vue::Image) << false << 2;
+        // Hors de la table : le contenu décide.
+        QTest::newRow("CSV") << u"C.CSV"_s << QByteArray("a;b\r\n1;2\r\n") << QString()
+                             << int(Vue::Texte) << true << 0;
+        QTest::newRow("README en UTF-8") << u"README"_s << QByteArray("Tr\xc3\xa8s bien\n")
+                                         << QString() << int(Vue::Texte) << true << 0;
+        QTest::newRow("texte 1252 en .conf") << u"a.conf"_s << QByteArray("cl\xe9=\x80 1\r\n")
+                                             << QString() << int(Vue::Texte) << true << 0;
+        QTest::newRow("contrôle binaire")
+            << u"NOTES"_s << QByteArray("ab\x01") << QString() << int(Vue::Vidage) << false << 0;
+        QTest::newRow("octet non attribué, pas UTF-8")
+            << u"X.DAT"_s << QByteArray("a\x81") << QString() << int(Vue::Vidage) << false << 0;
+        QTest::newRow("vide sans extension")
+            << u"VIDE"_s << QByteArray() << QString() << int(Vue::Vidage) << false << 0;
+        QTest::newRow("PNG") << u"P.PNG"_s << image_bmp(30, 20, "PNG") << QString()
+                             << int(Vue::Image) << false << 2;
+        QTest::newRow("PNG sans extension")
+            << u"PHOTO"_s << image_bmp(30, 20, "PNG") << QString() << int(Vue::Image) << false << 2;
+        QTest::newRow("PNG forcé en vidage")
+            << u"P.PNG"_s << image_bmp(30, 20, "PNG") << u"XXX"_s << int(Vue::Vidage) << false << 0;
     }
     void affichage_selon_le_type() {
         QFETCH(QString, nom);
@@ -181,6 +200,7 @@ private slots:
 
     void vidage_montre_par_le_modele() {
         QByteArray octets(17, 'A');
+        octets[0] = '\0';
         octets[16] = ',';
         Fenêtre* f = ouvrir(u"DIX-SEPT.BIN"_s, octets);
         QCOMPARE(f->Dump->model()->rowCount(), 2);
@@ -232,6 +252,26 @@ private slots:
                          qPrintable(texte));
             }
         }
+    }
+
+    // Une image que rien ne sait décoder le dit dans sa fenêtre, au lieu
+    // d'une fenêtre vide de quelques points.
+    void image_illisible_dite_en_francais() {
+        Fenêtre* f = ouvrir(u"FAUX.PNG"_s, QByteArray("\x89PNG\r\n\x1a\n abîmé"));
+        QCOMPARE(int(vue_de(*f)), int(Vue::Image));
+        QVERIFY(f->Image1->pixmap().isNull());
+        QVERIFY2(f->Image1->text().startsWith(u"Image illisible : "_s),
+                 qPrintable(f->Image1->text()));
+        QVERIFY(f->sous_fenetre()->contentsRect().width() > 100);
+        f = ouvrir(u"M.WMF"_s, QByteArray("\xd7\xcd\xc6\x9a"));
+        QCOMPARE(f->Image1->text(), u"Image illisible : ce format d'image n'est pas reconnu."_s);
+        // Une image collée remplace le message.
+        QImage collee(5, 5, QImage::Format_RGB32);
+        collee.fill(Qt::green);
+        QApplication::clipboard()->setImage(collee);
+        e->Coller_texte();
+        QVERIFY(f->Image1->text().isEmpty());
+        QCOMPARE(f->Image1->pixmap().size(), QSize(5, 5));
     }
 
     void image_et_taille_de_fenetre() {
@@ -324,7 +364,7 @@ private slots:
     // ---- Fenêtre de vidage ----
 
     void vidage_de_taille_fixe() {
-        Fenêtre* f = ouvrir(u"NOTES"_s, QByteArray(5000, 'n'));
+        Fenêtre* f = ouvrir(u"NOTES"_s, QByteArray(5000, '\0'));
         QMdiSubWindow* s = f->sous_fenetre();
         const QSize taille = s->size();
         s->showMaximized();
@@ -336,7 +376,7 @@ private slots:
     }
 
     void fermer_un_vidage_supprime_son_fichier() {
-        Fenêtre* f = ouvrir(u"NOTES"_s, "abc");
+        Fenêtre* f = ouvrir(u"NOTES"_s, QByteArray("a\0c", 3));
         const QString vidage = f->etat().fichier_vidage;
         QVERIFY(vidage.startsWith(e->vidages.chemin()));
         QVERIFY(QFile::exists(vidage));
@@ -348,7 +388,7 @@ private slots:
     // est montré pour ce qu'il est, et l'utilisateur en est averti.
     void vidage_incomplet_signale() {
         demarrer();
-        c->creer_fichier(u"GROS"_s, QByteArray(1 << 20, 'g'));
+        c->creer_fichier(u"GROS"_s, QByteArray(1 << 20, '\0'));
         struct rlimit avant {};
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &avant), 0);
         if (avant.rlim_max != RLIM_INFINITY && avant.rlim_max < 100000)
@@ -373,7 +413,7 @@ private slots:
     // Les menus d'une fenêtre n'ont pas de parent : c'est elle qui les détruit,
     // et leurs liaisons avec elle partent avec eux.
     void fenetre_detruite_avec_ses_menus() {
-        Fenêtre* f = ouvrir(u"NOTES"_s, "abc");
+        Fenêtre* f = ouvrir(u"NOTES"_s, QByteArray("a\0c", 3));
         QList<QPointer<QMenu>> menus;
         for (QMenu* m : f->menus())
             menus << m;
@@ -400,6 +440,12 @@ private slots:
         QTest::newRow("tabulations et contrôles") << QByteArray("\t\x01\x1b[0m\x7f\r\n");
         QTest::newRow("octet nul") << QByteArray("a\0b\r\n", 5);
         QTest::newRow("vide") << QByteArray();
+        QTest::newRow("UTF-8") << QByteArray("Tr\xc3\xa8s bien \xe2\x82\xac \xf0\x9d\x84\x9e\n");
+        QTest::newRow("UTF-8 avec marque") << QByteArray("\xef\xbb\xbf\xc3\xa9t\xc3\xa9\r\n");
+        QTest::newRow("UTF-8 aux fins mélangées") << QByteArray("\xc3\xa0\r\nb\nc\r");
+        // Les caractères dont l'éditeur marque ses fins de ligne.
+        QTest::newRow("UTF-8 avec ␊ et séparateur de ligne")
+            << QByteArray("a\xe2\x90\x8a b\xe2\x80\xa8 c\xe2\x80\xa9\n");
     }
     void enregistrement_octet_pour_octet() {
         QFETCH(QByteArray, contenu);
@@ -431,6 +477,72 @@ private slots:
         f->Text1->insertPlainText(ajout);
         QCOMPARE(enregistrer_sous(f, u"A.TXT"_s), attendu);
         QVERIFY(!f->etat().modifie);
+    }
+
+    // Un texte est lu en UTF-8 quand il en est, sinon en Windows-1252, et
+    // réécrit dans l'encodage lu ; un texte tout ASCII, comme un nouveau
+    // document, s'écrit en UTF-8.
+    void encodage_lu_garde_a_l_enregistrement_data() {
+        QTest::addColumn<QByteArray>("contenu");
+        QTest::addColumn<QString>("montre");
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::newRow("UTF-8") << QByteArray("Tr\xc3\xa8s bien\n") << u"Très bien\n"_s
+                               << QByteArray("Tr\xc3\xa8s bien\n\xc3\xa0 bient\xc3\xb4t\n");
+        QTest::newRow("UTF-8 avec marque")
+            << QByteArray("\xef\xbb\xbf\xc3\xa9t\xc3\xa9\r\n") << u"été\r\n"_s
+            << QByteArray("\xef\xbb\xbf\xc3\xa9t\xc3\xa9\r\n\xc3\xa0 bient\xc3\xb4t\r\n");
+        QTest::newRow("Windows-1252") << QByteArray("Tr\xe8s bien\r\n") << u"Très bien\r\n"_s
+                                      << QByteArray("Tr\xe8s bien\r\n\xe0 bient\xf4t\r\n");
+        QTest::newRow("ASCII") << QByteArray("abc\n") << u"abc\n"_s
+                               << QByteArray("abc\n\xc3\xa0 bient\xc3\xb4t\n");
+        QTest::newRow("nouveau document")
+            << QByteArray() << QString() << QByteArray("\xc3\xa0 bient\xc3\xb4t\r\n");
+    }
+    void encodage_lu_garde_a_l_enregistrement() {
+        QFETCH(QByteArray, contenu);
+        QFETCH(QString, montre);
+        QFETCH(QByteArray, attendu);
+        Fenêtre* f = nullptr;
+        if (montre.isNull()) {
+            demarrer();
+            e->Nouveau_document();
+            f = e->fenetre_active();
+        } else {
+            f = ouvrir(u"LETTRE.TXT"_s, contenu);
+        }
+        QCOMPARE(f->texte(), montre.isNull() ? QString() : montre);
+        f->Text1->moveCursor(QTextCursor::End);
+        f->Text1->insertPlainText(u"à bientôt"_s);
+        QCOMPARE(enregistrer_sous(f, u"LETTRE.TXT"_s), attendu);
+    }
+
+    // Un caractère tapé que Windows-1252 ne sait pas écrire : l'usager
+    // choisit l'UTF-8, les « ? » ou de ne rien écrire.
+    void caractere_hors_de_1252_data() {
+        QTest::addColumn<int>("reponse");
+        QTest::addColumn<QByteArray>("attendu");
+        QTest::newRow("en UTF-8") << int(plateforme::REP_OUI)
+                                  << QByteArray("caf\xc3\xa9\r\n\xe2\x86\x92\r\n");
+        QTest::newRow("en 1252") << int(plateforme::REP_NON) << QByteArray("caf\xe9\r\n?\r\n");
+        QTest::newRow("annulé") << int(plateforme::REP_ANNULER) << QByteArray("caf\xe9\r\n");
+    }
+    void caractere_hors_de_1252() {
+        QFETCH(int, reponse);
+        QFETCH(QByteArray, attendu);
+        Fenêtre* f = ouvrir(u"C.TXT"_s, "caf\xe9\r\n");
+        f->Text1->moveCursor(QTextCursor::End);
+        f->Text1->insertPlainText(u"→"_s);
+        d->repondre_fichier(c->hote(u"C.TXT"_s));
+        d->repondre(reponse);
+        f->mnuFSaveAs->trigger();
+        QCOMPARE(c->contenu(u"C.TXT"_s), attendu);
+        QVERIFY(d->dernier().texte.contains(u"Enregistrer le texte en UTF-8 ?"_s));
+        QCOMPARE(f->etat().modifie, reponse == plateforme::REP_ANNULER);
+        if (reponse != plateforme::REP_OUI)
+            return;
+        // Désormais en UTF-8 : plus de question.
+        f->Text1->insertPlainText(u"é"_s);
+        QCOMPARE(enregistrer_sous(f, u"C.TXT"_s), "caf\xc3\xa9\r\n\xe2\x86\x92\xc3\xa9\r\n");
     }
 
     void echec_d_enregistrement_garde_le_document_modifie_data() {
@@ -590,7 +702,7 @@ private slots:
     }
 
     void nouveau_document() {
-        Fenêtre* v = ouvrir(u"NOTES"_s, "abc");
+        Fenêtre* v = ouvrir(u"NOTES"_s, QByteArray("a\0c", 3));
         QVERIFY(v->sous_fenetre()->close());
         e->Nouveau_document();
         Fenêtre* f = e->fenetre_active();
@@ -699,7 +811,7 @@ private slots:
     }
 
     void recherche_dans_un_vidage_sans_effet() {
-        ouvrir(u"NOTES"_s, "abcabc");
+        ouvrir(u"NOTES"_s, QByteArray("abc\0abc", 7));
         e->etat_recherche.chaine = u"bc"_s;
         e->Chercher_texte();
         QCOMPARE(d->questions().size(), 0);
@@ -718,6 +830,20 @@ private slots:
         QCOMPARE(f->mnuEAnsi->text(), u"Convertir en &ANSI"_s);
         QCOMPARE(enregistrer_sous(f, u"RETOUR.TXT"_s), QByteArray("\x82t\x82 \x87"
                                                                   "a \x15\r\n"));
+    }
+
+    // Un texte UTF-8 est converti caractère par caractère, comme lu d'un
+    // fichier DOS, et reste en UTF-8.
+    void conversion_d_un_texte_utf8() {
+        Fenêtre* f = ouvrir(u"U.TXT"_s, "\xe2\x80\x9at\xe2\x80\x9a \x15 \xc3\xa9\n");
+        f->mnuEAnsi->trigger();
+        QCOMPARE(f->texte(), u"été § é\n"_s);
+        QCOMPARE(enregistrer_sous(f, u"U.TXT"_s),
+                 QByteArray("\xc3\xa9t\xc3\xa9 \xc2\xa7 \xc3\xa9\n"));
+        f->mnuEAnsi->trigger();
+        QCOMPARE(f->texte(), u"‚t‚ \x15 ‚\n"_s);
+        QCOMPARE(enregistrer_sous(f, u"U.TXT"_s),
+                 QByteArray("\xe2\x80\x9at\xe2\x80\x9a \x15 \xe2\x80\x9a\n"));
     }
 
     void conversion_sans_caractere_concerne() {
@@ -839,7 +965,7 @@ private slots:
 
     void icones_des_fenetres() {
         Fenêtre* t = ouvrir(u"A.TXT"_s, "a\r\n");
-        Fenêtre* v = ouvrir(u"NOTES"_s, "a");
+        Fenêtre* v = ouvrir(u"NOTES"_s, QByteArray(1, '\0'));
         t->sous_fenetre()->resize(300, 200);
         QVERIFY(t->sous_fenetre()->windowIcon().cacheKey() != 0);
         QCOMPARE(t->sous_fenetre()->windowIcon().pixmap(16).toImage(),

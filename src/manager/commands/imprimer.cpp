@@ -4,6 +4,7 @@
 #include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/dialogues.h"
+#include "platform/encodage.h"
 #include "platform/erreurs.h"
 #include "platform/impression.h"
 #include "platform/windows1252.h"
@@ -83,14 +84,12 @@ public:
     // 'tronquee' : la ligne a perdu ses octets au-delà des octets gardés ;
     // un caractère coupé à cette limite n'est alors pas une erreur.
     QString texte(const QByteArray& octets, bool tronquee) {
-        if (utf8) {
+        if (utf8 && plateforme::est_utf8(octets, tronquee)) {
             QStringDecoder& d = tronquee ? tronque : entier;
             d.resetState();
-            QString s = d.decode(octets);
-            if (!d.hasError())
-                return s;
-            utf8 = false;
+            return d.decode(octets);
         }
+        utf8 = false;
         return plateforme::depuis_1252(octets);
     }
 

@@ -123,7 +123,8 @@ void Gestion_Fichiers::Editer_Click() {
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
     else if (editeur == VISUALISEUR_MAISON)
-        lancer_par_lots(editeur, false); // MORVINE lit aussi une liste sans marque
+        // Le commutateur fait ouvrir chaque fichier en texte modifiable.
+        lancer_par_lots(editeur + u" --editer"_s, false);
     else
         lancer_un_par_fichier(editeur);
     Rafraichir_affichage();

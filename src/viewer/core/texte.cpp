@@ -1,8 +1,7 @@
-// Lecture et enregistrement des fichiers de texte, octet pour octet.
+// Lecture et enregistrement des fichiers de texte, dans leur encodage.
 #include "viewer/core/texte.h"
 
 #include "platform/erreurs.h"
-#include "platform/windows1252.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +15,6 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -128,6 +126,17 @@ qint64 memoire_disponible() {
     return std::max<qint64>(disponible, 0);
 }
 
+// Fins de ligne de l'éditeur (paragraphe, ligne) et symboles de celles qui
+// ne sont pas de la sorte dominante.
+bool contient_reserve(const QString& texte) {
+    for (const QChar c : texte) {
+        const char16_t u = c.unicode();
+        if (u == 0x2028 || u == 0x2029 || u == 0x240A || u == 0x240D)
+            return true;
+    }
+    return false;
+}
+
 QString quantite(qint64 octets) {
     return octets < (1 << 20) ? u"%1 octets"_s.arg(octets) : u"%1 Mo"_s.arg(octets >> 20);
 }
@@ -191,7 +200,8 @@ std::optional<QString> lire_texte(const QString& hote) {
     return lire_texte(hote, limite_texte(), &erreur);
 }
 
-std::optional<QString> lire_texte(const QString& hote, qint64 limite, QString* erreur) {
+std::optional<QString> lire_texte(const QString& hote, qint64 limite, QString* erreur,
+                                  plateforme::Encodage* encodage) {
     QFile fichier;
     if (!ouvrir_en_lecture(fichier, hote, erreur))
         return std::nullopt;
@@ -200,33 +210,43 @@ std::optional<QString> lire_texte(const QString& hote, qint64 limite, QString* e
         *erreur = erreur_texte_trop_grand(fichier.size(), limite);
         return std::nullopt;
     }
-    // Décodé en place par blocs, dans un tampon d'octets réutilisé : une
-    // seule grande allocation, celle du texte.
-    QString texte(fichier.size(), Qt::Uninitialized);
-    std::vector<char> bloc(k_bloc_lecture);
+    // L'encodage ne se connaît qu'au dernier octet : tout est lu d'abord.
+    QByteArray octets(fichier.size(), Qt::Uninitialized);
     qsizetype fait = 0;
     qint64 lus = 0;
-    while ((lus = fichier.read(bloc.data(), qint64(bloc.size()))) > 0) {
+    for (;;) {
+        if (fait == octets.size())
+            octets.resize(fait + k_bloc_lecture); // le fichier a grandi pendant la lecture
+        lus = fichier.read(octets.data() + fait, octets.size() - fait);
+        if (lus <= 0)
+            break;
         // Un fichier qui grandit sans fin pendant la lecture s'arrête à la
         // limite, pas à la mémoire.
         if (fait + lus > limite) {
             *erreur = erreur_texte_trop_grand(fait + lus, limite);
             return std::nullopt;
         }
-        if (fait + lus > texte.size())
-            texte.resize(fait + lus); // le fichier a grandi pendant la lecture
-        plateforme::decoder_1252(bloc.data(), lus, texte.data() + fait);
         fait += lus;
     }
     if (lus < 0) {
         *erreur = plateforme::description_erreur(plateforme::ERR_ES_PERIPHERIQUE);
         return std::nullopt;
     }
-    texte.truncate(fait);
+    octets.truncate(fait);
+    plateforme::Encodage lu = plateforme::detecter_encodage(octets);
+    QString texte = plateforme::decoder_texte(octets, lu);
+    // L'éditeur réserve ces caractères à ses fins de ligne : un texte qui en
+    // contient est lu octet par octet, pour être rendu intact.
+    if (lu != plateforme::Encodage::Windows1252 && contient_reserve(texte)) {
+        lu = plateforme::Encodage::Windows1252;
+        texte = plateforme::decoder_texte(octets, lu);
+    }
+    if (encodage)
+        *encodage = lu;
     return texte;
 }
 
-bool enregistrer_texte(const QString& hote, const QString& texte) {
+bool enregistrer_texte(const QString& hote, const QString& texte, plateforme::Encodage encodage) {
     // Un lien symbolique garde son rôle : c'est sa cible qui est remplacée.
     const QFileInfo info(hote);
     const QString reel = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
@@ -240,7 +260,7 @@ bool enregistrer_texte(const QString& hote, const QString& texte) {
     const int fd = creer_temporaire(cible, temporaire);
     if (fd < 0)
         return false;
-    const bool ecrit = ecrire_temporaire(fd, cible, plateforme::vers_1252(texte));
+    const bool ecrit = ecrire_temporaire(fd, cible, plateforme::encoder_texte(texte, encodage));
     const bool ferme = ::close(fd) == 0;
     // Le renommage remplace la cible d'un coup : jamais de fichier à moitié écrit.
     if (ecrit && ferme && ::rename(temporaire.constData(), cible.constData()) == 0)

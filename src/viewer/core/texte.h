@@ -1,6 +1,8 @@
 #pragma once
-// Fichiers de texte : chaque octet est un caractère Windows-1252, à la
-// lecture comme à l'écriture.
+// Fichiers de texte : de l'UTF-8 quand les octets en sont, sinon un
+// caractère Windows-1252 par octet ; réécrits dans l'encodage lu.
+#include "platform/encodage.h"
+
 #include <QString>
 #include <optional>
 
@@ -24,14 +26,17 @@ qint64 limite_texte();
 // Texte de l'erreur pour un fichier de 'taille' octets refusé à cette limite.
 QString erreur_texte_trop_grand(qint64 taille, qint64 limite);
 
-// Tout le fichier, un caractère par octet ; absent s'il ne peut être lu.
+// Tout le fichier décodé ; absent s'il ne peut être lu.
 std::optional<QString> lire_texte(const QString& hote);
 // Idem, mais refuse (avant toute lecture quand la taille le dit déjà) un
 // texte de plus de 'limite' octets ; 'erreur' reçoit alors le motif.
-std::optional<QString> lire_texte(const QString& hote, qint64 limite, QString* erreur);
-// Écrit le texte octet pour octet, sans ajouter de fin de ligne, par un
+// 'encodage' reçoit celui du fichier, à garder pour l'enregistrement.
+std::optional<QString> lire_texte(const QString& hote, qint64 limite, QString* erreur,
+                                  plateforme::Encodage* encodage = nullptr);
+// Écrit le texte dans l'encodage donné, sans ajouter de fin de ligne, par un
 // fichier temporaire renommé sur la cible (droits gardés) ; faux en cas
 // d'échec, la cible est alors intacte.
-bool enregistrer_texte(const QString& hote, const QString& texte);
+bool enregistrer_texte(const QString& hote, const QString& texte,
+                       plateforme::Encodage encodage = plateforme::Encodage::Windows1252);
 
 } // namespace morvine

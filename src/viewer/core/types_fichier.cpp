@@ -1,6 +1,11 @@
 // Table des types de fichier et découpage des noms.
 #include "viewer/core/types_fichier.h"
 
+#include "platform/encodage.h"
+#include "viewer/core/texte.h"
+
+#include <QFile>
+#include <QImageReader>
 #include <QStringList>
 
 #include <algorithm>
@@ -10,6 +15,9 @@ using namespace Qt::StringLiterals;
 namespace morvine {
 
 namespace {
+
+// Premier bloc examiné pour reconnaître un texte.
+constexpr qint64 k_premier_bloc = 4096;
 
 int dernier_separateur(const QString& nom) {
     return static_cast<int>(std::max(nom.lastIndexOf(u'\\'), nom.lastIndexOf(u'/')));
@@ -30,6 +38,21 @@ Affichage affichage_pour(const QString& type) {
     if (t == u"TXT" || t == u"BAT" || t == u"INI")
         return Affichage::Texte;
     return Affichage::Vidage;
+}
+
+Affichage affichage_selon_contenu(const QString& extension, const QString& hote) {
+    const QByteArray format = extension.toLower().toUtf8();
+    if (!format.contains('/') && QImageReader::supportedImageFormats().contains(format))
+        return Affichage::Image;
+    QFile fichier;
+    if (!ouvrir_en_lecture(fichier, hote))
+        return Affichage::Vidage;
+    const QByteArray debut = fichier.peek(k_premier_bloc);
+    if (debut.isEmpty())
+        return Affichage::Vidage;
+    if (!QImageReader::imageFormat(&fichier).isEmpty())
+        return Affichage::Image;
+    return plateforme::ressemble_a_du_texte(debut) ? Affichage::Texte : Affichage::Vidage;
 }
 
 int genre_image_pour(const QString& type) {

@@ -9,6 +9,11 @@ enum class Affichage { Texte, Vidage, Dbase, Word, Write, Image };
 
 // Type comparé en majuscules ; tout type inconnu donne le vidage.
 Affichage affichage_pour(const QString& type);
+// Affichage d'un fichier dont le type n'est pas dans la table (vidage) :
+// une image que les modules d'images installés savent lire, d'après
+// l'extension puis d'après le contenu ; un texte d'après son premier bloc ;
+// le vidage sinon (et pour un fichier vide ou illisible).
+Affichage affichage_selon_contenu(const QString& extension, const QString& hote);
 // Genre d'image d'un type : 0 pas une image, 1 icône ("ICO"), 2 autre image.
 int genre_image_pour(const QString& type);
 // Caractères après le dernier "." du nom (tel que tapé) ; le nom entier quand

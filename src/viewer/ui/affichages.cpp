@@ -122,9 +122,16 @@ void Fenêtre::montrer_table(const morvine::TableDbase& table) {
     Grille1->show();
 }
 
-void Fenêtre::montrer_image(const QImage& image) {
+void Fenêtre::montrer_image(const QImage& image, const QString& motif) {
     Image1->setPixmap(QPixmap::fromImage(image));
     Image1->resize(image.size());
+    if (image.isNull() && !motif.isEmpty()) {
+        Image1->setText(motif);
+        Image1->setMargin(8);
+        Image1->adjustSize();
+    } else {
+        Image1->setMargin(0);
+    }
     cadre_image->show();
 }
 

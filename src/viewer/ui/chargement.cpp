@@ -39,6 +39,19 @@ QString texte_document(const QString& hote, Affichage a) {
     return a == Affichage::Word ? morvine::lire_word(fichier) : morvine::lire_write(fichier);
 }
 
+// Ce que montre la fenêtre d'une image que les modules d'images ne savent
+// pas décoder, au lieu d'une fenêtre vide.
+QString motif_image_illisible(QImageReader::ImageReaderError erreur) {
+    switch (erreur) {
+    case QImageReader::UnsupportedFormatError:
+        return u"Image illisible : ce format d'image n'est pas reconnu."_s;
+    case QImageReader::InvalidDataError:
+        return u"Image illisible : les données de l'image sont abîmées."_s;
+    default:
+        return u"Image illisible : le fichier n'a pas pu être lu."_s;
+    }
+}
+
 } // namespace
 
 void Editeur::signaler_echec_ouverture(const QString& nom, const QString& erreur) {
@@ -109,11 +122,17 @@ QString Editeur::charger_dans_une_case(const QString& nom, const QString& type_f
                                        const QString& hote, QString* erreur) {
     const QString extension = morvine::extension_de(nom);
     const QString type = type_force.isEmpty() ? extension : type_force;
+    Affichage a = morvine::affichage_pour(type);
+    // Un type que la table ne connaît pas : le contenu décide (image, texte).
+    if (type_force.isEmpty() && a == Affichage::Vidage)
+        a = morvine::affichage_selon_contenu(extension, hote);
     // Le texte est lu avant de prendre une case : trop grand pour la mémoire,
     // il est refusé comme un fichier qui ne s'ouvre pas.
     QString texte;
-    if (morvine::affichage_pour(type) == Affichage::Texte) {
-        std::optional<QString> lu = morvine::lire_texte(hote, morvine::limite_texte(), erreur);
+    plateforme::Encodage encodage = plateforme::Encodage::Windows1252;
+    if (a == Affichage::Texte) {
+        std::optional<QString> lu =
+            morvine::lire_texte(hote, morvine::limite_texte(), erreur, &encodage);
         if (!lu)
             return {};
         texte = std::move(*lu);
@@ -125,13 +144,14 @@ QString Editeur::charger_dans_une_case(const QString& nom, const QString& type_f
     e.titre = morvine::titre_de(nom);
     e.chemin = morvine::legende_document(nom);
     e.extension = extension;
+    e.encodage = encodage;
     Fenêtre* f = fenetre_pour(i);
     f->definir_legende(e.chemin);
     f->cacher_affichages();
     Appel->show();
     Imprimer->show();
     Enregistrer->setEnabled(true);
-    const QString avertissement = afficher_selon_type(f, type, hote, std::move(texte));
+    const QString avertissement = afficher_selon_type(f, a, type, hote, std::move(texte));
     etat(i).modifie = false;
     f->sous_fenetre()->show();
     activer(f);
@@ -152,11 +172,10 @@ void Editeur::abandonner_chargement() {
         etat(i).supprime = true;
 }
 
-QString Editeur::afficher_selon_type(Fenêtre* f, const QString& type, const QString& hote,
-                                     QString texte) {
+QString Editeur::afficher_selon_type(Fenêtre* f, Affichage a, const QString& type,
+                                     const QString& hote, QString texte) {
     morvine::EtatDocument& e = f->etat();
     QMdiSubWindow* s = f->sous_fenetre();
-    const Affichage a = morvine::affichage_pour(type);
     switch (a) {
     case Affichage::Texte: {
         f->montrer_texte(texte, true);
@@ -195,22 +214,27 @@ QString Editeur::afficher_selon_type(Fenêtre* f, const QString& type, const QSt
     }
     case Affichage::Word:
     case Affichage::Write:
+        e.encodage = plateforme::Encodage::Windows1252;
         f->montrer_texte(texte_document(hote, a), false);
         morvine::taille_ordinaire(s, zone, f->indice());
         return {};
     case Affichage::Image: {
-        e.image = morvine::genre_image_pour(type);
+        // Une image hors de la table (PNG, WebP...) n'est pas une icône.
+        const int genre = morvine::genre_image_pour(type);
+        e.image = genre != morvine::PAS_IMAGE ? genre : int(morvine::IMAGE_AUTRE);
         QFile fichier;
-        QImage image; // illisible : image vide
+        QImage image; // illisible : image vide, et la fenêtre le dit
+        QString motif = motif_image_illisible(QImageReader::DeviceError);
         if (morvine::ouvrir_en_lecture(fichier, hote)) {
             QImageReader lecteur(&fichier);
             lecteur.setDecideFormatFromContent(true);
             image = lecteur.read();
+            motif = motif_image_illisible(lecteur.error());
         }
-        f->montrer_image(image);
+        f->montrer_image(image, image.isNull() ? motif : QString());
         f->menus_image();
         morvine::placer(s, f->indice());
-        morvine::entourer(s, image.size());
+        morvine::entourer(s, f->Image1->size());
         return {};
     }
     }

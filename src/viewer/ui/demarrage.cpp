@@ -59,24 +59,28 @@ void Editeur::MDIForm_Load(const QStringList& fichiers) {
     // Le cadre part vide, la case 1 libre.
     tables.reinitialiser();
     Lire_fichiers_recents();
-    for (const QString& fichier : fichiers) {
+    QStringList noms = fichiers;
+    const QString type = morvine::retirer_marque_edition(noms) ? u"TXT"_s : QString();
+    for (const QString& fichier : noms) {
         const QString nom = morvine::nom_document(fichier);
-        Charger_fichier(nom, {});
+        Charger_fichier(nom, type);
         if (Echec_chargement)
             break;
         Mettre_a_jour_menu_fichiers(nom);
     }
 }
 
-void Editeur::recevoir_fichiers(const QStringList& noms) {
+void Editeur::recevoir_fichiers(const QStringList& fichiers) {
     if (isMinimized())
         showNormal();
     show();
     raise();
     activateWindow();
+    QStringList noms = fichiers;
+    const QString type = morvine::retirer_marque_edition(noms) ? u"TXT"_s : QString();
     for (const QString& fichier : noms) {
         const QString nom = morvine::nom_document(fichier);
-        Charger_fichier(nom, {});
+        Charger_fichier(nom, type);
         if (!Echec_chargement)
             Mettre_a_jour_menu_fichiers(nom);
     }

@@ -1,6 +1,8 @@
 #pragma once
 // Table des documents ouverts (Documents) et de leur état (Etat_document),
 // indicées à partir de 1 ; une case libérée est marquée et resservira.
+#include "platform/encodage.h"
+
 #include <QPointer>
 #include <QString>
 #include <vector>
@@ -20,6 +22,9 @@ struct EtatDocument {
     bool supprime = false;
     bool modifie = false;
     QString fichier_vidage; // chemin de l'hôte du fichier de vidage, ou vide
+    // Encodage du fichier lu, gardé à l'enregistrement ; un nouveau texte
+    // s'écrit en UTF-8.
+    plateforme::Encodage encodage = plateforme::Encodage::Utf8;
 };
 
 class TablesDocuments {

@@ -2,6 +2,7 @@
 // Cadre multi-documents du visualiseur : barre d'outils, menus du cadre,
 // MORVINE.INI, fichiers récents et tables des documents ouverts.
 #include "viewer/core/recherche.h"
+#include "viewer/core/types_fichier.h"
 #include "viewer/core/vidage.h"
 #include "viewer/ui/documents.h"
 #include "viewer/ui/fenetre.h"
@@ -132,8 +133,8 @@ private:
                                   const QString& hote, QString* erreur);
     // Rend la case d'un chargement interrompu (mémoire épuisée).
     void abandonner_chargement();
-    QString afficher_selon_type(Fenêtre* f, const QString& type, const QString& hote,
-                                QString texte);
+    QString afficher_selon_type(Fenêtre* f, morvine::Affichage a, const QString& type,
+                                const QString& hote, QString texte);
     int m_case_en_chargement = 0;
 
     // Document ouvert pendant que le cadre n'était pas actif (fichiers d'une

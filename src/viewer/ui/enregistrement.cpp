@@ -1,6 +1,7 @@
 // Enregistrement : toujours par le dialogue « Enregistrer sous », prérempli
 // du titre du document.
 #include "platform/dialogues.h"
+#include "platform/encodage.h"
 #include "platform/erreurs.h"
 #include "viewer/core/texte.h"
 #include "viewer/core/types_fichier.h"
@@ -73,7 +74,23 @@ bool Editeur::Ecrire_fichier(const QString& nom, Fenêtre* f) {
         // Une seule fin de ligne à la fin, jamais deux.
         if (!texte.isEmpty() && !finit_par_fin_de_ligne(texte))
             texte += f->fin_ligne;
-        ecrit = !hote.isEmpty() && morvine::enregistrer_texte(hote, texte);
+        plateforme::Encodage encodage = e.encodage;
+        // Un caractère tapé que l'encodage du fichier ne sait pas écrire ne
+        // devient pas « ? » sans que l'usager l'ait choisi.
+        if (!plateforme::ecrivable(texte, encodage)) {
+            const int reponse = plateforme::dialogues().message(
+                u"Ce texte contient des caractères que l'encodage du fichier (Windows-1252) "
+                u"ne sait pas écrire : ils deviendraient des « ? »."_s +
+                    QChar(13) + u"Enregistrer le texte en UTF-8 ?"_s,
+                plateforme::MB_OUI_NON_ANNULER + plateforme::MB_QUESTION, titre_application);
+            if (reponse == plateforme::REP_ANNULER)
+                return false; // rien d'écrit, le document reste modifié
+            if (reponse == plateforme::REP_OUI)
+                encodage = plateforme::Encodage::Utf8;
+        }
+        ecrit = !hote.isEmpty() && morvine::enregistrer_texte(hote, texte, encodage);
+        if (ecrit)
+            e.encodage = encodage;
     } else {
         ecrit = !hote.isEmpty() && f->Image1->pixmap().save(hote, "BMP");
     }

@@ -78,7 +78,8 @@ public:
     void montrer_texte(const QString& octets, bool editable);
     void montrer_vidage(const QString& vidage_hote);
     void montrer_table(const morvine::TableDbase& table);
-    void montrer_image(const QImage& image);
+    // 'motif' : ce que la fenêtre dit d'une image qui n'a pu être décodée.
+    void montrer_image(const QImage& image, const QString& motif = {});
     void vider_image();
     // Texte de Text1 en caractères Windows-1252, fins de ligne du fichier.
     QString texte() const;

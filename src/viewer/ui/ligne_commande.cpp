@@ -62,15 +62,28 @@ QStringList fichiers_ligne_commande(const QStringList& arguments) {
     } else if (est_marque(reste.first())) {
         reste.removeFirst();
     }
+    bool edition = false;
     for (const QString& argument : reste) {
-        if (!argument.isEmpty())
+        if (argument == QStringView(MARQUE_EDITION))
+            edition = true;
+        else if (!argument.isEmpty())
             noms << argument;
     }
+    if (edition)
+        noms.prepend(QStringView(MARQUE_EDITION).toString());
     return noms;
 }
 
+bool retirer_marque_edition(QStringList& noms) {
+    if (noms.isEmpty() || noms.first() != QStringView(MARQUE_EDITION))
+        return false;
+    noms.removeFirst();
+    return true;
+}
+
 QString nom_document(const QString& nom) {
-    if (nom.isEmpty() || est_chemin_dos(nom))
+    // Le commutateur passe tel quel à la copie déjà lancée.
+    if (nom.isEmpty() || est_chemin_dos(nom) || nom == QStringView(MARQUE_EDITION))
         return nom;
     const QString absolu = QFileInfo(nom).absoluteFilePath();
     return plateforme::hote_vers_dos(absolu).value_or(absolu);
