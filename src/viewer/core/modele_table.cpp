@@ -27,8 +27,6 @@ QVariant ModeleTableDbase::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ModeleTableDbase::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
     if (role != Qt::DisplayRole || section < 0)
         return {};
     if (orientation == Qt::Horizontal)

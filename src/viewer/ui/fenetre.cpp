@@ -88,6 +88,9 @@ void Fenêtre::construire_controles() {
     Grille1->setModel(modele_table);
     Grille1->setCornerButtonEnabled(false);
     Grille1->horizontalHeader()->setTextElideMode(Qt::ElideNone);
+    // Alignés comme les textes des cellules.
+    for (QHeaderView* entete : {Grille1->horizontalHeader(), Grille1->verticalHeader()})
+        entete->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Grille1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     cadre_image = new QScrollArea(this);
     Image1 = new QLabel;
