@@ -50,6 +50,34 @@ mode_t droits_de(const QString& chemin) {
     return e.st_mode & 07777;
 }
 
+// Seconde copie réduite aux appels du système, dans un processus fils (sous
+// nobody si 'autrui') : envoie les arguments par la prise, lit l'accusé et
+// s'en va ; sortie 0 quand l'accusé est venu, 1 sinon.
+pid_t seconde_copie_brute(const QString& prise, const QStringList& arguments, bool autrui) {
+    QByteArray message;
+    QDataStream flux(&message, QIODevice::WriteOnly);
+    flux.setVersion(QDataStream::Qt_6_0);
+    flux << arguments;
+    sockaddr_un adresse{};
+    adresse.sun_family = AF_UNIX;
+    qstrncpy(adresse.sun_path, QFile::encodeName(prise).constData(), sizeof adresse.sun_path);
+    const pid_t fils = ::fork();
+    if (fils == 0) { // appels du système seulement, jusqu'à _exit
+        if (autrui && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::connect(s, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0 ||
+            ::write(s, message.constData(), size_t(message.size())) != message.size())
+            ::_exit(2);
+        pollfd attente{s, POLLIN, 0};
+        char accuse = 0;
+        const bool recu = ::poll(&attente, 1, 5000) == 1 && ::read(s, &accuse, 1) == 1;
+        ::close(s);
+        ::_exit(recu && accuse == 1 ? 0 : 1);
+    }
+    return fils;
+}
+
 } // namespace
 
 class TestInstance : public QObject {
@@ -156,26 +184,10 @@ void TestInstance::prise_detruite_pendant_le_traitement() {
         traites = true;
     });
 
-    QByteArray message;
-    QDataStream flux(&message, QIODevice::WriteOnly);
-    flux.setVersion(QDataStream::Qt_6_0);
-    flux << QStringList{QStringLiteral("tube")};
-    sockaddr_un adresse{};
-    adresse.sun_family = AF_UNIX;
-    const QString prise = dossier + u'/' + premiere.identifiant() + QStringLiteral(".sock");
-    qstrncpy(adresse.sun_path, QFile::encodeName(prise).constData(), sizeof adresse.sun_path);
-    const pid_t fils = ::fork();
-    if (fils == 0) { // appels du système seulement, jusqu'à _exit
-        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::connect(s, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0 ||
-            ::write(s, message.constData(), size_t(message.size())) != message.size())
-            ::_exit(2);
-        pollfd attente{s, POLLIN, 0};
-        char accuse = 0;
-        const bool recu = ::poll(&attente, 1, 5000) == 1 && ::read(s, &accuse, 1) == 1;
-        ::close(s); // l'accusé lu, la seconde copie s'en va
-        ::_exit(recu ? 0 : 1);
-    }
+    // L'accusé lu, la seconde copie s'en va.
+    const pid_t fils =
+        seconde_copie_brute(dossier + u'/' + premiere.identifiant() + QStringLiteral(".sock"),
+                            {QStringLiteral("tube")}, false);
     QVERIFY(fils > 0);
     QTRY_VERIFY(traites);
     int statut = 0;
@@ -365,26 +377,7 @@ void TestInstance::prise_fermee_aux_autres_utilisateurs() {
     // Chemin ouvert à tous le temps de l'essai : seul le contrôle du pair reste.
     QVERIFY(droits(tmp.path(), 0711) && droits(dossier, 0711) && droits(prise, 0777));
 
-    QByteArray message;
-    QDataStream flux(&message, QIODevice::WriteOnly);
-    flux.setVersion(QDataStream::Qt_6_0);
-    flux << QStringList{QStringLiteral("secret.txt")};
-    sockaddr_un adresse{};
-    adresse.sun_family = AF_UNIX;
-    qstrncpy(adresse.sun_path, QFile::encodeName(prise).constData(), sizeof adresse.sun_path);
-    const pid_t fils = ::fork();
-    if (fils == 0) { // appels du système seulement, jusqu'à _exit
-        if (autrui && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(3);
-        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::connect(s, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0 ||
-            ::write(s, message.constData(), size_t(message.size())) != message.size())
-            ::_exit(2);
-        pollfd attente{s, POLLIN, 0};
-        char accuse = 0;
-        const bool recu = ::poll(&attente, 1, 5000) == 1 && ::read(s, &accuse, 1) == 1;
-        ::_exit(recu && accuse == 1 ? 0 : 1);
-    }
+    const pid_t fils = seconde_copie_brute(prise, {QStringLiteral("secret.txt")}, autrui);
     QVERIFY(fils > 0);
     int etat = 0;
     bool fini = false; // QTRY_VERIFY relit la condition : l'attente n'a lieu qu'une fois
