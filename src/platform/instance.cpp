@@ -229,7 +229,11 @@ void InstanceUnique::recevoir(QLocalSocket* prise) {
             return; // message incomplet : la suite viendra
         prise->write(QByteArray(1, ACCUSE));
         prise->flush();
-        emit argumentsRecus(arguments);
+        // Ouvrir ces fichiers peut montrer une boîte de message, donc faire
+        // tourner la boucle d'événements : la prise, fermée par l'autre copie,
+        // y serait détruite sous ce gestionnaire. Ils partent après son retour.
+        QMetaObject::invokeMethod(
+            this, [this, arguments] { emit argumentsRecus(arguments); }, Qt::QueuedConnection);
     });
 }
 

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
@@ -29,6 +30,7 @@
 #include <QTableView>
 #include <QTextEdit>
 #include <QTreeView>
+#include <algorithm>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -116,6 +118,37 @@ void decrire_table(QJsonObject& o, const QTableView* table) {
     o[u"cellules"_s] = cellules;
     const QModelIndex courant = table->currentIndex();
     o[u"cellule_courante"_s] = QJsonArray{courant.row(), courant.column()};
+    // Première ligne et première colonne montrées : de quoi voir le défilement.
+    o[u"premiere_ligne"_s] = table->rowAt(0);
+    o[u"premiere_colonne"_s] = table->columnAt(0);
+}
+
+// Sections montrées d'un en-tête de table, avec leur texte et leur place.
+void decrire_entete(QJsonObject& o, const QHeaderView* entete) {
+    const QAbstractItemModel* modele = entete->model();
+    if (!modele)
+        return;
+    const bool horizontal = entete->orientation() == Qt::Horizontal;
+    o[u"orientation"_s] = horizontal ? u"horizontale"_s : u"verticale"_s;
+    const int fin = horizontal ? entete->viewport()->width() : entete->viewport()->height();
+    QJsonArray elements;
+    int position = 0;
+    while (position < fin && elements.size() < k_elements_max) {
+        const int visuelle = entete->visualIndexAt(position);
+        if (visuelle < 0)
+            break;
+        const int section = entete->logicalIndex(visuelle);
+        const int debut = entete->sectionViewportPosition(section);
+        const int taille = entete->sectionSize(section);
+        const QRect r = horizontal ? QRect(debut, 0, taille, entete->height())
+                                   : QRect(0, debut, entete->width(), taille);
+        elements.append(
+            QJsonObject{{u"texte"_s, modele->headerData(section, entete->orientation()).toString()},
+                        {u"zone"_s, geometrie(entete->viewport(), r)}});
+        position = debut + std::max(taille, 1);
+    }
+    o[u"elements"_s] = elements;
+    o[u"nombre"_s] = entete->count();
 }
 
 void decrire_combo(QJsonObject& o, const QComboBox* c) {
@@ -176,6 +209,8 @@ void decrire_contenu(QJsonObject& o, const QWidget* w) {
         o[u"valeur"_s] = s->value();
     } else if (const auto* sp = qobject_cast<const QAbstractSpinBox*>(w)) {
         o[u"texte"_s] = sp->text();
+    } else if (const auto* h = qobject_cast<const QHeaderView*>(w)) {
+        decrire_entete(o, h);
     } else if (const auto* tv = qobject_cast<const QTableView*>(w)) {
         decrire_table(o, tv);
     } else if (const auto* v = qobject_cast<const QAbstractItemView*>(w)) {

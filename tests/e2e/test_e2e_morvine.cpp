@@ -3,6 +3,7 @@
 #include "pilote.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -31,19 +32,34 @@ Fenetre cadre(const Arbre& a) {
     return a.fenetre(k_cadre);
 }
 
-// Contrôle 'nom' de la fenêtre de document de ce titre (la sonde décrit
-// les contrôles dans l'ordre de l'arbre : chaque sous-fenêtre puis les siens).
-Controle dans_document(const Fenetre& f, const QString& titre, const QString& nom) {
+// Contrôle de la fenêtre de document de ce titre qui répond au critère (la
+// sonde décrit les contrôles dans l'ordre de l'arbre : chaque sous-fenêtre
+// puis les siens).
+Controle dans_document(const Fenetre& f, const QString& titre,
+                       const std::function<bool(const Controle&)>& critere) {
     bool dedans = false;
     for (const Controle& c : f.controles()) {
         if (c.classe() == u"QMdiSubWindow"_s) {
             dedans = c.json().value(u"titre"_s).toString() == titre;
             continue;
         }
-        if (dedans && c.nom() == nom)
+        if (dedans && critere(c))
             return c;
     }
     return {};
+}
+
+Controle dans_document(const Fenetre& f, const QString& titre, const QString& nom) {
+    return dans_document(f, titre, [&](const Controle& c) { return c.nom() == nom; });
+}
+
+// En-tête "horizontale" (noms des champs) ou "verticale" (numéros) de la
+// grille dBase du document de ce titre.
+Controle entete_grille(const Fenetre& f, const QString& titre, const QString& orientation) {
+    return dans_document(f, titre, [&](const Controle& c) {
+        return c.classe() == u"QHeaderView"_s && c.parent() == u"Grille1"_s &&
+               c.json().value(u"orientation"_s).toString() == orientation;
+    });
 }
 
 QStringList titres_documents(const Fenetre& f) {
@@ -132,6 +148,28 @@ QByteArray table_clients() {
     octets += ' ' + champ("H\xe9l\xe8ne", 10) + "19980315" + 'T' + champ("Paris", 8);
     octets += '*' + champ("Effac\xe9", 10) + "20000101" + 'T' + champ("Nulle", 8);
     octets += ' ' + champ("Martin", 10) + "20011231" + '?' + champ("Lyon", 8);
+    return octets + '\x1a';
+}
+
+// Table de 15 champs et 300 fiches : plus large et plus haute que sa fenêtre.
+constexpr int k_champs_grande = 15;
+constexpr int k_fiches_grande = 300;
+QByteArray table_grande() {
+    QByteArray champs;
+    for (int k = 1; k <= k_champs_grande; ++k)
+        champs += descripteur("CHAMP" + QByteArray::number(k), 'C', 8);
+    const int en_tete = 32 + int(champs.size()) + 1;
+    QByteArray octets(32, '\0');
+    octets[0] = 3;
+    octets[8] = char(en_tete & 255);
+    octets[9] = char(en_tete >> 8);
+    octets[10] = char(1 + 8 * k_champs_grande);
+    octets += champs + '\x0d';
+    for (int n = 1; n <= k_fiches_grande; ++n) {
+        octets += ' ';
+        for (int k = 1; k <= k_champs_grande; ++k)
+            octets += champ(QByteArray::number(n) + '-' + QByteArray::number(k), 8);
+    }
     return octets + '\x1a';
 }
 
@@ -442,6 +480,7 @@ void EssaiMorvine::initTestCase() {
     p().creer_fichier(u"DOC/DONNEES.BIN"_s, QByteArray("MORVINE, vidage\t\x00\xff~ ", 20));
     p().creer_fichier(u"DOC/MON FICHIER.TXT"_s, "Un nom avec un blanc.\r\n");
     p().creer_fichier(u"DOC/CLIENTS.DBF"_s, table_clients());
+    p().creer_fichier(u"DOC/GRANDE.DBF"_s, table_grande());
     p().creer_fichier(u"DOC/DESSIN.BMP"_s, image_bmp());
     p().creer_fichier(u"DOC/UTF8.TXT"_s, k_octets_utf8);
     p().creer_fichier(u"DOC/PHOTO.PNG"_s, image_bmp("PNG"));
@@ -680,17 +719,22 @@ void EssaiMorvine::table_dbase_et_image() {
     const QByteArray octets_table = p().contenu(u"DOC/CLIENTS.DBF"_s);
     QVERIFY(seconde_copie({table}));
     Arbre a = attendre(
-        [&](const Arbre& x) { return dans_document(cadre(x), table, u"Grille1"_s).lignes() == 3; });
+        [&](const Arbre& x) { return dans_document(cadre(x), table, u"Grille1"_s).lignes() == 2; });
     const Controle grille = dans_document(cadre(a), table, u"Grille1"_s);
-    QCOMPARE(grille.lignes(), 3); // en-tête et deux fiches : l'effacée est sautée
-    QCOMPARE(grille.colonnes(), 5);
+    // Les noms des champs en en-tête des colonnes, les numéros en en-tête
+    // des lignes ; deux fiches : l'effacée est sautée.
+    QCOMPARE(grille.lignes(), 2);
+    QCOMPARE(grille.colonnes(), 4);
+    QCOMPARE(grille.entetes(), (QStringList{u"NOM"_s, u"NE_LE"_s, u"ACTIF"_s, u"VILLE"_s}));
+    QCOMPARE(entete_grille(cadre(a), table, u"horizontale"_s).elements(), grille.entetes());
+    QCOMPARE(entete_grille(cadre(a), table, u"verticale"_s).elements(),
+             (QStringList{u"1"_s, u"2"_s}));
     const QStringList attendu[] = {
-        {u""_s, u"NOM"_s, u"NE_LE"_s, u"ACTIF"_s, u"VILLE"_s},
-        {u"1"_s, u"Hélène    "_s, u"15/03/98"_s, u"VRAI"_s, u"Paris   "_s},
-        {u"2"_s, u"Martin    "_s, u"31/12/01"_s, u"FAUX"_s, u"Lyon    "_s},
+        {u"Hélène    "_s, u"15/03/98"_s, u"VRAI"_s, u"Paris   "_s},
+        {u"Martin    "_s, u"31/12/01"_s, u"FAUX"_s, u"Lyon    "_s},
     };
-    for (int l = 0; l < 3; ++l) {
-        for (int c = 0; c < 5; ++c)
+    for (int l = 0; l < 2; ++l) {
+        for (int c = 0; c < 4; ++c)
             QCOMPARE(grille.cellule(l, c), attendu[l][c]);
     }
     // Sans édition ni recherche pour une table.
@@ -705,6 +749,37 @@ void EssaiMorvine::table_dbase_et_image() {
     QVERIFY(!p().capture(*m_morvine, k_cadre, u"morvine_dbase"_s).isEmpty());
     QVERIFY(fermer_document(table));
     QCOMPARE(p().contenu(u"DOC/CLIENTS.DBF"_s), octets_table);
+
+    // Une grande table, menée au clavier à sa dernière cellule : les noms des
+    // champs et les numéros des fiches restent à l'écran, et suivent.
+    const QString grande = u"C:\\DOC\\GRANDE.DBF"_s;
+    QVERIFY(seconde_copie({grande}));
+    a = attendre([&](const Arbre& x) {
+        return dans_document(cadre(x), grande, u"Grille1"_s).lignes() == k_fiches_grande;
+    });
+    QVERIFY(cliquer(dans_document(cadre(a), grande, u"Grille1"_s)));
+    Pilote::attendre_calme(*m_morvine);
+    QVERIFY(p().touche(u"ctrl+End"_s));
+    a = attendre([&](const Arbre& x) {
+        const QJsonObject g = dans_document(cadre(x), grande, u"Grille1"_s).json();
+        return g.value(u"premiere_ligne"_s).toInt() > 0 &&
+               g.value(u"premiere_colonne"_s).toInt() > 0;
+    });
+    const Controle defilee = dans_document(cadre(a), grande, u"Grille1"_s);
+    const int ligne = defilee.json().value(u"premiere_ligne"_s).toInt();
+    const int colonne = defilee.json().value(u"premiere_colonne"_s).toInt();
+    QVERIFY2(ligne > 0 && colonne > 0, "la table n'a pas défilé");
+    const Controle noms = entete_grille(cadre(a), grande, u"horizontale"_s);
+    const Controle numeros = entete_grille(cadre(a), grande, u"verticale"_s);
+    QVERIFY2(noms.existe() && numeros.existe(), qPrintable(cadre(a).textes()));
+    // En haut et à gauche de la grille, montrant ce qui est dessous.
+    QVERIFY(noms.geometrie().top() - defilee.geometrie().top() < 10);
+    QVERIFY(numeros.geometrie().left() - defilee.geometrie().left() < 10);
+    QCOMPARE(noms.elements().value(0), u"CHAMP%1"_s.arg(colonne + 1));
+    QCOMPARE(noms.elements().last(), u"CHAMP%1"_s.arg(k_champs_grande));
+    QCOMPARE(numeros.elements().value(0), QString::number(ligne + 1));
+    QCOMPARE(numeros.elements().last(), QString::number(k_fiches_grande));
+    QVERIFY(fermer_document(grande));
 
     QVERIFY(seconde_copie({image}));
     a = attendre([&](const Arbre& x) {
@@ -759,10 +834,10 @@ void EssaiMorvine::table_dbase_et_image() {
 void EssaiMorvine::fichiers_recents_apres_reouverture() {
     QVERIFY(m_morvine);
     // Les huit derniers.
-    const QStringList attendus{u"C:\\DOC\\README"_s,      u"C:\\DOC\\COMPTES.CSV"_s,
-                               u"C:\\DOC\\PHOTO.PNG"_s,   u"C:\\DOC\\DESSIN.BMP"_s,
-                               u"C:\\DOC\\CLIENTS.DBF"_s, u"C:\\DOC\\MON FICHIER.TXT"_s,
-                               u"C:\\DOC\\DONNEES.BIN"_s, u"C:\\DOC\\WIN.TXT"_s};
+    const QStringList attendus{u"C:\DOC\README"_s,          u"C:\DOC\COMPTES.CSV"_s,
+                               u"C:\DOC\PHOTO.PNG"_s,       u"C:\DOC\DESSIN.BMP"_s,
+                               u"C:\DOC\GRANDE.DBF"_s,      u"C:\DOC\CLIENTS.DBF"_s,
+                               u"C:\DOC\MON FICHIER.TXT"_s, u"C:\DOC\DONNEES.BIN"_s};
     QCOMPARE(recents_ini(), attendus);
     // Le cadre les montre déjà ; Quitter ferme le programme.
     QVERIFY(menu(u"Fichier"_s, u"Quitter"_s));
@@ -780,12 +855,29 @@ void EssaiMorvine::fichiers_recents_apres_reouverture() {
     QVERIFY(vidages().isEmpty());
     QCOMPARE(recents_ini(), attendus);
 
-    // Réouverture sans fichier : le menu Fichier du cadre montre les récents, dans l'ordre.
+    // Une police de base choisie dans MORVINE.INI.
+    QVERIFY(valeur_ini(u"Options"_s, u"Police de base"_s).isEmpty());
+    QFile ini(QDir(p().repertoire_programme()).filePath(u"MORVINE.INI"_s));
+    QVERIFY(ini.open(QIODevice::Append));
+    ini.write("[Options]\r\nPolice de base=Courier New\r\n");
+    ini.close();
+
+    // Réouverture sans fichier : la configuration enregistrée avant tout
+    // document garde la police de base que le démarrage a lue.
     QVERIFY2(lancer({}), "MORVINE ne redémarre pas");
     Arbre a = attendre([](const Arbre& x) {
         return cadre(x).de_classe(u"QMenuBar"_s).zone_element(u"Fichier"_s).has_value();
     });
     QVERIFY(titres_documents(cadre(a)).isEmpty());
+    QVERIFY(menu(u"Options"_s, u"Enregistrer la configuration"_s));
+    QVERIFY(
+        Pilote::attendre([this] { return valeur_ini(u"Options"_s, u"Boutons"_s) == u"Oui"_s; }));
+    QVERIFY(!valeur_ini(u"Options"_s, u"Largeur"_s).trimmed().isEmpty());
+    QCOMPARE(valeur_ini(u"Options"_s, u"Police de base"_s), u"Courier New"_s);
+    QCOMPARE(recents_ini(), attendus);
+
+    // Le menu Fichier du cadre montre les récents, dans l'ordre.
+    a = Pilote::attendre_calme(*m_morvine);
     QVERIFY(p().cliquer_element(cadre(a).de_classe(u"QMenuBar"_s), u"Fichier"_s));
     a = attendre([&](const Arbre& x) { return menu_ouvert(x, attendus.first()).existe(); });
     const QStringList elements = sans_raccourcis(menu_ouvert(a, attendus.first()).elements());

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -47,6 +50,34 @@ mode_t droits_de(const QString& chemin) {
     return e.st_mode & 07777;
 }
 
+// Seconde copie réduite aux appels du système, dans un processus fils (sous
+// nobody si 'autrui') : envoie les arguments par la prise, lit l'accusé et
+// s'en va ; sortie 0 quand l'accusé est venu, 1 sinon.
+pid_t seconde_copie_brute(const QString& prise, const QStringList& arguments, bool autrui) {
+    QByteArray message;
+    QDataStream flux(&message, QIODevice::WriteOnly);
+    flux.setVersion(QDataStream::Qt_6_0);
+    flux << arguments;
+    sockaddr_un adresse{};
+    adresse.sun_family = AF_UNIX;
+    qstrncpy(adresse.sun_path, QFile::encodeName(prise).constData(), sizeof adresse.sun_path);
+    const pid_t fils = ::fork();
+    if (fils == 0) { // appels du système seulement, jusqu'à _exit
+        if (autrui && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        if (::connect(s, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0 ||
+            ::write(s, message.constData(), size_t(message.size())) != message.size())
+            ::_exit(2);
+        pollfd attente{s, POLLIN, 0};
+        char accuse = 0;
+        const bool recu = ::poll(&attente, 1, 5000) == 1 && ::read(s, &accuse, 1) == 1;
+        ::close(s);
+        ::_exit(recu && accuse == 1 ? 0 : 1);
+    }
+    return fils;
+}
+
 } // namespace
 
 class TestInstance : public QObject {
@@ -57,6 +88,7 @@ private slots:
     void seconde_copie_refusee();
     void arguments_transmis_data();
     void arguments_transmis();
+    void prise_detruite_pendant_le_traitement();
     void sans_premiere_copie();
     void verrou_rendu_a_la_destruction();
     void verrou_et_prise_perimes();
@@ -117,6 +149,51 @@ void TestInstance::arguments_transmis() {
     QVERIFY(seconde.envoyer({QStringLiteral("x")}));
     QTRY_COMPARE(recus.size(), 2);
     QCOMPARE(recus.at(1).first().toStringList(), QStringList{"x"});
+}
+
+// Les fichiers reçus peuvent ouvrir une boîte de message, donc une boucle
+// d'événements imbriquée : la seconde copie s'y retire et sa prise y est
+// détruite, sans faire tomber la première.
+void TestInstance::prise_detruite_pendant_le_traitement() {
+    QTemporaryDir tmp;
+    const QString dossier = tmp.filePath(QStringLiteral("run"));
+    QVERIFY(QDir().mkdir(dossier));
+    QVERIFY(droits(dossier, 0700));
+    const Variable session("XDG_RUNTIME_DIR", dossier.toUtf8());
+    InstanceUnique premiere(QStringLiteral("imbriquee"));
+    QCOMPARE(premiere.acquerir(), Acquisition::Premiere);
+    // Le traitement des noms ne commence qu'une fois la lecture de la prise
+    // finie (tous ses gestionnaires revenus) : c'est ce qui permet de la
+    // détruire pendant ce traitement.
+    bool lecture_finie = false;
+    auto* serveur = premiere.findChild<QLocalServer*>();
+    QVERIFY(serveur);
+    connect(serveur, &QLocalServer::newConnection, this, [&] {
+        if (auto* p = serveur->findChild<QLocalSocket*>())
+            connect(p, &QLocalSocket::readyRead, this, [&] { lecture_finie = true; });
+    });
+    bool traites = false;
+    connect(&premiere, &InstanceUnique::argumentsRecus, this, [&](const QStringList& noms) {
+        QVERIFY(lecture_finie);
+        QCOMPARE(noms, QStringList{QStringLiteral("tube")});
+        // Une boîte de message ici : la seconde copie se retire, sa prise
+        // est détruite pendant que la boîte attend.
+        const QPointer<QLocalSocket> prise = premiere.findChild<QLocalSocket*>();
+        QVERIFY(prise);
+        QTRY_VERIFY(prise.isNull());
+        traites = true;
+    });
+
+    // L'accusé lu, la seconde copie s'en va.
+    const pid_t fils =
+        seconde_copie_brute(dossier + u'/' + premiere.identifiant() + QStringLiteral(".sock"),
+                            {QStringLiteral("tube")}, false);
+    QVERIFY(fils > 0);
+    QTRY_VERIFY(traites);
+    int statut = 0;
+    QCOMPARE(::waitpid(fils, &statut, 0), fils);
+    QVERIFY(WIFEXITED(statut));
+    QCOMPARE(WEXITSTATUS(statut), 0);
 }
 
 void TestInstance::sans_premiere_copie() {
@@ -300,26 +377,7 @@ void TestInstance::prise_fermee_aux_autres_utilisateurs() {
     // Chemin ouvert à tous le temps de l'essai : seul le contrôle du pair reste.
     QVERIFY(droits(tmp.path(), 0711) && droits(dossier, 0711) && droits(prise, 0777));
 
-    QByteArray message;
-    QDataStream flux(&message, QIODevice::WriteOnly);
-    flux.setVersion(QDataStream::Qt_6_0);
-    flux << QStringList{QStringLiteral("secret.txt")};
-    sockaddr_un adresse{};
-    adresse.sun_family = AF_UNIX;
-    qstrncpy(adresse.sun_path, QFile::encodeName(prise).constData(), sizeof adresse.sun_path);
-    const pid_t fils = ::fork();
-    if (fils == 0) { // appels du système seulement, jusqu'à _exit
-        if (autrui && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(3);
-        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::connect(s, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) != 0 ||
-            ::write(s, message.constData(), size_t(message.size())) != message.size())
-            ::_exit(2);
-        pollfd attente{s, POLLIN, 0};
-        char accuse = 0;
-        const bool recu = ::poll(&attente, 1, 5000) == 1 && ::read(s, &accuse, 1) == 1;
-        ::_exit(recu && accuse == 1 ? 0 : 1);
-    }
+    const pid_t fils = seconde_copie_brute(prise, {QStringLiteral("secret.txt")}, autrui);
     QVERIFY(fils > 0);
     int etat = 0;
     bool fini = false; // QTRY_VERIFY relit la condition : l'attente n'a lieu qu'une fois

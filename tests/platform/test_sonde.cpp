@@ -160,7 +160,7 @@ void EssaiSonde::decrit_listes_tables_et_textes() {
     combo->setGeometry(0, 110, 200, 30);
     combo->addItems({u"Textes"_s, u"Images"_s});
     combo->setCurrentIndex(1);
-    auto* table = new QTableWidget(3, 2, &f);
+    auto* table = new QTableWidget(30, 2, &f);
     table->setObjectName(u"Grille1"_s);
     table->setGeometry(0, 150, 300, 200);
     table->setHorizontalHeaderLabels({u"NOM"_s, u"AGE"_s});
@@ -193,9 +193,37 @@ void EssaiSonde::decrit_listes_tables_et_textes() {
     QCOMPARE(c.value(u"elements"_s).toArray().size(), 2);
 
     const QJsonObject t = widget_de(o, u"Grille1"_s);
-    QCOMPARE(t.value(u"lignes"_s).toInt(), 3);
+    QCOMPARE(t.value(u"lignes"_s).toInt(), 30);
     QCOMPARE(t.value(u"entetes"_s).toArray().at(1).toString(), u"AGE"_s);
     QCOMPARE(t.value(u"cellules"_s).toArray().at(2).toArray().at(1).toString(), u"77"_s);
+    QCOMPARE(t.value(u"premiere_ligne"_s).toInt(), 0);
+
+    // Défilée vers le bas : ses en-têtes disent ce qu'ils montrent, et où.
+    table->scrollToBottom();
+    const QJsonObject d = fenetre_de(plateforme::decrire_fenetres(), u"Listes"_s);
+    const int premiere = widget_de(d, u"Grille1"_s).value(u"premiere_ligne"_s).toInt();
+    QVERIFY(premiere > 0);
+    QCOMPARE(premiere, table->rowAt(0));
+    QJsonObject horizontal, vertical;
+    for (const QJsonValue w : d.value(u"widgets"_s).toArray()) {
+        const QJsonObject e = w.toObject();
+        if (e.value(u"classe"_s).toString() != u"QHeaderView"_s ||
+            e.value(u"parent"_s).toString() != u"Grille1"_s)
+            continue;
+        (e.value(u"orientation"_s).toString() == u"horizontale"_s ? horizontal : vertical) = e;
+    }
+    const QJsonArray noms = horizontal.value(u"elements"_s).toArray();
+    QCOMPARE(noms.size(), 2);
+    QCOMPARE(noms.at(0).toObject().value(u"texte"_s).toString(), u"NOM"_s);
+    const QJsonArray numeros = vertical.value(u"elements"_s).toArray();
+    QCOMPARE(vertical.value(u"nombre"_s).toInt(), 30);
+    QVERIFY(numeros.size() < 30);
+    QCOMPARE(numeros.first().toObject().value(u"texte"_s).toString(),
+             QString::number(premiere + 1));
+    QCOMPARE(numeros.last().toObject().value(u"texte"_s).toString(), u"30"_s);
+    const QJsonObject place = numeros.first().toObject().value(u"zone"_s).toObject();
+    const QRect ligne = table->visualRect(table->model()->index(premiere, 0));
+    QCOMPARE(place.value(u"y"_s).toInt(), table->viewport()->mapToGlobal(ligne.topLeft()).y());
 
     // Un long texte est tronqué, mais sa vraie longueur est dite.
     const QJsonObject x = widget_de(o, u"Text1"_s);

@@ -392,17 +392,33 @@ private slots:
                                  plateforme::twips_vers_pixels_y(1500)));
     }
 
+    // Enregistrée avant tout document : la police de base est celle que le
+    // démarrage a lue (la fenêtre 1, chargée puis refermée, l'a lue).
+    void enregistrer_configuration_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QString>("police");
+        QTest::newRow("police du fichier")
+            << u"[Options]\r\nPolice de base=Courier\r\n"_s << u"Courier"_s;
+        QTest::newRow("police par défaut") << QString() << u"System"_s;
+    }
     void enregistrer_configuration() {
+        QFETCH(QString, ini);
+        QFETCH(QString, police);
+        if (!ini.isEmpty())
+            ecrire_ini(ini);
         Editeur& f = demarrer();
+        // Le cadre part vide, la case 1 libre.
+        QVERIFY(!f.Reste_des_documents());
+        QCOMPARE(f.tables.borne(), 1);
+        QTRY_VERIFY(f.zone->subWindowList().isEmpty());
         f.move(plateforme::twips_vers_pixels_x(1500), plateforme::twips_vers_pixels_y(750));
         f.resize(plateforme::twips_vers_pixels_x(9000), plateforme::twips_vers_pixels_y(6000));
-        f.Police_de_base = u"Courier"_s;
         f.Afficher_barre_outils(u"non"_s);
-        f.Enregistrer_configuration();
+        f.mnuOConf->trigger();
         // Nombre écrit avec son blanc de tête.
         QVERIFY(c->contenu(u"morvine/MORVINE.INI"_s).contains("Largeur= 9000"));
         QVERIFY(c->contenu(u"morvine/MORVINE.INI"_s).contains("Gauche= 1500"));
-        QCOMPARE(lire_ini(u"Options"_s, u"Police de base"_s), u"Courier"_s);
+        QCOMPARE(lire_ini(u"Options"_s, u"Police de base"_s), police);
         QCOMPARE(lire_ini(u"Options"_s, u"Boutons"_s), u"Non"_s);
         // Relu au démarrage suivant.
         e.reset();

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +32,7 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QStyle>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -214,16 +215,51 @@ private slots:
 
     void table_dbase_et_largeurs() {
         Fenêtre* f = ouvrir(u"T.DBF"_s, table_dbase());
-        QTableWidget* g = f->Grille1;
-        QCOMPARE(g->rowCount(), 3);
-        QCOMPARE(g->columnCount(), 2);
-        QCOMPARE(g->item(0, 1)->text(), u"NOM"_s);
-        QCOMPARE(g->item(1, 0)->text(), u"1"_s);
-        QCOMPARE(g->item(2, 0)->text(), u"2"_s);
-        QCOMPARE(g->item(2, 1)->text(), u"Bob  "_s);
+        const QAbstractItemModel* m = f->Grille1->model();
+        QCOMPARE(m->rowCount(), 2);
+        QCOMPARE(m->columnCount(), 1);
+        QCOMPARE(m->headerData(0, Qt::Horizontal).toString(), u"NOM"_s);
+        QCOMPARE(m->headerData(0, Qt::Vertical).toString(), u"1"_s);
+        QCOMPARE(m->headerData(1, Qt::Vertical).toString(), u"2"_s);
+        QCOMPARE(m->index(1, 0).data().toString(), u"Bob  "_s);
         const QFontMetrics mesure(f->font());
-        QVERIFY(g->columnWidth(1) >= mesure.horizontalAdvance(u"Alice"_s));
+        QVERIFY(f->Grille1->columnWidth(0) >= mesure.horizontalAdvance(u"Alice"_s));
         QVERIFY(!f->mnuEdit->menuAction()->isEnabled());
+    }
+
+    // Noms des champs et numéros de ligne restent à l'écran quand la table
+    // défile vers le bas et vers la droite.
+    void table_dbase_en_tetes_fixes() {
+        constexpr int champs = 12, fiches = 80;
+        QByteArray t(32, '\0');
+        t[0] = 3;
+        t[10] = char(1 + champs * 10);
+        for (int k = 1; k <= champs; ++k) {
+            QByteArray d(32, '\0');
+            const QByteArray nom = "CHAMP" + QByteArray::number(k);
+            d.replace(0, nom.size(), nom);
+            d[11] = 'C';
+            d[16] = 10;
+            t += d;
+        }
+        t += '\r';
+        for (int n = 1; n <= fiches; ++n)
+            t += ' ' + ("valeur " + QByteArray::number(n)).leftJustified(10).repeated(champs);
+        Fenêtre* f = ouvrir(u"GRANDE.DBF"_s, t + "\x1a");
+        QTableView* g = f->Grille1;
+        f->sous_fenetre()->resize(400, 300);
+        QTRY_VERIFY(g->isVisible());
+        g->scrollTo(g->model()->index(fiches - 1, champs - 1));
+        QTRY_VERIFY(g->rowAt(0) > 0 && g->columnAt(0) > 0);
+        QVERIFY(g->horizontalHeader()->isVisible());
+        QVERIFY(g->verticalHeader()->isVisible());
+        // Les en-têtes suivent les données : ce qu'ils montrent est ce qui est
+        // montré dessous.
+        QCOMPARE(g->horizontalHeader()->logicalIndexAt(0), g->columnAt(0));
+        const int premiere = g->verticalHeader()->logicalIndexAt(0);
+        QCOMPARE(premiere, g->rowAt(0));
+        QCOMPARE(g->model()->headerData(premiere, Qt::Vertical).toString(),
+                 QString::number(premiere + 1));
     }
 
     // Chaque cellule montre son texte entier, marges de la vue comprises : une
@@ -240,14 +276,23 @@ private slots:
         date[11] = 'D';
         date[16] = 8;
         Fenêtre* f = ouvrir(u"C.DBF"_s, t + nom + date + "\r" + " H\xe9l\xe8ne19980315" + "\x1a");
-        QTableWidget* g = f->Grille1;
-        QCOMPARE(g->item(1, 2)->text(), u"15/03/98"_s);
+        QTableView* g = f->Grille1;
+        const QAbstractItemModel* m = g->model();
+        QCOMPARE(m->index(0, 1).data().toString(), u"15/03/98"_s);
         const QFontMetrics mesure(g->font());
         const int marges =
             2 * (g->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, g) + 1);
-        for (int l = 0; l < g->rowCount(); ++l) {
-            for (int c = 1; c < g->columnCount(); ++c) {
-                const QString texte = g->item(l, c)->text().trimmed();
+        // L'en-tête écrit en gras le nom de la colonne choisie.
+        QFont gras = g->horizontalHeader()->font();
+        gras.setBold(true);
+        const int marges_entete =
+            2 * g->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, g->horizontalHeader());
+        for (int c = 0; c < m->columnCount(); ++c) {
+            const QString nom = m->headerData(c, Qt::Horizontal).toString();
+            QVERIFY2(g->columnWidth(c) >= QFontMetrics(gras).horizontalAdvance(nom) + marges_entete,
+                     qPrintable(nom));
+            for (int l = 0; l < m->rowCount(); ++l) {
+                const QString texte = m->index(l, c).data().toString().trimmed();
                 QVERIFY2(g->columnWidth(c) >= mesure.horizontalAdvance(texte) + marges,
                          qPrintable(texte));
             }
@@ -990,7 +1035,7 @@ private slots:
                 Fenêtre* f = e->fenetre_active();
                 const QString ext = i.suffix().toLower();
                 if (ext == u"dbf")
-                    QVERIFY2(f->Grille1->rowCount() > 1, qPrintable(i.fileName()));
+                    QVERIFY2(f->Grille1->model()->rowCount() > 0, qPrintable(i.fileName()));
                 if (QStringList{u"bmp"_s, u"gif"_s, u"jpg"_s, u"tif"_s, u"ico"_s}.contains(ext))
                     QVERIFY2(!f->Image1->pixmap().isNull(), qPrintable(i.fileName()));
                 ++ouverts;

@@ -7,12 +7,16 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTableWidget>
+#include <QTableView>
+
+#include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -38,24 +42,19 @@ QFont police_vidage(int largeur_utile) {
     return police;
 }
 
-QTableWidgetItem* cellule_fixe(const QString& texte) {
-    auto* c = new QTableWidgetItem(texte);
-    c->setBackground(QColor(192, 192, 192));
-    return c;
-}
-
 // Place que prend un texte dans une cellule : la vue le dessine entre deux
 // marges à elle ; sans elles, la fin d'une date ou d'un nom serait coupée.
-int largeur_cellule(const QTableWidget* grille, const QFontMetrics& mesure, const QString& texte) {
+int largeur_cellule(const QTableView* grille, const QFontMetrics& mesure, const QString& texte) {
     const int marge = grille->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grille);
     return mesure.horizontalAdvance(texte) + 2 * (marge + 1);
 }
 
-// La colonne s'élargit quand le texte (sans blancs autour) n'y tient pas.
-void elargir(QTableWidget* grille, int colonne, int largeur_texte) {
-    if (grille->columnWidth(colonne) < largeur_texte)
-        grille->setColumnWidth(colonne,
-                               largeur_texte + plateforme::twips_vers_pixels_x(MARGE_COLONNE));
+// Place d'un nom dans l'en-tête, qui l'écrit en gras quand sa colonne est choisie.
+int largeur_entete(const QHeaderView* entete, const QString& texte) {
+    QFont gras = entete->font();
+    gras.setBold(true);
+    const int marge = entete->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, entete);
+    return QFontMetrics(gras).horizontalAdvance(texte) + 2 * marge;
 }
 
 } // namespace
@@ -93,32 +92,31 @@ void Fenêtre::montrer_vidage(const QString& vidage_hote) {
     Dump->show();
 }
 
-void Fenêtre::montrer_table(const morvine::TableDbase& table) {
-    Grille1->clear();
+void Fenêtre::montrer_table(morvine::TableDbase table) {
     // Les octets d'un champ sont montrés tels quels : les blancs de fin ne
     // doivent pas faire couper le texte par des points de suspension.
     Grille1->setTextElideMode(Qt::ElideNone);
     Grille1->setWordWrap(false);
-    Grille1->setColumnCount(int(table.noms.size()) + 1);
-    Grille1->setRowCount(int(table.lignes.size()) + 1);
-    // Largeurs mesurées dans la police de la fenêtre.
+    // Largeurs mesurées dans la police de la fenêtre : celle du nom, puis
+    // la colonne s'élargit quand le texte d'une cellule (sans blancs autour)
+    // n'y tient pas.
     const QFontMetrics mesure(font());
-    Grille1->setItem(0, 0, cellule_fixe({}));
-    for (int k = 1; k <= table.noms.size(); ++k) {
-        const QString& nom = table.noms[k - 1];
-        Grille1->setItem(0, k, cellule_fixe(nom));
-        Grille1->setColumnWidth(k, largeur_cellule(Grille1, mesure, nom.trimmed()) +
-                                       plateforme::twips_vers_pixels_x(MARGE_COLONNE));
-    }
-    Grille1->setColumnWidth(0, plateforme::twips_vers_pixels_x(MARGE_COLONNE));
-    for (int n = 1; n <= table.lignes.size(); ++n) {
-        const QStringList& ligne = table.lignes[n - 1];
-        for (int k = 0; k < ligne.size() && k < Grille1->columnCount(); ++k) {
-            Grille1->setItem(n, k,
-                             k == 0 ? cellule_fixe(ligne[k]) : new QTableWidgetItem(ligne[k]));
-            elargir(Grille1, k, largeur_cellule(Grille1, mesure, ligne[k].trimmed()));
+    const int marge = plateforme::twips_vers_pixels_x(MARGE_COLONNE);
+    QList<int> largeurs;
+    for (const QString& nom : table.noms)
+        largeurs << std::max(largeur_cellule(Grille1, mesure, nom.trimmed()),
+                             largeur_entete(Grille1->horizontalHeader(), nom.trimmed())) +
+                        marge;
+    for (const QStringList& ligne : table.lignes) {
+        for (qsizetype k = 1; k < ligne.size() && k <= largeurs.size(); ++k) {
+            const int largeur = largeur_cellule(Grille1, mesure, ligne[k].trimmed());
+            if (largeurs[k - 1] < largeur)
+                largeurs[k - 1] = largeur + marge;
         }
     }
+    modele_table->definir(std::move(table));
+    for (int c = 0; c < largeurs.size(); ++c)
+        Grille1->setColumnWidth(c, largeurs[c]);
     Grille1->show();
 }
 

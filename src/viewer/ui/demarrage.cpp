@@ -11,6 +11,7 @@
 #include "viewer/ui/ligne_commande.h"
 
 #include <QAction>
+#include <QMdiSubWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -56,8 +57,13 @@ void Editeur::MDIForm_Load(const QStringList& fichiers) {
         plateforme::lire_profil(u"Options"_s, u"Boutons"_s, u"Oui"_s, 80, Chemin_ini));
     // Le cadre paraît à sa place ; les documents s'y disposent ensuite.
     show();
-    // Le cadre part vide, la case 1 libre.
+    // Le cadre part vide, la case 1 libre : la fenêtre 1 est chargée puis
+    // refermée, car c'est son chargement qui lit la police de base (sans lui,
+    // la configuration enregistrée avant tout document l'écrirait vide).
     tables.reinitialiser();
+    Fenêtre* premiere = fenetre_pour(1);
+    etat(1).modifie = false;
+    premiere->sous_fenetre()->close();
     Lire_fichiers_recents();
     QStringList noms = fichiers;
     const QString type = morvine::retirer_marque_edition(noms) ? u"TXT"_s : QString();

@@ -2,6 +2,7 @@
 #include "viewer/ui/fenetre.h"
 
 #include "platform/formats.h"
+#include "viewer/core/dbase.h"
 #include "viewer/core/vidage.h"
 #include "viewer/ui/bouton_image.h"
 #include "viewer/ui/configuration.h"
@@ -21,7 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollArea>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -79,10 +80,17 @@ void Fenêtre::construire_controles() {
     Dump->setModel(modele_vidage);
     Dump->setUniformItemSizes(true); // des millions de lignes : pas de mesure ligne à ligne
     Dump->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Grille1 = new QTableWidget(this);
+    // Noms des champs et numéros de ligne dans les en-têtes de la vue : ils
+    // restent visibles quand la table défile.
+    Grille1 = new QTableView(this);
     Grille1->setObjectName(u"Grille1"_s);
-    Grille1->horizontalHeader()->hide();
-    Grille1->verticalHeader()->hide();
+    modele_table = new morvine::ModeleTableDbase(this);
+    Grille1->setModel(modele_table);
+    Grille1->setCornerButtonEnabled(false);
+    Grille1->horizontalHeader()->setTextElideMode(Qt::ElideNone);
+    // Alignés comme les textes des cellules.
+    for (QHeaderView* entete : {Grille1->horizontalHeader(), Grille1->verticalHeader()})
+        entete->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Grille1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     cadre_image = new QScrollArea(this);
     Image1 = new QLabel;

@@ -18,10 +18,11 @@ class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
-class QTableWidget;
+class QTableView;
 
 namespace morvine {
 class ModeleVidage;
+class ModeleTableDbase;
 struct TableDbase;
 
 // Le menu des polices en offre au plus 26, les premières de l'écran.
@@ -77,7 +78,7 @@ public:
     void cacher_affichages();
     void montrer_texte(const QString& octets, bool editable);
     void montrer_vidage(const QString& vidage_hote);
-    void montrer_table(const morvine::TableDbase& table);
+    void montrer_table(morvine::TableDbase table);
     // 'motif' : ce que la fenêtre dit d'une image qui n'a pu être décodée.
     void montrer_image(const QImage& image, const QString& motif = {});
     void vider_image();
@@ -94,7 +95,8 @@ public:
     QPlainTextEdit* Text1;
     QListView* Dump;
     morvine::ModeleVidage* modele_vidage;
-    QTableWidget* Grille1;
+    QTableView* Grille1;
+    morvine::ModeleTableDbase* modele_table;
     QScrollArea* cadre_image;
     QLabel* Image1;
     QIcon IconeVue, IconeTexte, IconeImage;
