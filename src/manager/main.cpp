@@ -13,6 +13,9 @@
 #include "platform/sonde.h"
 #include "platform/unites.h"
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QPointer>
 #include <cstring>
@@ -51,9 +54,21 @@ int main(int argc, char** argv) {
         return auto_controle(sortie);
     }
     plateforme::TableUnites::instance().charger();
+    // Un répertoire donné en argument (gestionnaire de bureau, terminal)
+    // devient celui du processus : le cadre SOURCE s'y ouvre.
+    const QString demande = argc > 1 ? QFile::decodeName(argv[1]) : QString();
+    const bool sur_demande =
+        !demande.isEmpty() && QFileInfo(demande).isDir() && QDir::setCurrent(demande);
     // Les listes partent du répertoire où le programme a été lancé.
     plateforme::adopter_repertoire_du_processus();
     installer_dialogue();
+    if (!demande.isEmpty() && !sur_demande) {
+        plateforme::dialogues().bip();
+        plateforme::dialogues().message(
+            u"Le répertoire "_s + demande + u" est introuvable ou inaccessible :"_s + QChar(13) +
+                u"KALDRON s'ouvre sur son répertoire initial."_s,
+            plateforme::MB_OK + plateforme::MB_EXCLAMATION, u"KALDRON"_s);
+    }
     plateforme::demarrer_sonde_si_demandee(); // essais de bout en bout seulement
 
     plateforme::InstanceUnique instance(u"kaldron"_s);
@@ -71,12 +86,13 @@ int main(int argc, char** argv) {
     });
     QPointer<Apropos> apropos;
     auto apropos_courant = [&apropos] { return apropos; };
-    apropos = new Apropos([&principale, apropos_courant] {
+    apropos = new Apropos([&principale, apropos_courant, sur_demande] {
         // La fenêtre principale se charge pendant que l'accueil est montré.
         auto* f = new Gestion_Fichiers;
         f->setAttribute(Qt::WA_DeleteOnClose);
         principale = f;
         f->heure_depart = plateforme::secondes_monotones();
+        f->ouvrir_au_repertoire_courant = sur_demande;
         f->apropos = apropos_courant();
         // Comme à l'origine, la fenêtre ne paraît qu'une fois chargée.
         f->Form_Load(true);

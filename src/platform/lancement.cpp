@@ -199,8 +199,9 @@ Lancement preparer_lancement(const QString& ligne) {
         l.programme = trouver_programme(morceaux.first());
     if (l.programme.isEmpty() && !morceaux.isEmpty() && fichier_non_executable(morceaux.first())) {
         if (morceaux.first().endsWith(u".bat"_s, Qt::CaseInsensitive))
-            throw ErreurExecution(ERR_LANCEMENT_IMPOSSIBLE, texte_fichier_de_commandes(
-                morceaux.first().section(u'\\', -1).section(u'/', -1)));
+            throw ErreurExecution(
+                ERR_LANCEMENT_IMPOSSIBLE,
+                texte_fichier_de_commandes(morceaux.first().section(u'\\', -1).section(u'/', -1)));
         lever(ERR_APPEL_INCORRECT);
     }
     if (l.programme.isEmpty())

@@ -716,6 +716,25 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
     });
     QCOMPARE(a.fenetre(k_principale).titre(), u"Gestionnaire de fichiers  (Mode fichier)   "_s);
     quitter();
+
+    // Ouvert sur un dossier (kaldron.desktop, terminal) : SOURCE y part,
+    // même quand le répertoire initial est la racine.
+    QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[Options]\r\nConfirme=Non\r\nR\xe9pertoire=Racine\r\n");
+    ini.close();
+    const qint64 avant = m_kaldron->pid();
+    QVERIFY(p().lancer(u"kaldron"_s, {p().hote(u"LANCE/ICI/SOUS"_s)}));
+    m_kaldron = p().attendre_programme(u"kaldron"_s, {avant});
+    QVERIFY2(m_kaldron, "la sonde de KALDRON ouvert sur un dossier ne répond pas");
+    a = attendre(
+        [](const Arbre& x) {
+            return x.fenetre(k_principale).controle(u"Chemin_srce"_s).texte() ==
+                   u"c:\\lance\\ici\\sous"_s;
+        },
+        20000);
+    QCOMPARE(a.fenetre(k_principale).controle(u"Chemin_srce"_s).texte(), u"c:\\lance\\ici\\sous"_s);
+    QVERIFY(a.fenetre(k_principale).controle(u"Fichier_srce"_s).elements().isEmpty());
+    quitter();
 }
 
 QTEST_GUILESS_MAIN(EssaiKaldron)

@@ -952,8 +952,11 @@ private slots:
                                       morvine_ini.contains(u'%') ? morvine_ini.arg(script)
                                                                  : morvine_ini,
                                       u"C:\\morvine\\MORVINE.INI"_s);
+        // Un script part dans un terminal : celui des essais.
+        qputenv("KALDRON_TERMINAL", TERMINAL_ESSAI);
         Fenêtre* f = ouvrir(u"MON DOC.TXT"_s, "x\r\n");
         f->mnuFProgramme->trigger();
+        qunsetenv("KALDRON_TERMINAL");
         QTRY_COMPARE(c->contenu(u"bin/noter.args"_s),
                      (c->hote(u"MON DOC.TXT"_s) + u"\n"_s).toUtf8());
     }
@@ -971,7 +974,9 @@ private slots:
         QCOMPARE(d->dernier().style, int(plateforme::MB_OK_ANNULER | plateforme::MB_EXCLAMATION));
         d->repondre(plateforme::REP_OK);
         d->repondre_fichier(script);
+        qputenv("KALDRON_TERMINAL", TERMINAL_ESSAI);
         e->Programme_associe(f->legende());
+        qunsetenv("KALDRON_TERMINAL");
         QCOMPARE(d->dernier().titre, u"Programme associé pour A.XYZ"_s);
         QCOMPARE(d->dernier().defaut, u"C:\\"_s);
         QCOMPARE(plateforme::lire_profil(u"Associations"_s, u"xyz"_s, {}, 200,
@@ -988,6 +993,17 @@ private slots:
         f->mnuFProgramme->trigger();
         QCOMPARE(d->dernier().texte, u"Le programme ou le chemin n'existe pas."_s);
         QCOMPARE(d->bips(), 1);
+        // Un script sans terminal installé : l'usager lit pourquoi rien ne part.
+        const QString script = c->creer_fichier(u"bin/outil"_s, "#!/bin/sh\n");
+        QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        plateforme::ecrire_profil(u"Associations"_s, u"txt"_s, u"C:\\BIN\\OUTIL"_s,
+                                  u"C:\\morvine\\MORVINE.INI"_s);
+        qputenv("KALDRON_TERMINAL", QFile::encodeName(c->hote(u"absent"_s)));
+        d->repondre(plateforme::REP_OK);
+        f->mnuFProgramme->trigger();
+        qunsetenv("KALDRON_TERMINAL");
+        QVERIFY2(d->dernier().texte.contains(u"s'utilise dans un terminal"_s),
+                 qPrintable(d->dernier().texte));
     }
 
     // ---- Fenêtres ----

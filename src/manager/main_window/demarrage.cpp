@@ -198,7 +198,7 @@ void Gestion_Fichiers::etape_corbeille() {
 void Gestion_Fichiers::etape_repertoire(bool racine) {
     const QString valeur = racine ? u"Racine"_s : configuration::lire_repertoire_initial();
     reglages().répertoire_initial = valeur;
-    const QString choix = valeur.toUpper();
+    const QString choix = ouvrir_au_repertoire_courant && !racine ? u"COURANT"_s : valeur.toUpper();
     if (racine || choix == u"RACINE"_s) {
         aller_racine();
     } else if (choix == u"COURANT"_s) {

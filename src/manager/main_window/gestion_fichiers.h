@@ -122,6 +122,8 @@ private:
     void rafraichir_apres_copie();
     void recaler_parcours();
     bool copie_complete = false;
+    // Lancé sur un répertoire : les listes y restent, quel que soit le répertoire initial.
+    bool ouvrir_au_repertoire_courant = false;
 
 public:
     // --- fin copie ---

@@ -21,7 +21,7 @@ constexpr unsigned TAMPON_ASSOCIATION = 200;
 
 } // namespace
 
-bool lancer_commande(const Commande& commande) {
+bool lancer_commande(const Commande& commande, QString* explication) {
     QString ligne = commande.programme.trimmed();
     if (!commande.fichier.isEmpty()) {
         // Un guillemet ne se groupe pas : un tel nom serait coupé.
@@ -32,7 +32,10 @@ bool lancer_commande(const Commande& commande) {
     try {
         plateforme::lancer(ligne);
         return true;
-    } catch (const plateforme::ErreurExecution&) {
+    } catch (const plateforme::ErreurExecution& e) {
+        // Ce que Linux empêche (un .BAT, un terminal absent) se dit tel quel.
+        if (explication && e.numero() == plateforme::ERR_LANCEMENT_IMPOSSIBLE)
+            *explication = e.description();
         return false;
     }
 }
@@ -97,6 +100,8 @@ void Editeur::Programme_associe(const QString& fichier) {
         plateforme::ecrire_profil(u"Associations"_s, ext, programme, Chemin_ini);
         commande = morvine::Commande{programme, fichier};
     }
-    if (!morvine::lancer_commande(*commande))
-        signaler(*this, u"Le programme ou le chemin n'existe pas."_s);
+    QString explication;
+    if (!morvine::lancer_commande(*commande, &explication))
+        signaler(*this, explication.isEmpty() ? u"Le programme ou le chemin n'existe pas."_s
+                                              : explication);
 }

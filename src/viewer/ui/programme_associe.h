@@ -19,7 +19,7 @@ std::optional<Commande> commande_associee(const QString& extension, const QStrin
                                           const QString& chemin_ini);
 // Lance le programme détaché, sans shell ; faux s'il est introuvable ou ne
 // démarre pas.
-bool lancer_commande(const Commande& commande);
+bool lancer_commande(const Commande& commande, QString* explication = nullptr);
 // Forme retenue dans MORVINE.INI d'un programme choisi (chemin de l'hôte) :
 // chemin DOS, entre guillemets s'il contient un blanc.
 QString programme_pour_profil(const QString& programme_hote_choisi);
