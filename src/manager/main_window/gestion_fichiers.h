@@ -122,8 +122,6 @@ private:
     void rafraichir_apres_copie();
     void recaler_parcours();
     bool copie_complete = false;
-    // Lancé sur un répertoire : les listes y restent, quel que soit le répertoire initial.
-    bool ouvrir_au_repertoire_courant = false;
 
 public:
     // --- fin copie ---
@@ -318,6 +316,8 @@ public:
 
     // Heure de départ (secondes monotones) posée par Apropos ; 0 sinon.
     double heure_depart = 0;
+    // Lancé sur un répertoire : les listes y restent, quel que soit le répertoire initial.
+    bool ouvrir_au_repertoire_courant = false;
     QPointer<Apropos> apropos;
 
     // Contrôles, sous leurs noms d'origine.
