@@ -834,10 +834,10 @@ void EssaiMorvine::table_dbase_et_image() {
 void EssaiMorvine::fichiers_recents_apres_reouverture() {
     QVERIFY(m_morvine);
     // Les huit derniers.
-    const QStringList attendus{u"C:\DOC\README"_s,          u"C:\DOC\COMPTES.CSV"_s,
-                               u"C:\DOC\PHOTO.PNG"_s,       u"C:\DOC\DESSIN.BMP"_s,
-                               u"C:\DOC\GRANDE.DBF"_s,      u"C:\DOC\CLIENTS.DBF"_s,
-                               u"C:\DOC\MON FICHIER.TXT"_s, u"C:\DOC\DONNEES.BIN"_s};
+    const QStringList attendus{u"C:\\DOC\\README"_s,          u"C:\\DOC\\COMPTES.CSV"_s,
+                               u"C:\\DOC\\PHOTO.PNG"_s,       u"C:\\DOC\\DESSIN.BMP"_s,
+                               u"C:\\DOC\\GRANDE.DBF"_s,      u"C:\\DOC\\CLIENTS.DBF"_s,
+                               u"C:\\DOC\\MON FICHIER.TXT"_s, u"C:\\DOC\\DONNEES.BIN"_s};
     QCOMPARE(recents_ini(), attendus);
     // Le cadre les montre déjà ; Quitter ferme le programme.
     QVERIFY(menu(u"Fichier"_s, u"Quitter"_s));
