@@ -406,7 +406,67 @@ bool Pilote::glisser_elements(const Controle& liste, const QString& de, const QS
 }
 
 bool Pilote::taper(const QString& texte) {
+    if (preparer_touches(texte))
+        // Le programme relit la table des touches avant la première frappe.
+        QThread::msleep(300);
     return xdotool({u"type"_s, u"--delay"_s, u"15"_s, u"--"_s, texte});
+}
+
+// Une lettre absente du clavier (à, ô…) : xdotool change la table des
+// touches le temps de la frappe, et le programme qui la relit trop tard
+// perd la lettre. On lui donne d'avance une touche libre, pour de bon.
+// Vrai si la table a changé.
+bool Pilote::preparer_touches(const QString& texte) {
+#ifdef KALDRON_E2E_XCB
+    QList<uint32_t> voulus;
+    for (const char32_t c : texte.toUcs4()) {
+        const uint32_t symbole = c <= 0xff ? uint32_t(c) : 0x01000000u | uint32_t(c);
+        if (c >= 0x80 && !voulus.contains(symbole))
+            voulus << symbole;
+    }
+    if (voulus.isEmpty())
+        return false;
+    xcb_connection_t* x = xcb_connect(m_affichage.toLatin1().constData(), nullptr);
+    if (xcb_connection_has_error(x)) {
+        xcb_disconnect(x);
+        return false;
+    }
+    const xcb_setup_t* reglage = xcb_get_setup(x);
+    const uint8_t premier = reglage->min_keycode;
+    const uint8_t nombre = uint8_t(reglage->max_keycode - premier + 1);
+    xcb_get_keyboard_mapping_reply_t* table =
+        xcb_get_keyboard_mapping_reply(x, xcb_get_keyboard_mapping(x, premier, nombre), nullptr);
+    bool change = false;
+    if (table) {
+        const int par_touche = table->keysyms_per_keycode;
+        const xcb_keysym_t* symboles = xcb_get_keyboard_mapping_keysyms(table);
+        QList<bool> libres(nombre);
+        for (int t = 0; t < nombre; ++t) {
+            libres[t] = true;
+            for (int i = 0; i < par_touche; ++i) {
+                const xcb_keysym_t s = symboles[t * par_touche + i];
+                libres[t] = libres[t] && s == 0;
+                voulus.removeAll(s);
+            }
+        }
+        for (int t = nombre - 1; t >= 0 && !voulus.isEmpty(); --t) {
+            if (!libres[t])
+                continue;
+            QList<xcb_keysym_t> nouveaux(par_touche, 0);
+            nouveaux[0] = nouveaux[1 % par_touche] = voulus.takeFirst();
+            xcb_change_keyboard_mapping(x, 1, xcb_keycode_t(premier + t), uint8_t(par_touche),
+                                        nouveaux.constData());
+            change = true;
+        }
+        free(table);
+        free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
+    }
+    xcb_disconnect(x);
+    return change;
+#else
+    Q_UNUSED(texte);
+    return false;
+#endif
 }
 
 bool Pilote::touche(const QString& combinaison) {

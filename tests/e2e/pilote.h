@@ -188,6 +188,7 @@ public:
     bool glisser_elements(const Controle& liste, const QString& de, const QString& vers,
                           QPoint decalage = {});
     bool taper(const QString& texte);
+    bool preparer_touches(const QString& texte);
     // Touches au sens de xdotool : "ctrl+a", "Return", "alt+f", "F1".
     bool touche(const QString& combinaison);
     // Donne le focus clavier X à la fenêtre (sans gestionnaire de fenêtres,

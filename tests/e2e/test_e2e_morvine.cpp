@@ -884,13 +884,13 @@ void EssaiMorvine::fichiers_recents_apres_reouverture() {
     QCOMPARE(elements, QStringList({u"Nouveau"_s, u"Ouvrir..."_s, u"Quitter"_s}) + attendus);
 
     // Un récent se rouvre ; l'ordre de la liste ne change pas.
-    QVERIFY(p().cliquer_element(menu_ouvert(a, attendus.first()), u"C:\\DOC\\WIN.TXT"_s));
-    QVERIFY(attendre_document(u"C:\\DOC\\WIN.TXT"_s));
-    a = attendre([](const Arbre& x) {
-        return !dans_document(cadre(x), u"C:\\DOC\\WIN.TXT"_s, u"Text1"_s).texte().isEmpty();
+    const QString recent = u"C:\\DOC\\MON FICHIER.TXT"_s;
+    QVERIFY(p().cliquer_element(menu_ouvert(a, attendus.first()), recent));
+    QVERIFY(attendre_document(recent));
+    a = attendre([&](const Arbre& x) {
+        return !dans_document(cadre(x), recent, u"Text1"_s).texte().isEmpty();
     });
-    QCOMPARE(dans_document(cadre(a), u"C:\\DOC\\WIN.TXT"_s, u"Text1"_s).texte(),
-             u"Caf\u201a gla\u2021on \u0015 fin\n"_s);
+    QCOMPARE(dans_document(cadre(a), recent, u"Text1"_s).texte(), u"Un nom avec un blanc.\n"_s);
     QCOMPARE(recents_ini(), attendus);
 
     // Tué pendant qu'un vidage est ouvert, MORVINE laisse son fichier ; le
