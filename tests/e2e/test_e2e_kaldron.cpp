@@ -722,8 +722,17 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
     QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ini.write("[Options]\r\nConfirme=Non\r\nR\xe9pertoire=Racine\r\n");
     ini.close();
+    // Un script exécutable : un programme, qui part dans le terminal.
+    const QString script = p().creer_fichier(
+        u"LANCE/ICI/SOUS/outil.sh"_s, "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > ../sortie\n");
+    QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
+    qputenv("KALDRON_TERMINAL", TERMINAL_ESSAI);
+    qputenv("TERMINAL_ESSAI_TEMOIN", QFile::encodeName(p().hote(u"LANCE/terminal"_s)));
     const qint64 avant = m_kaldron->pid();
-    QVERIFY(p().lancer(u"kaldron"_s, {p().hote(u"LANCE/ICI/SOUS"_s)}));
+    QProcess* relance = p().lancer(u"kaldron"_s, {p().hote(u"LANCE/ICI/SOUS"_s)});
+    qunsetenv("KALDRON_TERMINAL");
+    qunsetenv("TERMINAL_ESSAI_TEMOIN");
+    QVERIFY(relance);
     m_kaldron = p().attendre_programme(u"kaldron"_s, {avant});
     QVERIFY2(m_kaldron, "la sonde de KALDRON ouvert sur un dossier ne répond pas");
     a = attendre(
@@ -733,7 +742,19 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
         },
         20000);
     QCOMPARE(a.fenetre(k_principale).controle(u"Chemin_srce"_s).texte(), u"c:\\lance\\ici\\sous"_s);
-    QVERIFY(a.fenetre(k_principale).controle(u"Fichier_srce"_s).elements().isEmpty());
+    QCOMPARE(a.fenetre(k_principale).controle(u"Fichier_srce"_s).elements(),
+             QStringList{u"outil.sh"_s});
+    QVERIFY(p().cliquer_element(principale().controle(u"Fichier_srce"_s), u"outil.sh"_s, {}, 2));
+    QVERIFY(repondre(u"Voulez-vous EDITER ou EXECUTER le fichier 'OUTIL.SH' ?"_s, u"EXECUTER"_s));
+    const Fenetre parametres = attendre_boite(u"Entrez le(s) paramètre(s)"_s);
+    QVERIFY2(parametres.existe(), qPrintable(arbre().textes()));
+    QVERIFY(p().cliquer(parametres.de_classe(u"QLineEdit"_s)));
+    QVERIFY(p().touche(u"ctrl+a"_s) && p().taper(u"un deux"_s) && p().touche(u"Return"_s));
+    QVERIFY(Pilote::attendre([this] { return p().existe(u"LANCE/ICI/sortie"_s); }));
+    QCOMPARE(QString::fromUtf8(p().contenu(u"LANCE/ICI/sortie"_s)),
+             QFileInfo(p().hote(u"LANCE/ICI/SOUS"_s)).canonicalFilePath() + u"\nun deux\n"_s);
+    QVERIFY(p().contenu(u"LANCE/terminal"_s).startsWith("-e\n/bin/sh\n-c\n"));
+    QVERIFY(au_repos());
     quitter();
 }
 
