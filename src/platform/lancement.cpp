@@ -154,7 +154,7 @@ QString argument_hote(const QString& argument) {
 } // namespace
 
 QString texte_fichier_de_commandes(const QString& nom) {
-    return u"Le fichier "_s + nom.toUpper() + u" est un fichier de commandes DOS :"_s + QChar(13) +
+    return u"Le fichier "_s + nom + u" est un fichier de commandes DOS :"_s + QChar(13) +
            u"Linux ne sait pas l'exécuter. EDITER permet de le lire."_s;
 }
 

@@ -281,26 +281,16 @@ private slots:
         QFile::copy(QStringLiteral(ECRIRE_ARGV), c->hote(u"bin/ecrire_argv"_s));
         qputenv("ECRIRE_ARGV_SORTIE", QFile::encodeName(c->hote(u"sortie"_s)));
         qputenv("KALDRON_TERMINAL", QFile::encodeName(c->hote(u"absent"_s)));
-        ErreurExecution refus(0);
-        try {
-            lancer(u"ECRIRE_ARGV x"_s);
-        } catch (const ErreurExecution& e) {
-            refus = e;
-        }
+        ErreurExecution refus = essai::erreur_levee([] { lancer(u"ECRIRE_ARGV x"_s); });
         QCOMPARE(refus.numero(), int(ERR_LANCEMENT_IMPOSSIBLE));
         QVERIFY2(refus.description().contains(u"ecrire_argv s'utilise dans un terminal"_s),
                  qPrintable(refus.description()));
         QVERIFY(!QFile::exists(c->hote(u"sortie"_s)));
 
         c->creer_fichier(u"lance.bat"_s, "@echo off\r\n");
-        refus = ErreurExecution(0);
-        try {
-            lancer(u"C:\\LANCE.BAT"_s);
-        } catch (const ErreurExecution& e) {
-            refus = e;
-        }
+        refus = essai::erreur_levee([] { lancer(u"C:\\LANCE.BAT"_s); });
         QCOMPARE(refus.numero(), int(ERR_LANCEMENT_IMPOSSIBLE));
-        QCOMPARE(refus.description(), texte_fichier_de_commandes(u"lance.bat"_s));
+        QCOMPARE(refus.description(), texte_fichier_de_commandes(u"LANCE.BAT"_s));
         QVERIFY(refus.description().startsWith(
             u"Le fichier LANCE.BAT est un fichier de commandes DOS"_s));
     }

@@ -5,13 +5,18 @@
 
 namespace essai {
 
-inline int erreur_de(const std::function<void()>& operation) {
+// L'erreur elle-même, pour lire sa description (numéro 0 si aucune).
+inline plateforme::ErreurExecution erreur_levee(const std::function<void()>& operation) {
     try {
         operation();
     } catch (const plateforme::ErreurExecution& e) {
-        return e.numero();
+        return e;
     }
-    return 0;
+    return plateforme::ErreurExecution(0);
+}
+
+inline int erreur_de(const std::function<void()>& operation) {
+    return erreur_levee(operation).numero();
 }
 
 } // namespace essai
