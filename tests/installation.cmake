@@ -10,6 +10,7 @@ endif()
 
 foreach(fichier bin/kaldron bin/morvine
         share/kaldron/aide/index.html share/kaldron/aide/principale.html
+        share/kaldron/aide/morvine.html share/kaldron/aide/linux.html
         share/applications/kaldron.desktop share/applications/morvine.desktop
         share/icons/hicolor/scalable/apps/kaldron.svg share/icons/hicolor/scalable/apps/morvine.svg
         share/icons/hicolor/64x64/apps/kaldron.png share/icons/hicolor/64x64/apps/morvine.png)

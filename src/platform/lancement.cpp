@@ -206,6 +206,11 @@ Lancement preparer_lancement(const QString& ligne) {
     }
     if (l.programme.isEmpty())
         lever(ERR_FICHIER_INTROUVABLE);
+    // MORVINE qui remplace le bloc-notes absent ouvre chaque fichier en texte
+    // modifiable, comme EDITER avec MORVINE.EXE pour éditeur : une table ou
+    // une image ne s'y montrerait pas en texte.
+    if (est_bloc_notes(morceaux.first()) && chercher_sans_substitut(morceaux.first()).isEmpty())
+        l.arguments << u"--editer"_s;
     for (qsizetype i = 1; i < morceaux.size(); ++i)
         l.arguments << argument_hote(morceaux.at(i));
     l.repertoire = dos_vers_hote(repertoire_courant(unite_courante()));

@@ -28,9 +28,10 @@ struct Lancement {
 };
 
 // Prépare le lancement d'une ligne de commande dans le répertoire courant de
-// l'unité courante. Lève 53 si le programme est introuvable, 64 si un
-// argument en chemin DOS désigne un nom invalide (une unité inconnue laisse
-// l'argument tel quel).
+// l'unité courante ; MORVINE qui sert le bloc-notes absent reçoit d'abord
+// "--editer" (chaque fichier en texte modifiable). Lève 53 si le programme est introuvable, 64 si
+// un argument en chemin DOS désigne un nom invalide (une unité inconnue laisse l'argument tel
+// quel).
 Lancement preparer_lancement(const QString& ligne);
 
 // Message d'un fichier .BAT qu'on voudrait exécuter : Linux ne le peut pas.

@@ -226,6 +226,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void ouvrir_texte_de_la_ligne_de_commande();
+    void aide_par_le_menu();
     void chercher_au_clavier();
     void enregistrer_texte_modifie();
     void convertir_dos_windows_puis_enregistrer();
@@ -509,12 +510,27 @@ void EssaiMorvine::ouvrir_texte_de_la_ligne_de_commande() {
     // Les menus d'un texte modifiable remplacent ceux du cadre.
     const QStringList menus = sans_raccourcis(f.de_classe(u"QMenuBar"_s).elements());
     QCOMPARE(menus, (QStringList{u"Fichier"_s, u"Edition"_s, u"Recherche"_s, u"Options"_s,
-                                 u"Fenêtres"_s}));
+                                 u"Fenêtres"_s, u"Aide"_s}));
     QVERIFY(f.controle(u"Enregistrer"_s).actif());
     // Ouvrir pour voir ne change rien ; le fichier entre dans les récents.
     QCOMPARE(p().contenu(u"DOC/LETTRE.TXT"_s), k_octets_lettre);
     QCOMPARE(recents_ini(), QStringList{k_lettre});
     QVERIFY(!p().capture(*m_morvine, k_cadre, u"morvine_texte"_s).isEmpty());
+}
+
+// Le menu Aide montre la page de MORVINE dans une fenêtre du programme, que
+// Fermer referme.
+void EssaiMorvine::aide_par_le_menu() {
+    const QString titre = u"Aide de MORVINE"_s;
+    QVERIFY(menu(u"Aide"_s, titre));
+    const Arbre a = attendre([&](const Arbre& x) {
+        return x.fenetre(titre).controle(u"Texte"_s).texte().contains(u"Convertir en ANSI"_s);
+    });
+    const Fenetre f = a.fenetre(titre);
+    QVERIFY2(f.existe(), qPrintable(a.textes()));
+    QVERIFY(f.controle(u"Texte"_s).texte().contains(u"Les cinq affichages"_s));
+    QVERIFY(cliquer(f.bouton(u"Fermer"_s)));
+    QVERIFY(!attendre([&](const Arbre& x) { return !x.a_fenetre(titre); }).a_fenetre(titre));
 }
 
 void EssaiMorvine::chercher_au_clavier() {
@@ -597,7 +613,7 @@ void EssaiMorvine::enregistrer_texte_modifie() {
     a = Pilote::attendre_calme(*m_morvine);
     QVERIFY2(!a.de_classe(u"QFileDialog"_s).existe(), "la fermeture redemande un enregistrement");
     QCOMPARE(sans_raccourcis(cadre(a).de_classe(u"QMenuBar"_s).elements()),
-             (QStringList{u"Fichier"_s, u"Options"_s}));
+             (QStringList{u"Fichier"_s, u"Options"_s, u"Aide"_s}));
     QVERIFY(!cadre(a).controle(u"Enregistrer"_s).actif());
 
     // Une lettre UTF-8 se lit telle quelle ; ce qui est tapé s'y ajoute en

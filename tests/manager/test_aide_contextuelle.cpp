@@ -287,7 +287,7 @@ private slots:
         const QString dir = aide::repertoire_pages();
         QVERIFY(!dir.isEmpty());
         const QStringList pages = QDir(dir).entryList({u"*.html"_s}, QDir::Files);
-        QCOMPARE(pages.size(), 8);
+        QCOMPARE(pages.size(), 10);
         static const QRegularExpression nom(u"<a\\s+name=\"([^\"]+)\""_s);
         static const QRegularExpression lien(u"href=\"([^\"#]*)(?:#([^\"]*))?\""_s);
         QHash<QString, QSet<QString>> ancres;

@@ -147,6 +147,13 @@ private slots:
         QCOMPARE(l.arguments, (QStringList{c->hote(u"Mes Docs/a.txt"_s), u"-x"_s, u"Q:\\Z"_s,
                                            c->hote(u"NEUF"_s)}));
         QCOMPARE(l.repertoire, c->hote(u"doc"_s));
+        // Le bloc-notes absent : MORVINE, qui reçoit le commutateur d'édition.
+        rendre_executable(c->creer_fichier(u"bin/morvine"_s, "#!/bin/sh\n"));
+        const Lancement n = preparer_lancement(u"NOTEPAD.EXE \"C:\\MES DOCS\\A.TXT\""_s);
+        QCOMPARE(n.programme, c->hote(u"bin/morvine"_s));
+        QCOMPARE(n.arguments, (QStringList{u"--editer"_s, c->hote(u"Mes Docs/a.txt"_s)}));
+        const Lancement m = preparer_lancement(u"MORVINE.EXE \"C:\\MES DOCS\\A.TXT\""_s);
+        QCOMPARE(m.arguments, QStringList{c->hote(u"Mes Docs/a.txt"_s)});
         QCOMPARE(erreur_de([] { preparer_lancement(u"  "_s); }), int(ERR_FICHIER_INTROUVABLE));
         QCOMPARE(erreur_de([] { lancer(u"ABSENT.EXE a"_s); }), int(ERR_FICHIER_INTROUVABLE));
     }

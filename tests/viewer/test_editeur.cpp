@@ -5,6 +5,7 @@
 #include "platform/profil.h"
 #include "support/dialogues_scriptes.h"
 #include "support/unite_temporaire.h"
+#include "viewer/ui/aide.h"
 #include "viewer/ui/bouton_image.h"
 #include "viewer/ui/configuration.h"
 #include "viewer/ui/editeur.h"
@@ -21,7 +22,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QtTest>
 #include <memory>
 #include <sys/stat.h>
@@ -201,7 +204,7 @@ private slots:
         QVERIFY(!f.Reste_des_documents());
         QCOMPARE(f.tables.borne(), 1);
         QVERIFY(f.etat(1).supprime);
-        QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Options"_s}));
+        QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Options"_s, u"&Aide"_s}));
         QCOMPARE(f.windowTitle(), u"Visualiseur"_s);
         QVERIFY(!f.Enregistrer->isEnabled());
     }
@@ -567,9 +570,36 @@ private slots:
     void menus_de_la_fenetre_active() {
         Editeur& f = demarrer({u"C:\\A.TXT"_s});
         QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Edition"_s, u"&Recherche"_s,
-                                             u"&Options"_s, u"Fe&nêtres"_s}));
+                                             u"&Options"_s, u"Fe&nêtres"_s, u"&Aide"_s}));
         QVERIFY(f.fenetre(1)->sous_fenetre()->close());
-        QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Options"_s}));
+        QCOMPARE(noms_menus(f), (QStringList{u"&Fichier"_s, u"&Options"_s, u"&Aide"_s}));
+    }
+
+    // Le menu Aide, avec ou sans document, ouvre la page de MORVINE dans une
+    // seule fenêtre, qui prend le titre de la page et part avec le cadre.
+    void aide_ouverte_par_le_menu() {
+        Editeur& f = demarrer({u"C:\\A.TXT"_s});
+        QMenu* aide = f.menuBar()->actions().constLast()->menu();
+        QVERIFY(aide);
+        QCOMPARE(aide->actions().first()->text(), u"&Aide de MORVINE"_s);
+        aide->actions().first()->trigger();
+        QPointer<morvine::FenetreAide> w =
+            dynamic_cast<morvine::FenetreAide*>(f.findChild<QWidget*>(u"Aide_morvine"_s));
+        QVERIFY(w);
+        QVERIFY(w->isVisible());
+        QVERIFY(w->Texte->source().toLocalFile().endsWith(u"/morvine.html"_s));
+        QCOMPARE(w->windowTitle(), u"Aide de MORVINE"_s);
+        QVERIFY(w->Texte->toPlainText().contains(u"Convertir en ANSI"_s));
+        // Un lien vers une page de KALDRON reste dans la fenêtre.
+        w->Texte->setSource(QUrl(u"index.html"_s));
+        QCOMPARE(w->windowTitle(), u"Aide de KALDRON - Sommaire"_s);
+        QVERIFY(w->Précédent->isEnabled());
+        QVERIFY(f.fenetre(1)->sous_fenetre()->close());
+        f.menuBar()->actions().constLast()->menu()->actions().first()->trigger();
+        QCOMPARE(f.findChildren<QWidget*>(u"Aide_morvine"_s).size(), 1);
+        QCOMPARE(w->windowTitle(), u"Aide de MORVINE"_s);
+        e.reset();
+        QVERIFY(!w);
     }
 
     // ---- Barre d'outils ----

@@ -2,6 +2,7 @@
 #include "viewer/ui/editeur.h"
 
 #include "platform/formats.h"
+#include "viewer/ui/aide.h"
 #include "viewer/ui/bouton_image.h"
 #include "viewer/ui/configuration.h"
 #include "viewer/ui/fenetre.h"
@@ -51,7 +52,8 @@ Editeur::~Editeur() {
     for (QMdiSubWindow* s : zone->subWindowList())
         delete s;
     delete recherche;
-    qDeleteAll(QList<QMenu*>{mnuFile, mnuOptions});
+    delete aide;
+    qDeleteAll(QList<QMenu*>{mnuFile, mnuOptions, mnuHelp});
 }
 
 void Editeur::construire_zone() {
@@ -129,6 +131,17 @@ void Editeur::construire_menus() {
     connect(mnuOToolbar, &QAction::triggered, this, [this] { mnuOToolbar_Click(); });
     mnuOConf = mnuOptions->addAction(u"&Enregistrer la configuration"_s,
                                      [this] { Enregistrer_configuration(); });
+    mnuHelp = new QMenu(u"&Aide"_s);
+    mnuHAide = mnuHelp->addAction(u"&Aide de MORVINE"_s, [this] { mnuHAide_Click(); });
+}
+
+void Editeur::mnuHAide_Click() {
+    // Une seule fenêtre d'aide, fermée avec le cadre.
+    if (!aide) {
+        aide = new morvine::FenetreAide(this);
+        aide->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    aide->ouvrir();
 }
 
 void Editeur::brancher_boutons() {
@@ -214,7 +227,8 @@ void Editeur::sous_fenetre_activee(QMdiSubWindow* s) {
 
 void Editeur::actualiser_menus() {
     const Fenêtre* f = fenetre_active();
-    const QList<QMenu*> voulus = f ? f->menus() : QList<QMenu*>{mnuFile, mnuOptions};
+    QList<QMenu*> voulus = f ? f->menus() : QList<QMenu*>{mnuFile, mnuOptions};
+    voulus << mnuHelp;
     QList<QMenu*> presents;
     for (QAction* a : menuBar()->actions())
         presents << a->menu();

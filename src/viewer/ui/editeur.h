@@ -20,7 +20,8 @@ class Recherche;
 
 namespace morvine {
 class BoutonImage;
-}
+class FenetreAide;
+} // namespace morvine
 
 class Editeur : public QMainWindow {
 public:
@@ -45,6 +46,8 @@ public:
     void mnuRecentFile_Click(int index);
     void mnuOptions_Click();
     void mnuOToolbar_Click();
+    // Menu Aide : la page de MORVINE dans une fenêtre du programme.
+    void mnuHAide_Click();
 
     // Tables des documents.
     int Trouver_indice_libre() { return tables.Trouver_indice_libre(); }
@@ -105,6 +108,10 @@ public:
     QPixmap EnregistrerGd;
     QMenu *mnuFile, *mnuOptions;
     QAction *mnuFNew, *mnuFOpen, *mnuFExit, *mnuOToolbar, *mnuOConf;
+    // Dernier menu de la barre, avec ou sans document.
+    QMenu* mnuHelp;
+    QAction* mnuHAide;
+    QPointer<morvine::FenetreAide> aide;
     std::array<QAction*, 9> mnuRecentFile{}; // 0 : séparateur
 
 protected:
