@@ -824,7 +824,10 @@ void EssaiMorvine::table_dbase_et_image() {
     QVERIFY(fermer_document(png));
     const std::pair<QString, QString> textes[] = {{csv, u"nom;ville\nHélène;Paris\n"_s},
                                                   {lisez, u"Lisez-moi\n"_s}};
-    for (const auto& [titre, montre] : textes) {
+    for (const auto& paire : textes) {
+        // Pas de liaison structurée : clang 14 ne la laisse pas capturer.
+        const QString& titre = paire.first;
+        const QString& montre = paire.second;
         QVERIFY(seconde_copie({titre}));
         a = attendre([&](const Arbre& x) {
             return !dans_document(cadre(x), titre, u"Text1"_s).texte().isEmpty();
