@@ -728,10 +728,23 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
     QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
     qputenv("KALDRON_TERMINAL", TERMINAL_ESSAI);
     qputenv("TERMINAL_ESSAI_TEMOIN", QFile::encodeName(p().hote(u"LANCE/terminal"_s)));
+    // Un PDF sans association va à l'application du bureau : ici, un lecteur
+    // déclaré dans un faux répertoire de données XDG, qui note ses arguments.
+    p().creer_fichier(u"LANCE/ICI/SOUS/facture.pdf"_s, "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n");
+    const QString lecteur = p().creer_fichier(u"LANCE/xdg/lecteur"_s,
+                                              "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+    QFile::setPermissions(lecteur, QFile::permissions(lecteur) | QFile::ExeOwner);
+    p().creer_fichier(
+        u"LANCE/xdg/applications/lecteur.desktop"_s,
+        ("[Desktop Entry]\nType=Application\nName=Lecteur\nExec=" + lecteur + " %f\n").toUtf8());
+    p().creer_fichier(u"LANCE/xdg/applications/mimeinfo.cache"_s,
+                      "[MIME Cache]\napplication/pdf=lecteur.desktop;\n");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(p().hote(u"LANCE/xdg"_s)));
     const qint64 avant = m_kaldron->pid();
     QProcess* relance = p().lancer(u"kaldron"_s, {p().hote(u"LANCE/ICI/SOUS"_s)});
     qunsetenv("KALDRON_TERMINAL");
     qunsetenv("TERMINAL_ESSAI_TEMOIN");
+    qunsetenv("XDG_DATA_HOME");
     QVERIFY(relance);
     m_kaldron = p().attendre_programme(u"kaldron"_s, {avant});
     QVERIFY2(m_kaldron, "la sonde de KALDRON ouvert sur un dossier ne répond pas");
@@ -743,7 +756,7 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
         20000);
     QCOMPARE(a.fenetre(k_principale).controle(u"Chemin_srce"_s).texte(), u"c:\\lance\\ici\\sous"_s);
     QCOMPARE(a.fenetre(k_principale).controle(u"Fichier_srce"_s).elements(),
-             QStringList{u"outil.sh"_s});
+             QStringList({u"facture.pdf"_s, u"outil.sh"_s}));
     QVERIFY(p().cliquer_element(principale().controle(u"Fichier_srce"_s), u"outil.sh"_s, {}, 2));
     QVERIFY(repondre(u"Voulez-vous EDITER ou EXECUTER le fichier 'OUTIL.SH' ?"_s, u"EXECUTER"_s));
     const Fenetre parametres = attendre_boite(u"Entrez le(s) paramètre(s)"_s);
@@ -754,6 +767,11 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
     QCOMPARE(QString::fromUtf8(p().contenu(u"LANCE/ICI/sortie"_s)),
              QFileInfo(p().hote(u"LANCE/ICI/SOUS"_s)).canonicalFilePath() + u"\nun deux\n"_s);
     QVERIFY(p().contenu(u"LANCE/terminal"_s).startsWith("-e\n/bin/sh\n-c\n"));
+    QVERIFY(au_repos());
+    QVERIFY(p().cliquer_element(principale().controle(u"Fichier_srce"_s), u"facture.pdf"_s, {}, 2));
+    QVERIFY(Pilote::attendre([this] { return p().existe(u"LANCE/xdg/lecteur.args"_s); }));
+    QCOMPARE(QString::fromUtf8(p().contenu(u"LANCE/xdg/lecteur.args"_s)),
+             p().hote(u"LANCE/ICI/SOUS/facture.pdf"_s) + u"\n"_s);
     QVERIFY(au_repos());
     quitter();
 }
