@@ -317,4 +317,10 @@ QString joindre(const QString& repertoire_dos, const QString& nom) {
     return repertoire_dos + u'\\' + nom;
 }
 
+QString chemin_montre(const QString& chemin_dos) {
+    if (chemin_dos.size() < 2 || chemin_dos.at(1) != u':')
+        return chemin_dos;
+    return chemin_dos.at(0).toLower() + chemin_dos.mid(1);
+}
+
 } // namespace plateforme

@@ -55,5 +55,8 @@ std::optional<QString> adopter_repertoire_du_processus();
 QString dernier_composant(const QString& chemin_dos);
 QString repertoire_parent(const QString& chemin_dos);
 QString joindre(const QString& repertoire_dos, const QString& nom);
+// Chemin tel que les champs le montrent : lettre d'unité en minuscule, les
+// noms avec la casse qu'on lui a donnée (celle du disque pour un chemin lu).
+QString chemin_montre(const QString& chemin_dos);
 
 } // namespace plateforme

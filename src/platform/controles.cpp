@@ -51,8 +51,7 @@ QStringList ancetres(const QString& chemin) {
 
 QListWidgetItem* entree_repertoire(const QString& chemin, const QString& nom, int niveau,
                                    bool ouvert, const QStyle* style) {
-    auto* item =
-        new QListWidgetItem(QString(2 * qsizetype(niveau), QLatin1Char(' ')) + nom.toLower());
+    auto* item = new QListWidgetItem(QString(2 * qsizetype(niveau), QLatin1Char(' ')) + nom);
     item->setIcon(style->standardIcon(ouvert ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
     item->setData(ROLE_CHEMIN, chemin);
     return item;
@@ -184,7 +183,7 @@ void ListeRepertoires::remplir(const QStringList& sous_repertoires) {
     m_sous.clear();
     const QStringList hauts = ancetres(m_chemin);
     for (int n = 0; n < hauts.size(); ++n) {
-        const QString nom = n == 0 ? hauts[n] : dernier_composant(hauts[n]);
+        const QString nom = n == 0 ? chemin_montre(hauts[n]) : dernier_composant(hauts[n]);
         addItem(entree_repertoire(hauts[n], nom, n, true, style()));
     }
     for (const QString& nom : sous_repertoires) {
@@ -320,7 +319,8 @@ void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_sel
     // à la vue chercherait sa ligne à chaque donnée posée (remplissage
     // quadratique sur un grand répertoire).
     for (const EntreeFichier& e : entrees) {
-        auto* entree = new QListWidgetItem(e.nom.toLower());
+        // Le nom tel qu'il est sur le disque : README et readme sont deux fichiers.
+        auto* entree = new QListWidgetItem(e.nom);
         entree->setData(ROLE_CHEMIN, e.nom);
         addItem(entree);
         if (gardes.contains(e.nom))

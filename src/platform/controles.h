@@ -74,11 +74,11 @@ private:
 };
 
 // Liste des fichiers d'un répertoire, filtrée par un motif DOS. Les noms
-// sont montrés en minuscules ; list(i) rend le nom tel qu'il est sur le
-// disque. Une relecture du même répertoire garde la sélection des noms
-// encore présents (clearSelection() pour la perdre). selectionModifiee()
-// suit toute sélection changée, par l'usager ou par le programme, une seule
-// fois par relecture.
+// sont montrés, et rendus par list(i), tels qu'ils sont sur le disque. Une
+// relecture du même répertoire garde la sélection des noms encore présents
+// (clearSelection() pour la perdre). selectionModifiee() suit toute
+// sélection changée, par l'usager ou par le programme, une seule fois par
+// relecture.
 class ListeFichiers : public QListWidget {
     Q_OBJECT
 public:

@@ -198,10 +198,11 @@ Lancement preparer_lancement(const QString& ligne) {
     if (!morceaux.isEmpty())
         l.programme = trouver_programme(morceaux.first());
     if (l.programme.isEmpty() && !morceaux.isEmpty() && fichier_non_executable(morceaux.first())) {
+        // Le message nomme le fichier tel qu'il est sur le disque, pas tel qu'il est tapé.
         if (morceaux.first().endsWith(u".bat"_s, Qt::CaseInsensitive))
             throw ErreurExecution(
                 ERR_LANCEMENT_IMPOSSIBLE,
-                texte_fichier_de_commandes(morceaux.first().section(u'\\', -1).section(u'/', -1)));
+                texte_fichier_de_commandes(QFileInfo(argument_hote(morceaux.first())).fileName()));
         lever(ERR_APPEL_INCORRECT);
     }
     if (l.programme.isEmpty())

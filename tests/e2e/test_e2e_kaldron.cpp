@@ -134,17 +134,19 @@ bool EssaiKaldron::entree() {
 }
 
 // Chemin tapé dans Chemin_srce ou Chemin_dest puis Entrée : la liste suit.
+// Le chemin est tapé avec la casse du disque, que le champ montre ensuite
+// (seule la lettre d'unité est en minuscule).
 bool EssaiKaldron::aller(const QString& champ, const QString& chemin_dos) {
     if (!saisir(champ, chemin_dos) || !entree())
         return false;
     const QString liste = champ == u"Chemin_srce" ? u"Répertoire_srce"_s : u"Répertoire_dest"_s;
+    const QString montre = chemin_dos.left(1).toLower() + chemin_dos.mid(1);
     const Arbre a = attendre([&](const Arbre& x) {
         const Fenetre f = x.fenetre(k_principale);
-        return f.controle(champ).texte() == chemin_dos.toLower() &&
-               f.controle(liste).elements().join(u'|').contains(
-                   chemin_dos.section(u'\\', -1).toLower(), Qt::CaseInsensitive);
+        return f.controle(champ).texte() == montre &&
+               f.controle(liste).elements().join(u'|').contains(chemin_dos.section(u'\\', -1));
     });
-    if (a.fenetre(k_principale).controle(champ).texte() == chemin_dos.toLower())
+    if (a.fenetre(k_principale).controle(champ).texte() == montre)
         return true;
     qWarning("%s ne montre pas %s ; écran :\n%s", qPrintable(champ), qPrintable(chemin_dos),
              qPrintable(a.textes()));
@@ -274,7 +276,7 @@ void EssaiKaldron::demarrage_accueil_puis_fenetre() {
     QVERIFY(f.controle(u"Espace_libre"_s).texte().endsWith(u" Ko libres "_s));
     QCOMPARE(f.controle(u"Chemin_srce"_s).texte(), u"c:\\"_s);
     QVERIFY(f.controle(u"Fichier_srce"_s).existe());
-    QVERIFY(ligne_montre({u"a_lire.txt"_s}, 12));
+    QVERIFY(ligne_montre({u"A_LIRE.TXT"_s}, 12));
     // Au démarrage, l'unité ne reçoit au plus que l'index (vide) de la corbeille
     // et son verrou (vide).
     QStringList racine = p().noms(QString());
@@ -335,7 +337,7 @@ void EssaiKaldron::aide_contextuelle_par_f1() {
     // Un nom trop long pour la liste a sa bulle ; un vrai double clic sur
     // elle vaut un double clic sur le nom (ici, la question d'un lot).
     const QString lot = u"un_lot_de_commandes_au_nom_bien_trop_long_pour_la_liste.bat"_s;
-    p().creer_fichier(u"BULLE/"_s + lot.toUpper(), "@echo off\r\n");
+    p().creer_fichier(u"BULLE/"_s + lot, "@echo off\r\n");
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\BULLE"_s));
     const auto zone = principale().controle(u"Fichier_srce"_s).zone_element(lot);
     QVERIFY2(zone, qPrintable(principale().controle(u"Fichier_srce"_s).elements().join(u'|')));
@@ -344,8 +346,8 @@ void EssaiKaldron::aide_contextuelle_par_f1() {
     const Controle bulle = a.controle(u"Tip"_s);
     QVERIFY2(bulle.texte() == lot, qPrintable(a.textes()));
     QVERIFY(p().double_cliquer(bulle));
-    QVERIFY(repondre(u"Voulez-vous EDITER ou EXECUTER le fichier '"_s + lot.toUpper() + u"' ?"_s,
-                     u"ANNULER"_s));
+    QVERIFY(
+        repondre(u"Voulez-vous EDITER ou EXECUTER le fichier '"_s + lot + u"' ?"_s, u"ANNULER"_s));
     QVERIFY(au_repos());
 }
 
@@ -357,16 +359,16 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
     QVERIFY(aller(u"Chemin_dest"_s, u"C:\\SEL_DEST"_s));
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\SELECT"_s));
     QCOMPARE(principale().controle(u"Fichier_srce"_s).elements(),
-             QStringList({u"a.txt"_s, u"b.txt"_s, u"c.dat"_s}));
+             QStringList({u"A.TXT"_s, u"B.TXT"_s, u"C.DAT"_s}));
     // Un clic dans un champ de chemin y choisit tout le texte ; un second clic,
     // ailleurs dans le champ, y pose le curseur pour corriger.
     const Controle chemin_dest = principale().controle(u"Chemin_dest"_s);
     QVERIFY(p().cliquer(chemin_dest));
     Arbre a = attendre([](const Arbre& x) {
         const Controle c = x.controle(u"Chemin_dest"_s);
-        return c.focus() && c.texte_choisi() == u"c:\\sel_dest";
+        return c.focus() && c.texte_choisi() == u"c:\\SEL_DEST";
     });
-    QCOMPARE(a.controle(u"Chemin_dest"_s).texte_choisi(), u"c:\\sel_dest"_s);
+    QCOMPARE(a.controle(u"Chemin_dest"_s).texte_choisi(), u"c:\\SEL_DEST"_s);
     QVERIFY(p().cliquer_en(chemin_dest.geometrie().topLeft() +
                            QPoint(4, chemin_dest.geometrie().height() / 2)));
     a = attendre([](const Arbre& x) {
@@ -377,21 +379,21 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
     // Le chemin tapé choisit la première entrée ; glisser la souris sur deux
     // fichiers les choisit tous deux, qu'elle soit relâchée sur le second ou
     // plus bas, hors de la liste des noms.
-    QVERIFY(ligne_montre({u"a.txt"_s}, 1000));
+    QVERIFY(ligne_montre({u"A.TXT"_s}, 1000));
     const Controle liste = principale().controle(u"Fichier_srce"_s);
-    QVERIFY(p().glisser_elements(liste, u"a.txt"_s, u"b.txt"_s));
-    QVERIFY(ligne_montre({u"a.txt"_s, u"b.txt"_s}, 3000));
-    const int rangee = liste.zone_element(u"c.dat"_s).value_or(QRect()).height();
-    QVERIFY(p().glisser_elements(liste, u"b.txt"_s, u"c.dat"_s, QPoint(0, 2 * rangee)));
-    QVERIFY(ligne_montre({u"b.txt"_s, u"c.dat"_s}, 2500));
+    QVERIFY(p().glisser_elements(liste, u"A.TXT"_s, u"B.TXT"_s));
+    QVERIFY(ligne_montre({u"A.TXT"_s, u"B.TXT"_s}, 3000));
+    const int rangee = liste.zone_element(u"C.DAT"_s).value_or(QRect()).height();
+    QVERIFY(p().glisser_elements(liste, u"B.TXT"_s, u"C.DAT"_s, QPoint(0, 2 * rangee)));
+    QVERIFY(ligne_montre({u"B.TXT"_s, u"C.DAT"_s}, 2500));
 
     // Un clic : singulier ; Ctrl+clic : pluriel et total des deux.
-    QVERIFY(choisir({u"a.txt"_s}));
+    QVERIFY(choisir({u"A.TXT"_s}));
     a = attendre([](const Arbre& x) {
         return x.controle(u"Ligne_message"_s).texte().contains(u"1 fichier sélectionné,"_s);
     });
     QCOMPARE(total_affiche(a.controle(u"Ligne_message"_s).texte()), 1000);
-    QVERIFY(choisir({u"a.txt"_s, u"c.dat"_s}));
+    QVERIFY(choisir({u"A.TXT"_s, u"C.DAT"_s}));
     a = attendre([](const Arbre& x) {
         return x.controle(u"Ligne_message"_s).texte().contains(u"2 fichiers sélectionnés,"_s);
     });
@@ -401,9 +403,9 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
     QVERIFY(saisir(u"Sélection_fichiers"_s, u"*.txt"_s));
     QVERIFY(entree());
     a = attendre([](const Arbre& x) {
-        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"a.txt"_s, u"b.txt"_s});
+        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"A.TXT"_s, u"B.TXT"_s});
     });
-    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"a.txt"_s, u"b.txt"_s}));
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"A.TXT"_s, u"B.TXT"_s}));
     QVERIFY(cliquer(u"Sélecte"_s));
     a = attendre([](const Arbre& x) {
         return total_affiche(x.controle(u"Ligne_message"_s).texte()) == 3000;
@@ -417,9 +419,9 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
     QVERIFY(cliquer(u"Copier"_s));
     QVERIFY(au_repos());
     a = attendre([](const Arbre& x) {
-        return x.controle(u"Fichier_dest"_s).elements() == QStringList({u"a.txt"_s, u"b.txt"_s});
+        return x.controle(u"Fichier_dest"_s).elements() == QStringList({u"A.TXT"_s, u"B.TXT"_s});
     });
-    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"a.txt"_s, u"b.txt"_s}));
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"A.TXT"_s, u"B.TXT"_s}));
     QCOMPARE(p().noms(u"SEL_DEST"_s), QStringList({u"A.TXT"_s, u"B.TXT"_s}));
     QCOMPARE(p().contenu(u"SEL_DEST/A.TXT"_s), QByteArray(1000, 'a'));
     QCOMPARE(p().contenu(u"SEL_DEST/B.TXT"_s), octets_varies(2000));
@@ -431,6 +433,29 @@ void EssaiKaldron::selection_clic_motif_puis_copier() {
     a = attendre(
         [](const Arbre& x) { return x.controle(u"Fichier_srce"_s).elements().size() == 3; });
     QCOMPARE(a.controle(u"Fichier_srce"_s).elements().size(), 3);
+
+    // Deux noms qui ne diffèrent que par la casse sont deux lignes ; celle
+    // qu'on choisit est celle qui est copiée, nom accentué compris.
+    const QString facture = u"Facture Décembre.txt"_s;
+    p().creer_fichier(u"CASSE/README"_s, "capitales");
+    p().creer_fichier(u"CASSE/readme"_s, "minuscules");
+    p().creer_fichier(u"CASSE/"_s + facture, "facture");
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\CASSE"_s));
+    const QStringList casse{facture, u"README"_s, u"readme"_s};
+    a = attendre([&](const Arbre& x) { return x.controle(u"Fichier_srce"_s).elements() == casse; });
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), casse);
+    QVERIFY(choisir({facture, u"readme"_s}));
+    QVERIFY(ligne_montre({facture, u"readme"_s}, 17));
+    QVERIFY(cliquer(u"Copier"_s));
+    QVERIFY(au_repos());
+    const QStringList copies{u"A.TXT"_s, u"B.TXT"_s, facture, u"readme"_s};
+    a = attendre(
+        [&](const Arbre& x) { return x.controle(u"Fichier_dest"_s).elements() == copies; });
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), copies);
+    QCOMPARE(p().noms(u"SEL_DEST"_s), QStringList({u"A.TXT"_s, u"B.TXT"_s, facture, u"readme"_s}));
+    QCOMPARE(p().contenu(u"SEL_DEST/readme"_s), QByteArray("minuscules"));
+    QCOMPARE(p().contenu(u"SEL_DEST/"_s + facture), QByteArray("facture"));
+    QCOMPARE(p().noms(u"CASSE"_s), casse);
 }
 
 void EssaiKaldron::copier_gros_fichier_arrete() {
@@ -442,7 +467,7 @@ void EssaiKaldron::copier_gros_fichier_arrete() {
     p().creer_repertoire(u"GROS_DEST"_s);
     QVERIFY(aller(u"Chemin_dest"_s, u"C:\\GROS_DEST"_s));
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\GROS"_s));
-    QVERIFY(choisir({u"gros.bin"_s}));
+    QVERIFY(choisir({u"GROS.BIN"_s}));
 
     QVERIFY(cliquer(u"Copier"_s));
     // La jauge avance, la légende nomme le fichier, Arret remplace Permuter.
@@ -475,16 +500,16 @@ void EssaiKaldron::deplacer() {
     p().creer_repertoire(u"DEPL_DEST"_s);
     QVERIFY(aller(u"Chemin_dest"_s, u"C:\\DEPL_DEST"_s));
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\DEPL"_s));
-    QVERIFY(choisir({u"m1.txt"_s, u"m2.txt"_s}));
+    QVERIFY(choisir({u"M1.TXT"_s, u"M2.TXT"_s}));
     QVERIFY(cliquer(u"Déplacer"_s));
     QVERIFY(au_repos());
     const Arbre a = attendre([](const Arbre& x) {
-        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"reste.txt"_s});
+        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"RESTE.TXT"_s});
     });
-    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"reste.txt"_s}));
-    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"m1.txt"_s, u"m2.txt"_s}));
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"RESTE.TXT"_s}));
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"M1.TXT"_s, u"M2.TXT"_s}));
     // Le fichier resté est choisi : la ligne le compte seul, pas les deux déplacés.
-    QVERIFY(ligne_montre({u"reste.txt"_s}, 5));
+    QVERIFY(ligne_montre({u"RESTE.TXT"_s}, 5));
     QCOMPARE(p().noms(u"DEPL"_s), QStringList({u"RESTE.TXT"_s}));
     QCOMPARE(p().noms(u"DEPL_DEST"_s), QStringList({u"M1.TXT"_s, u"M2.TXT"_s}));
     QCOMPARE(p().contenu(u"DEPL_DEST/M1.TXT"_s), QByteArray("premier"));
@@ -496,17 +521,17 @@ void EssaiKaldron::effacer_puis_restaurer() {
     p().creer_fichier(u"EFF/E2.TXT"_s, "deux");
     p().creer_fichier(u"EFF/GARDE.TXT"_s, "garde");
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\EFF"_s));
-    QVERIFY(choisir({u"e1.txt"_s, u"e2.txt"_s}));
+    QVERIFY(choisir({u"E1.TXT"_s, u"E2.TXT"_s}));
 
     // Deux fichiers : le dialogue maison propose SELECTIF / GLOBAL / ANNULER.
     QVERIFY(cliquer(u"Effacer"_s));
     QVERIFY(repondre(u"Voulez-vous EFFACER sélectivement ou globalement"_s, u"GLOBAL"_s));
     QVERIFY(au_repos());
     Arbre a = attendre([](const Arbre& x) {
-        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"garde.txt"_s});
+        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"GARDE.TXT"_s});
     });
-    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"garde.txt"_s}));
-    QVERIFY(ligne_montre({u"garde.txt"_s}, 5));
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"GARDE.TXT"_s}));
+    QVERIFY(ligne_montre({u"GARDE.TXT"_s}, 5));
     // Sur le disque : les deux sont gardés sous des noms cachés, l'index les note.
     QStringList restes = p().noms(u"EFF"_s);
     QCOMPARE(restes.size(), 3);
@@ -529,7 +554,7 @@ void EssaiKaldron::effacer_puis_restaurer() {
     QVERIFY(au_repos());
     a = attendre(
         [](const Arbre& x) { return x.controle(u"Fichier_srce"_s).elements().size() == 2; });
-    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"e1.txt"_s, u"garde.txt"_s}));
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"E1.TXT"_s, u"GARDE.TXT"_s}));
     QCOMPARE(p().contenu(u"EFF/E1.TXT"_s), QByteArray("un"));
     QVERIFY(!p().existe(u"EFF/E2.TXT"_s));
     // Le second reste dans la corbeille, et la fenêtre le montre seul.
@@ -550,6 +575,8 @@ void EssaiKaldron::chercher_puis_copier_les_trouves() {
     const QString long_ = u"c:\\cherche\\un_repertoire_au_nom_assez_long\\"
                           "et_un_fichier_au_nom_plus_long_encore_que_la_fenetre.xyz"_s;
     p().creer_fichier(long_.mid(3).replace(u'\\', u'/').toUpper(), "long");
+    // Montré tel qu'il est sur le disque, lettre d'unité en minuscule.
+    const QString long_montre = u"c:"_s + long_.mid(2).toUpper();
     p().creer_repertoire(u"TROUVES"_s);
     QVERIFY(aller(u"Chemin_dest"_s, u"C:\\TROUVES"_s));
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\"_s));
@@ -567,39 +594,43 @@ void EssaiKaldron::chercher_puis_copier_les_trouves() {
     QVERIFY2(resultats.existe(), qPrintable(a.textes()));
     QCOMPARE(resultats.controle(u"Recherche"_s).texte(), u"*.XYZ"_s);
     const Controle trouves = resultats.controle(u"Liste_sél"_s);
-    QCOMPARE(trouves.elements(),
-             QStringList({u"c:\\cherche\\autre.xyz"_s, u"c:\\cherche\\sous\\trouve.xyz"_s, long_}));
+    QCOMPARE(trouves.elements(), QStringList({u"c:\\CHERCHE\\AUTRE.XYZ"_s,
+                                              u"c:\\CHERCHE\\SOUS\\TROUVE.XYZ"_s, long_montre}));
     QCOMPARE(resultats.controle(u"Mess_infos"_s).texte(), u" 3 fichiers trouvés"_s);
     QVERIFY(capturer(u"Cherche_Fichier"_s, u"recherche"_s));
 
     // La bulle d'une ligne trop longue la montre entière, au-delà du bord
     // de la fenêtre.
-    const auto ligne_longue = trouves.zone_element(long_);
+    const auto ligne_longue = trouves.zone_element(long_montre);
     QVERIFY(ligne_longue);
     QVERIFY(p().survoler_en({ligne_longue->left() + 12, ligne_longue->center().y()}));
     // Fenêtre à part ou contrôle de la fenêtre : l'écran seul en juge.
     const auto bulle = [](const Arbre& x) {
         return x.fenetre(u"Tip"_s).existe() ? Controle(x.fenetre(u"Tip"_s)) : x.controle(u"Tip"_s);
     };
-    a = attendre([&](const Arbre& x) { return bulle(x).texte() == long_; });
-    QVERIFY2(bulle(a).texte() == long_, qPrintable(a.textes()));
+    a = attendre([&](const Arbre& x) { return bulle(x).texte() == long_montre; });
+    QVERIFY2(bulle(a).texte() == long_montre, qPrintable(a.textes()));
     QVERIFY(bulle(a).geometrie().right() > resultats.geometrie().right());
 
-    QVERIFY(p().cliquer_element(trouves, u"c:\\cherche\\sous\\trouve.xyz"_s));
+    // Le clic vise le début de la ligne : la ligne la plus longue élargit
+    // toutes les autres au-delà de la partie visible de la liste.
+    const auto ligne_choisie = trouves.zone_element(u"c:\\CHERCHE\\SOUS\\TROUVE.XYZ"_s);
+    QVERIFY(ligne_choisie);
+    QVERIFY(p().cliquer_en({ligne_choisie->left() + 12, ligne_choisie->center().y()}));
     QVERIFY(cliquer(u"Ok"_s, u"Cherche_Fichier"_s));
     a = attendre([](const Arbre& x) {
         return !x.a_fenetre(u"Cherche_Fichier"_s) && x.controle(u"Fichier_sél"_s).existe();
     });
     QCOMPARE(a.controle(u"Fichier_sél"_s).elements(),
-             QStringList({u"c:\\cherche\\sous\\trouve.xyz"_s}));
+             QStringList({u"c:\\CHERCHE\\SOUS\\TROUVE.XYZ"_s}));
 
     // La commande suivante parcourt les trouvés, pas la liste SOURCE.
     QVERIFY(cliquer(u"Copier"_s));
     QVERIFY(au_repos());
     a = attendre([](const Arbre& x) {
-        return x.controle(u"Fichier_dest"_s).elements() == QStringList({u"trouve.xyz"_s});
+        return x.controle(u"Fichier_dest"_s).elements() == QStringList({u"TROUVE.XYZ"_s});
     });
-    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"trouve.xyz"_s}));
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements(), QStringList({u"TROUVE.XYZ"_s}));
     QCOMPARE(p().noms(u"TROUVES"_s), QStringList({u"TROUVE.XYZ"_s}));
     QCOMPARE(p().contenu(u"TROUVES/TROUVE.XYZ"_s), QByteArray("trouvé"));
     a = attendre([](const Arbre& x) { return !x.controle(u"Fichier_sél"_s).existe(); });
@@ -615,7 +646,7 @@ void EssaiKaldron::visualiser_texte_et_binaire() {
     p().creer_fichier(u"VISU/DONNEES.BIN"_s, binaire);
     const QStringList racine_avant = p().noms(QString());
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\VISU"_s));
-    QVERIFY(choisir({u"donnees.bin"_s, u"lisez.txt"_s}));
+    QVERIFY(choisir({u"DONNEES.BIN"_s, u"LISEZ.TXT"_s}));
     QVERIFY(cliquer(u"Visualiser"_s));
     QVERIFY(au_repos());
 
@@ -658,7 +689,7 @@ void EssaiKaldron::visualiser_devant_morvine_muet() {
     for (const QString& prise : prises)
         QVERIFY(run.remove(prise));
     QVERIFY(p().lever(principale())); // le cadre de MORVINE la couvre
-    QVERIFY(choisir({u"lisez.txt"_s}));
+    QVERIFY(choisir({u"LISEZ.TXT"_s}));
     QVERIFY(cliquer(u"Visualiser"_s));
     QVERIFY(au_repos());
 
@@ -700,15 +731,12 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
     Fenetre f = a.fenetre(k_principale);
     QVERIFY(f.existe());
     QCOMPARE(f.titre(), u"KALDRON"_s);
-    QCOMPARE(f.controle(u"Chemin_srce"_s).texte(), u"c:\\lance\\ici"_s);
-    QCOMPARE(f.controle(u"Chemin_dest"_s).texte(), u"c:\\lance\\ici"_s);
-    QCOMPARE(f.controle(u"Fichier_srce"_s).elements(), QStringList({u"dans_ici.txt"_s}));
-    QCOMPARE(f.controle(u"Fichier_dest"_s).elements(), QStringList({u"dans_ici.txt"_s}));
-    QVERIFY(f.controle(u"Répertoire_srce"_s)
-                .elements()
-                .join(u'|')
-                .contains(u"sous"_s, Qt::CaseInsensitive));
-    QVERIFY(ligne_montre({u"dans_ici.txt"_s}, 3));
+    QCOMPARE(f.controle(u"Chemin_srce"_s).texte(), u"c:\\LANCE\\ICI"_s);
+    QCOMPARE(f.controle(u"Chemin_dest"_s).texte(), u"c:\\LANCE\\ICI"_s);
+    QCOMPARE(f.controle(u"Fichier_srce"_s).elements(), QStringList({u"DANS_ICI.TXT"_s}));
+    QCOMPARE(f.controle(u"Fichier_dest"_s).elements(), QStringList({u"DANS_ICI.TXT"_s}));
+    QVERIFY(f.controle(u"Répertoire_srce"_s).elements().join(u'|').contains(u"SOUS"_s));
+    QVERIFY(ligne_montre({u"DANS_ICI.TXT"_s}, 3));
 
     QVERIFY2(p().etat_fenetre(f, false), qPrintable(p().journal()));
     a = attendre([](const Arbre& x) {
@@ -751,14 +779,14 @@ void EssaiKaldron::relance_iconisee_dans_le_repertoire_courant() {
     a = attendre(
         [](const Arbre& x) {
             return x.fenetre(k_principale).controle(u"Chemin_srce"_s).texte() ==
-                   u"c:\\lance\\ici\\sous"_s;
+                   u"c:\\LANCE\\ICI\\SOUS"_s;
         },
         20000);
-    QCOMPARE(a.fenetre(k_principale).controle(u"Chemin_srce"_s).texte(), u"c:\\lance\\ici\\sous"_s);
+    QCOMPARE(a.fenetre(k_principale).controle(u"Chemin_srce"_s).texte(), u"c:\\LANCE\\ICI\\SOUS"_s);
     QCOMPARE(a.fenetre(k_principale).controle(u"Fichier_srce"_s).elements(),
              QStringList({u"facture.pdf"_s, u"outil.sh"_s}));
     QVERIFY(p().cliquer_element(principale().controle(u"Fichier_srce"_s), u"outil.sh"_s, {}, 2));
-    QVERIFY(repondre(u"Voulez-vous EDITER ou EXECUTER le fichier 'OUTIL.SH' ?"_s, u"EXECUTER"_s));
+    QVERIFY(repondre(u"Voulez-vous EDITER ou EXECUTER le fichier 'outil.sh' ?"_s, u"EXECUTER"_s));
     const Fenetre parametres = attendre_boite(u"Entrez le(s) paramètre(s)"_s);
     QVERIFY2(parametres.existe(), qPrintable(arbre().textes()));
     QVERIFY(p().cliquer(parametres.de_classe(u"QLineEdit"_s)));

@@ -348,7 +348,7 @@ private slots:
         QTest::mouseDClick(f->windowHandle(), Qt::LeftButton, {}, sur_la_bulle);
         QCOMPARE(d->questions().size(), 1);
         QCOMPARE(d->dernier().texte,
-                 u"Voulez-vous EDITER ou EXECUTER le fichier '"_s + lot.toUpper() + u"' ?"_s);
+                 u"Voulez-vous EDITER ou EXECUTER le fichier '"_s + lot + u"' ?"_s);
         QCOMPARE(liste->currentRow(), r);
         QVERIFY(!f->Tip->isVisible());
     }

@@ -225,7 +225,7 @@ private slots:
         QCOMPARE(lances, (QStringList{u"edit"_s, u"edit.COM"_s}));
         QCOMPARE(d->dernier().texte,
                  u"Fichier EDIT.COM ou .EXE introuvable dans le répertoire :"_s + CR +
-                     f->Répertoire_srce->path().toUpper());
+                     f->Répertoire_srce->path());
         QCOMPARE(d->dernier().titre, u"edit"_s);
         QCOMPARE(d->dernier().style, 48);
         QCOMPARE(d->bips(), 1);

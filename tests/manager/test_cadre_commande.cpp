@@ -290,8 +290,8 @@ private slots:
             QCOMPARE(d->dernier().genre, u"message"_s);
             QCOMPARE(d->dernier().style, style);
             QCOMPARE(d->dernier().texte, u"Vous allez EFFACER"_s + CR +
-                                             u"le fichier 'A.TXT' du répertoire"_s + CR +
-                                             u"C:\\DOC"_s + DEMANDE);
+                                             u"le fichier 'a.txt' du répertoire"_s + CR +
+                                             u"C:\\doc"_s + DEMANDE);
         }
     }
 
@@ -324,7 +324,7 @@ private slots:
         QCOMPARE(e.réponse_de_commande, choix == 2 ? 6 : 7);
         if (questions_suivantes) {
             QCOMPARE(d->dernier().genre, u"message"_s);
-            QVERIFY(d->dernier().texte.contains(u"'B.TXT'"_s));
+            QVERIFY(d->dernier().texte.contains(u"'b.txt'"_s));
             QCOMPARE(d->dernier().titre, u"Attention !  Corbeille absente"_s);
         }
     }
@@ -334,7 +334,7 @@ private slots:
         QTest::addColumn<bool>("corbeille");
         QTest::addColumn<QString>("titre");
         QTest::addColumn<QString>("fin");
-        const QString vers = CR + u"vers le répertoire"_s + CR + u"C:\\DEST"_s + DEMANDE;
+        const QString vers = CR + u"vers le répertoire"_s + CR + u"C:\\dest"_s + DEMANDE;
         QTest::newRow("EFFACER sans corbeille")
             << u"EFFACER"_s << false << u"Attention !  Corbeille absente"_s << DEMANDE;
         QTest::newRow("EFFACER avec corbeille")
@@ -358,7 +358,7 @@ private slots:
         d->repondre(6);
         f->Confirmer_commande();
         QCOMPARE(d->dernier().texte, u"Vous allez "_s + commande + CR +
-                                         u"le fichier 'C.TXT' du répertoire"_s + CR + u"C:\\DOC"_s +
+                                         u"le fichier 'c.txt' du répertoire"_s + CR + u"C:\\doc"_s +
                                          fin);
         QCOMPARE(d->dernier().titre, titre);
         QCOMPARE(d->dernier().style, 4 + 32 + 256);
@@ -394,8 +394,8 @@ private slots:
         d->repondre(6);
         f->Confirmer_commande();
         QCOMPARE(d->dernier().texte, u"Vous allez IMPRIMER"_s + CR +
-                                         u"le fichier 'NOEL.TXT' du répertoire"_s + CR +
-                                         u"C:\\LETTRES"_s + DEMANDE);
+                                         u"le fichier 'Noel.txt' du répertoire"_s + CR +
+                                         u"C:\\Lettres"_s + DEMANDE);
     }
 };
 

@@ -71,7 +71,9 @@ class TestChercher : public EssaiFenetre {
         }
         return lignes;
     }
-    QString bas(const QString& relatif) const { return c->dos(relatif).toLower(); }
+    // Un trouvé est montré tel qu'il est sur le disque, lettre d'unité en minuscule.
+    static QString montre(const QString& dos) { return dos.left(1).toLower() + dos.mid(1); }
+    QString montre_c(const QString& relatif) const { return montre(c->dos(relatif)); }
 
     // Critères saisis puis OK ; la fenêtre des résultats, si elle s'ouvre,
     // est annulée dès qu'elle a fini.
@@ -182,12 +184,17 @@ private slots:
 
     // ------------------------------------------------------------ recherche
 
-    void resultats_alphabetiques_en_minuscules() {
+    // Rangés sans égard à la casse, montrés avec elle : README et readme sont
+    // deux trouvés.
+    void resultats_alphabetiques_tels_que_sur_le_disque() {
+        c->creer_fichier(u"doc/readme.txt"_s, "minuscules");
+        c->creer_fichier(u"doc/README.txt"_s, "capitales");
         charger();
         const QStringList trouves = chercher(u"*.txt"_s, QString(), false);
-        QCOMPARE(trouves,
-                 (QStringList{bas(u"doc/a.txt"_s), bas(u"doc/b.txt"_s), bas(u"doc/sous/c.txt"_s)}));
-        QCOMPARE(res->Mess_infos->text(), u" 3 fichiers trouvés"_s);
+        QCOMPARE(trouves, (QStringList{montre_c(u"doc/a.txt"_s), montre_c(u"doc/B.TXT"_s),
+                                       montre_c(u"doc/README.txt"_s), montre_c(u"doc/readme.txt"_s),
+                                       montre_c(u"doc/sous/c.txt"_s)}));
+        QCOMPARE(res->Mess_infos->text(), u" 5 fichiers trouvés"_s);
         QCOMPARE(res->windowTitle(), u"Sélectionnez le(s) fichier(s)"_s);
         QVERIFY(!res->Ok->isHidden());
         QVERIFY(!res->Ok->isEnabled()); // rien de choisi encore
@@ -221,7 +228,7 @@ private slots:
             for (int i = 0; i < res->Liste_sél->count(); ++i)
                 lignes << res->Liste_sél->item(i)->text();
             QStringList triees = lignes;
-            triees.sort();
+            triees.sort(Qt::CaseInsensitive);
             if (lignes.size() != m.captured(1).toInt() || lignes != triees)
                 ecarts << res->Mess_infos->text() + u" / "_s + QString::number(lignes.size());
             avec_trouves += lignes.isEmpty() ? 0 : 1;
@@ -230,8 +237,8 @@ private slots:
         const QStringList trouves = chercher(u"*.txt"_s, QString(), false);
         sonde.stop();
         QCOMPARE(trouves.size(), 44);
-        QCOMPARE(trouves.first(), bas(u"doc/a.txt"_s));
-        QCOMPARE(trouves.last(), bas(u"Z.TXT"_s));
+        QCOMPARE(trouves.first(), montre_c(u"doc/a.txt"_s));
+        QCOMPARE(trouves.last(), montre_c(u"Z.TXT"_s));
         QVERIFY2(ecarts.isEmpty(), qPrintable(ecarts.join(u", "_s)));
         QVERIFY(avec_trouves >= 1);
         QVERIFY(tours >= 2);
@@ -241,14 +248,14 @@ private slots:
 
     void un_seul_fichier_au_singulier() {
         charger();
-        QCOMPARE(chercher(u"d.*"_s), QStringList{bas(u"autre/d.bat"_s)});
+        QCOMPARE(chercher(u"d.*"_s), QStringList{montre_c(u"autre/d.bat"_s)});
         QCOMPARE(res->Mess_infos->text(), u" 1 fichier trouvé"_s);
     }
 
     void exclusion_sans_egard_a_la_casse() {
         charger();
         c->creer_fichier(u"doc/A2.TMP"_s, "t");
-        QCOMPARE(chercher(u"a*.*"_s, u"*.tmp"_s), QStringList{bas(u"doc/a.txt"_s)});
+        QCOMPARE(chercher(u"a*.*"_s, u"*.tmp"_s), QStringList{montre_c(u"doc/a.txt"_s)});
     }
 
     void aucun_fichier() {
@@ -275,8 +282,8 @@ private slots:
         c->creer_fichier(u"doc/sous/e.txt"_s, "e");
         QFile::remove(c->hote(u"doc/a.txt"_s));
         const QStringList trouves = chercher(u"*.txt"_s);
-        QCOMPARE(trouves, (QStringList{bas(u"doc/b.txt"_s), bas(u"doc/sous/c.txt"_s),
-                                       bas(u"doc/sous/e.txt"_s)}));
+        QCOMPARE(trouves, (QStringList{montre_c(u"doc/B.TXT"_s), montre_c(u"doc/sous/c.txt"_s),
+                                       montre_c(u"doc/sous/e.txt"_s)}));
         QCOMPARE(f->Liste_rép, arbre);
     }
 
@@ -289,7 +296,7 @@ private slots:
         d->repondre_saisie(u"cree"_s);
         f->Créer_Click();
         QVERIFY(QFileInfo(c->hote(u"doc/cree"_s)).isDir());
-        QVERIFY(chercher(u"*.txt"_s).contains(bas(u"neuf/n.txt"_s)));
+        QVERIFY(chercher(u"*.txt"_s).contains(montre_c(u"neuf/n.txt"_s)));
         QVERIFY(f->Liste_rép.contains(c->dos(u"doc\\cree"_s), Qt::CaseInsensitive));
     }
 
@@ -299,7 +306,7 @@ private slots:
         charger();
         chercher(u"*.txt"_s);
         f->Unité_srce->setDrive(u"D:"_s);
-        QCOMPARE(chercher(u"*.txt"_s), QStringList{dd->dos(u"x/y.txt"_s).toLower()});
+        QCOMPARE(chercher(u"*.txt"_s), QStringList{montre(dd->dos(u"x/y.txt"_s))});
         QVERIFY(f->Liste_rép.first().startsWith(u"D:"_s, Qt::CaseInsensitive));
         f->Unité_srce->setDrive(u"C:"_s);
         QCOMPARE(chercher(u"*.txt"_s).size(), 3);
@@ -336,7 +343,7 @@ private slots:
         c->creer_fichier(u"doc/.cache.txt"_s, "h");
         QCOMPARE(chercher(u"*.txt"_s).size(), 3);
         f->Fichier_srce->setHidden(true);
-        QVERIFY(chercher(u"*.txt"_s).contains(bas(u"doc/.cache.txt"_s)));
+        QVERIFY(chercher(u"*.txt"_s).contains(montre_c(u"doc/.cache.txt"_s)));
     }
 
     // Un lien vers un répertoire parent ne fait pas boucler ; un répertoire
@@ -355,11 +362,11 @@ private slots:
         QFile::setPermissions(c->hote(u"ferme"_s), QFileDevice::ReadOwner |
                                                        QFileDevice::WriteOwner |
                                                        QFileDevice::ExeOwner);
-        QVERIFY(trouves.contains(bas(u"doc/sous/lien.txt"_s)));
-        QVERIFY(!trouves.contains(bas(u"doc/mort.txt"_s)));
-        QCOMPARE(trouves.count(bas(u"doc/a.txt"_s)), 1);
+        QVERIFY(trouves.contains(montre_c(u"doc/sous/lien.txt"_s)));
+        QVERIFY(!trouves.contains(montre_c(u"doc/mort.txt"_s)));
+        QCOMPARE(trouves.count(montre_c(u"doc/a.txt"_s)), 1);
         if (::geteuid() != 0)
-            QVERIFY(!trouves.contains(bas(u"ferme/f.txt"_s)));
+            QVERIFY(!trouves.contains(montre_c(u"ferme/f.txt"_s)));
         QVERIFY(d->questions().isEmpty());
     }
 
@@ -384,7 +391,8 @@ private slots:
                 res->OK_Click();
             });
         f->Chercher_Click();
-        const QStringList choisis{bas(u"r1/f1.txt"_s), bas(u"r4/f4.txt"_s), bas(u"r8/f8.txt"_s)};
+        const QStringList choisis{montre_c(u"r1/f1.txt"_s), montre_c(u"r4/f4.txt"_s),
+                                  montre_c(u"r8/f8.txt"_s)};
         QCOMPARE(f->Fichier_sél->count(), 3);
         QCOMPARE(f->Fichier_sél->selectedItems().size(), 3);
         for (int i = 0; i < 3; ++i)

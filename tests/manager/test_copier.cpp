@@ -297,7 +297,7 @@ void TestCopier::copier_un_fichier() {
     f->Copier_Click();
     QCOMPARE(c->contenu(u"dest/a.txt"_s), motif(40000));
     QVERIFY(!QFileInfo::exists(c->hote(u"dest/b.txt"_s)));
-    QCOMPARE(f->En_cours->text(), u" COPIE le fichier A.TXT "_s);
+    QCOMPARE(f->En_cours->text(), u" COPIE le fichier a.txt "_s);
     QCOMPARE(f->Jauge->value(), 100);
     QCOMPARE(f->Jauge->format(), u"100%"_s);
     QVERIFY(!etat_commande().commande_en_cours);
@@ -330,9 +330,9 @@ void TestCopier::remplacement() {
     QCOMPARE(c->contenu(u"dest/a.txt"_s), a_remplace ? motif(40000) : QByteArray("ancien"));
     QCOMPARE(QFileInfo::exists(c->hote(u"dest/b.txt"_s)), b_copie);
     if (option) {
-        QCOMPARE(d->dernier().texte,
-                 u"Le fichier A.TXT"_s + CR + u"existe déjà dans le répertoire"_s + CR +
-                     c->dos(u"dest"_s).toUpper() + CR + u"voulez-vous le remplacer ?"_s);
+        QCOMPARE(d->dernier().texte, u"Le fichier a.txt"_s + CR +
+                                         u"existe déjà dans le répertoire"_s + CR +
+                                         c->dos(u"dest"_s) + CR + u"voulez-vous le remplacer ?"_s);
         QCOMPARE(d->dernier().style, 3 + 32 + 256);
         QCOMPARE(d->dernier().titre, u"COPIER"_s);
     }
@@ -364,7 +364,7 @@ void TestCopier::copie_dans_son_repertoire() {
     d->repondre_saisie(nom);
     f->Copier_Click();
     QCOMPARE(d->dernier().texte, u"Vous allez copier un fichier dans son propre répertoire,"_s +
-                                     CR + u"entrez le nom de copie du fichier A.TXT"_s);
+                                     CR + u"entrez le nom de copie du fichier a.txt"_s);
     QCOMPARE(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).size(), nom.isEmpty() ? 2 : 3);
     if (!nom.isEmpty())
         QCOMPARE(c->contenu(u"doc/"_s + nom), motif(40000));
@@ -426,7 +426,7 @@ void TestCopier::deplacer_vers_une_autre_unite() {
     QCOMPARE(autre->contenu(u"a.txt"_s), motif(40000));
     QCOMPARE(autre->contenu(u"b.txt"_s), QByteArray("bbbb"));
     QVERIFY(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).isEmpty());
-    QCOMPARE(f->En_cours->text(), u" DEPLACE le fichier B.TXT "_s);
+    QCOMPARE(f->En_cours->text(), u" DEPLACE le fichier b.txt "_s);
 }
 
 void TestCopier::deplacer_remplacement_refuse() {
@@ -478,7 +478,7 @@ void TestCopier::deplacer_entre_systemes() {
     QCOMPARE(jauge.value(jauge.size() - 1), 100);
     QVERIFY(arret_montre);
     QCOMPARE(f->En_cours->text(),
-             arret ? u" DEPLACE le fichier A.TXT "_s : u" DEPLACE le fichier B.TXT "_s);
+             arret ? u" DEPLACE le fichier a.txt "_s : u" DEPLACE le fichier b.txt "_s);
     QCOMPARE(c->contenu(u"doc/a.txt"_s), arret ? motif(40000) : QByteArray());
     QCOMPARE(QFile::exists(c->hote(u"doc/b.txt"_s)), arret);
     QCOMPARE(QDir(la).entryList(QDir::Files | QDir::Hidden, QDir::Name),

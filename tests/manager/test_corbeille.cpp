@@ -478,7 +478,7 @@ private slots:
             d.repondre(1);
             Rapport_erreur(reglages().unité_programme, e);
             QVERIFY(d.verifier());
-            QCOMPARE(d.dernier().texte, u"Le fichier NOTES.TXT"_s + CR +
+            QCOMPARE(d.dernier().texte, u"Le fichier notes.txt"_s + CR +
                                             u"est protégé contre l'écriture :"_s + CR +
                                             u"modifiez son attribut et relancez l'opération."_s);
             QCOMPARE(d.dernier().style, 16);

@@ -248,7 +248,8 @@ private slots:
         QTest::addColumn<QString>("valeur");
         QTest::addColumn<QString>("chemin");
         QTest::addColumn<bool>("message");
-        QTest::newRow("dossier") << u"c:\\Travail"_s << u"c:\\travail"_s << false;
+        // Le champ montre la casse du disque, pas celle de la valeur lue.
+        QTest::newRow("dossier") << u"c:\\TRAVAIL"_s << u"c:\\Travail"_s << false;
         QTest::newRow("racine") << u"RACINE"_s << u"c:\\"_s << false;
         QTest::newRow("unité absente") << u"q:\\rien"_s << u"c:\\"_s << true;
         QTest::newRow("dossier absent") << u"c:\\absent"_s << u"c:\\"_s << true;
@@ -257,15 +258,15 @@ private slots:
         QFETCH(QString, valeur);
         QFETCH(QString, chemin);
         QFETCH(bool, message);
-        c->creer_repertoire(u"travail"_s);
+        c->creer_repertoire(u"Travail"_s);
         ecrire_ini(u"[Options]\r\nRépertoire="_s + valeur + u"\r\n"_s);
         if (message)
             d->repondre(1);
         auto f = charger();
         QCOMPARE(f->Chemin_srce->text(), chemin);
         QCOMPARE(f->Chemin_dest->text(), chemin);
-        QCOMPARE(f->Répertoire_srce->path().toLower(), chemin);
-        QCOMPARE(f->Fichier_dest->path().toLower(), chemin);
+        QCOMPARE(f->Répertoire_srce->path().toLower(), chemin.toLower());
+        QCOMPARE(f->Fichier_dest->path().toLower(), chemin.toLower());
         QCOMPARE(d->questions().size(), message ? 1 : 0);
         if (message) {
             QCOMPARE(d->dernier().texte, u"Unité, Chemin ou Nom de répertoire incorrect :"_s + CR +

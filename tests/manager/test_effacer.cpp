@@ -207,7 +207,7 @@ private slots:
         d->repondre(reponse);
         f->Effacer_Click();
         QCOMPARE(d->questions().size(), 2);
-        QVERIFY(d->dernier().texte.startsWith(u"Attention ! La taille du fichier 'E.TXT'"_s));
+        QVERIFY(d->dernier().texte.startsWith(u"Attention ! La taille du fichier 'e.txt'"_s));
         QCOMPARE(d->dernier().style, plateforme::MB_OUI_NON + plateforme::MB_QUESTION);
         // La purge finale détruit l'entrée plus ancienne, jamais la dernière.
         QCOMPARE(rangés(), range ? QStringList{u"e.txt"_s} : QStringList{NOMS[3]});

@@ -144,7 +144,7 @@ private slots:
         w->Fichier_effacé->item(0)->setSelected(true);
         d->repondre_saisie(reponse);
         w->Récupérer_Click();
-        QVERIFY(d->dernier().texte.startsWith(u"Le fichier A.TXT existe déjà"_s));
+        QVERIFY(d->dernier().texte.startsWith(u"Le fichier a.txt existe déjà"_s));
         QCOMPARE(noms_ranges(), ranges);
         QCOMPARE(c->contenu(u"doc/a.txt"_s), QByteArray("neuf"));
         if (!reponse.isEmpty())

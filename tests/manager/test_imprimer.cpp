@@ -206,8 +206,8 @@ private slots:
             f->Arret->click();
         });
         f->Imprimer_Click();
-        QCOMPARE(titre, u"Kaldron - LONG.TXT"_s);
-        QCOMPARE(en_cours, u" IMPRIME le fichier LONG.TXT "_s);
+        QCOMPARE(titre, u"Kaldron - long.txt"_s);
+        QCOMPARE(en_cours, u" IMPRIME le fichier long.txt "_s);
         QCOMPARE(legende, u"50%"_s);
         QVERIFY(arret_visible);
         const QStringList t = travaux();
@@ -239,7 +239,7 @@ private slots:
         });
         f->Imprimer_Click();
         QCOMPARE(vues,
-                 (QStringList{u"Kaldron - LONG.TXT"_s, u"KALDRON"_s, u"Kaldron - LONG.TXT"_s}));
+                 (QStringList{u"Kaldron - long.txt"_s, u"KALDRON"_s, u"Kaldron - long.txt"_s}));
         QCOMPARE(f->windowTitle(), u"KALDRON"_s);
         f->setWindowState(Qt::WindowNoState);
         QCOMPARE(f->windowTitle(), normale);

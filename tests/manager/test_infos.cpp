@@ -67,7 +67,7 @@ private slots:
         charger();
         choisir({1});
         ouvrir();
-        QCOMPARE(w->windowTitle(), u"Informations sur B.TXT"_s);
+        QCOMPARE(w->windowTitle(), u"Informations sur b.txt"_s);
         QCOMPARE(w->Taille->text(), u"4"_s);
         QVERIFY(!w->Précédent->isEnabled());
         QVERIFY(!w->Suivant->isEnabled());
@@ -100,8 +100,8 @@ private slots:
         }
         w->Suivant_Click();
         vus << nom();
-        QCOMPARE(vus, QStringList({u"A.TXT"_s, u"B.TXT"_s, u"C.TXT"_s, u"A.TXT"_s, u"C.TXT"_s,
-                                   u"B.TXT"_s, u"C.TXT"_s}));
+        QCOMPARE(vus, QStringList({u"a.txt"_s, u"b.txt"_s, u"c.txt"_s, u"a.txt"_s, u"c.txt"_s,
+                                   u"b.txt"_s, u"c.txt"_s}));
         QCOMPARE(w->Taille->text(), u"5"_s);
     }
 
@@ -173,21 +173,21 @@ private slots:
 
     // Résultats d'une recherche : chemins complets, dans divers répertoires.
     void mode_recherche() {
-        c->creer_fichier(u"autre/x.dat"_s, "123456");
+        c->creer_fichier(u"autre/X.dat"_s, "123456");
         charger();
-        f->Fichier_sél->addItems({c->dos(u"doc\\a.txt"_s), c->dos(u"autre\\x.dat"_s)});
+        f->Fichier_sél->addItems({c->dos(u"doc\\a.txt"_s), c->dos(u"autre\\X.dat"_s)});
         f->Fichier_sél->selectAll();
         f->Ligne_message->setText(u"   2 fichiers"_s);
         etat_commande().mode_recherche = true;
         etat_commande().liste_parcourue = f->Fichier_sél;
         ouvrir();
         w->Suivant_Click();
-        QCOMPARE(w->windowTitle(), u"Informations sur X.DAT"_s);
+        QCOMPARE(w->windowTitle(), u"Informations sur X.dat"_s);
         QCOMPARE(w->Taille->text(), u"6"_s);
         w->Lecture->click();
         d->repondre(6);
         w->Fin_Click();
-        QCOMPARE(attributs(u"autre/x.dat"_s), 1u);
+        QCOMPARE(attributs(u"autre/X.dat"_s), 1u);
         QCOMPARE(attributs(u"doc/a.txt"_s), 0u);
     }
 
@@ -200,7 +200,7 @@ private slots:
             auto* fenetre = dynamic_cast<Info_Fichiers*>(QApplication::activeModalWidget());
             if (!fenetre)
                 return;
-            ouverte = fenetre->windowTitle() == u"Informations sur A.TXT"_s;
+            ouverte = fenetre->windowTitle() == u"Informations sur a.txt"_s;
             croiser_cache = !f->Croiser->isVisible() && !f->Croiser->isVisibleTo(f.get());
             fenetre->Fin->click();
             if (fenetre->isVisible())
@@ -230,26 +230,26 @@ private slots:
         QTest::addColumn<QList<qint64>>("tailles");
         QTest::addColumn<QString>("texte");
         QTest::newRow("aucun") << QList<qint64>{}
-                               << u"Le répertoire C:\\REP"_s + CR +
+                               << u"Le répertoire C:\\Rep"_s + CR +
                                       u"ne contient pas de fichier."_s;
         QTest::newRow("un") << QList<qint64>{1234}
-                            << u"Le répertoire C:\\REP"_s + CR + u"contient  1 fichier"_s + CR +
+                            << u"Le répertoire C:\\Rep"_s + CR + u"contient  1 fichier"_s + CR +
                                    u"totalisant  1?234 octets."_s;
         QTest::newRow("plus de 4 Go")
             << QList<qint64>{Q_INT64_C(3000000000), Q_INT64_C(2000000000)}
-            << u"Le répertoire C:\\REP"_s + CR + u"contient  2 fichiers"_s + CR +
+            << u"Le répertoire C:\\Rep"_s + CR + u"contient  2 fichiers"_s + CR +
                    u"totalisant  5?000?000?000 octets."_s;
     }
     void bilan_du_repertoire() {
         QFETCH(QList<qint64>, tailles);
         QFETCH(QString, texte);
-        c->creer_repertoire(u"rep"_s);
+        c->creer_repertoire(u"Rep"_s);
         for (int i = 0; i < tailles.size(); ++i) {
-            QFile fichier(c->creer_fichier(u"rep/f%1.dat"_s.arg(i)));
+            QFile fichier(c->creer_fichier(u"Rep/f%1.dat"_s.arg(i)));
             QVERIFY(fichier.resize(tailles[i]));
         }
         charger();
-        f->Fichier_srce->setPath(c->dos(u"rep"_s));
+        f->Fichier_srce->setPath(c->dos(u"rep"_s)); // la casse du disque est montrée
         etat_commande().mode_répertoire = true;
         d->repondre(1);
         f->Info_Click();

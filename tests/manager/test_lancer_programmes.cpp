@@ -146,7 +146,7 @@ private slots:
         QCOMPARE(lances, lignes);
         QCOMPARE(d->questions().first().texte,
                  u"Vous allez "_s + (visualiser ? u"VISUALISER"_s : u"EDITER"_s) + CR +
-                     u"le fichier 'A.TXT' du répertoire"_s + CR + u"C:\\DOC"_s + CR + CR +
+                     u"le fichier 'a.txt' du répertoire"_s + CR + u"C:\\doc"_s + CR + CR +
                      u"Confirmez-vous cette commande ?"_s);
     }
 
@@ -229,7 +229,7 @@ private slots:
         d->repondre_saisie(u" "_s);
         QCOMPARE(double_clic(u"outil.sh"_s), QStringList{source(u"outil.sh"_s)});
         QCOMPARE(d->questions().value(0).texte,
-                 u"Voulez-vous EDITER ou EXECUTER le fichier 'OUTIL.SH' ?"_s);
+                 u"Voulez-vous EDITER ou EXECUTER le fichier 'outil.sh' ?"_s);
         QCOMPARE(double_clic(u"facture.pdf"_s), QStringList{u"lecteur-pdf "_s + pdf});
         QCOMPARE(etat_commande().commande_courante, u"lecteur-pdf "_s + pdf);
         QCOMPARE(double_clic(u"lisez-moi"_s), QStringList{u"NOTEPAD.EXE lisez-moi"_s});
@@ -254,8 +254,8 @@ private slots:
             l = l.arg(source(u"prog.exe"_s));
         QCOMPARE(lances, lignes);
         const essai::Question q = d->dernier();
-        QCOMPARE(q.texte, u"Entrez le(s) paramètre(s) (si nécessaire) pour PROG.EXE"_s + CR + CR +
-                              u"Répertoire actuel :"_s + CR + u"C:\\DOC"_s);
+        QCOMPARE(q.texte, u"Entrez le(s) paramètre(s) (si nécessaire) pour prog.exe"_s + CR + CR +
+                              u"Répertoire actuel :"_s + CR + u"C:\\doc"_s);
         QCOMPARE(q.titre, u"EXECUTER"_s);
         QCOMPARE(q.defaut, u" "_s);
         QVERIFY(!etat_commande().commande_en_cours);
@@ -323,7 +323,7 @@ private slots:
         QCOMPARE(lances, ligne.isEmpty() ? QStringList{} : QStringList{ligne});
         if (choix)
             QCOMPARE(d->questions().value(0).texte,
-                     u"Voulez-vous EDITER ou EXECUTER le fichier 'LANCE.BAT' ?"_s);
+                     u"Voulez-vous EDITER ou EXECUTER le fichier 'lance.bat' ?"_s);
         if (!association.isEmpty())
             QCOMPARE(etat_commande().commande_courante, lances.value(0));
         QCOMPARE(plateforme::repertoire_courant().toUpper(), u"C:\\DOC"_s);

@@ -85,7 +85,8 @@ private slots:
         QLineEdit* champ = source ? f->Chemin_srce : f->Chemin_dest;
         repondre({7, 7, 6});
         taper(champ, u"projet"_s);
-        const QStringList attendus{u"C:\\A\\PROJET"_s, u"C:\\B\\C\\PROJET"_s, u"C:\\A\\PROJET"_s};
+        // Chaque chemin proposé l'est avec la casse du disque.
+        const QStringList attendus{u"C:\\a\\projet"_s, u"C:\\b\\c\\Projet"_s, u"C:\\a\\projet"_s};
         QCOMPARE(d->questions().size(), 3);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(d->questions()[i].texte, question(attendus[i]));
@@ -205,7 +206,7 @@ private slots:
         f->liste_rep_périmée[0] = true;
         repondre({6});
         taper(f->Chemin_srce, u"CIBLE"_s);
-        QCOMPARE(d->dernier().texte, question(u"C:\\A\\CIBLE"_s));
+        QCOMPARE(d->dernier().texte, question(u"C:\\a\\cible"_s));
         QCOMPARE(f->Répertoire_srce->path(), u"C:\\a\\cible"_s);
         QVERIFY(!f->liste_rep_périmée[0]);
     }
@@ -220,7 +221,7 @@ private slots:
         QCOMPARE(f->Unité_srce->drive().left(2), u"d:"_s); // la liste des unités suit
         repondre({6});
         taper(f->Chemin_srce, u"cible"_s);
-        QCOMPARE(d->dernier().texte, question(u"D:\\X\\CIBLE"_s));
+        QCOMPARE(d->dernier().texte, question(u"D:\\x\\cible"_s));
         QCOMPARE(f->Répertoire_srce->path(), u"D:\\x\\cible"_s);
     }
 

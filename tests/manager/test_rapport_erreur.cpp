@@ -39,7 +39,7 @@ private slots:
                            << 48 << 1 << -1;
         QTest::newRow("53 disque")
             << 53 << u"C:"_s << u"lettre.txt"_s << u"COPIER"_s
-            << u"Un nom de fichier comporte un caractère invalide ou bien le fichier LETTRE.TXT "
+            << u"Un nom de fichier comporte un caractère invalide ou bien le fichier lettre.txt "
                "est introuvable ou les attributs 'Système/Caché' sont présents."_s
             << 48 << 1 << -1;
         QTest::newRow("53 disquette a")
@@ -72,7 +72,7 @@ private slots:
             << 16 << 1 << -1;
         QTest::newRow("75 fichier")
             << 75 << u"C:"_s << u"Notes.doc"_s << u"EFFACER"_s
-            << (u"Le fichier NOTES.DOC"_s + CR + u"est protégé contre l'écriture :"_s + CR +
+            << (u"Le fichier Notes.doc"_s + CR + u"est protégé contre l'écriture :"_s + CR +
                 u"modifiez son attribut et relancez l'opération."_s)
             << 16 << 1 << -1;
         QTest::newRow("76 autre commande")

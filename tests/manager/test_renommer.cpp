@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(d->questions().size(), 2);
         const essai::Question q = d->questions().first();
         QCOMPARE(q.genre, u"saisie"_s);
-        QCOMPARE(q.texte, u"Entrez le nouveau nom du fichier A.TXT"_s);
+        QCOMPARE(q.texte, u"Entrez le nouveau nom du fichier a.txt"_s);
         QCOMPARE(q.titre, u"RENOMMER"_s);
         QCOMPARE(q.defaut, u"a.txt"_s);
         QCOMPARE(c->contenu(u"doc/x.txt"_s), QByteArray("aaa"));
@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(d->questions().size(), 1);
         QCOMPARE(d->dernier().genre, u"message"_s);
         QVERIFY(
-            d->dernier().texte.startsWith(u"Vous allez RENOMMER"_s + CR + u"le fichier 'A.TXT'"_s));
+            d->dernier().texte.startsWith(u"Vous allez RENOMMER"_s + CR + u"le fichier 'a.txt'"_s));
         QVERIFY(existe(u"doc/a.txt"_s) && existe(u"doc/b.txt"_s));
         QVERIFY(!etat_commande().commande_en_cours);
     }
@@ -148,11 +148,11 @@ private slots:
         f->Renommer_Click();
         QCOMPARE(d->questions().size(), 2);
         QCOMPARE(d->questions().first().texte,
-                 u"Vous allez RENOMMER"_s + CR + u"le répertoire C:\\DOC\\SUB"_s + DEMANDE);
+                 u"Vous allez RENOMMER"_s + CR + u"le répertoire C:\\doc\\sub"_s + DEMANDE);
         QCOMPARE(d->questions().first().titre, u"Gestionnaire de fichiers"_s);
         QCOMPARE(d->questions().first().style, 4 + 32 + 256);
         QCOMPARE(d->dernier().texte,
-                 u"Entrez le nouveau nom du répertoire :"_s + CR + u"C:\\DOC\\SUB"_s);
+                 u"Entrez le nouveau nom du répertoire :"_s + CR + u"C:\\doc\\sub"_s);
         QCOMPARE(d->dernier().defaut, u"sub"_s);
         QCOMPARE(c->contenu(u"doc/neuf/f.txt"_s), QByteArray("f"));
         QCOMPARE(f->Répertoire_srce->path(), u"C:\\doc"_s);
@@ -212,7 +212,7 @@ private slots:
         f->Renommer_Click();
         QVERIFY(d->dernier().texte.startsWith(u"Entrez le nouveau nom du répertoire :"_s + CR +
                                               u"C:\\ . . .\\"_s));
-        QVERIFY(d->dernier().texte.endsWith(u"\\FIN"_s));
+        QVERIFY(d->dernier().texte.endsWith(u"\\fin"_s));
         QCOMPARE(d->dernier().defaut, u"fin"_s);
     }
 
@@ -236,10 +236,10 @@ private slots:
         f->Créer_Click();
         if (confirme)
             QCOMPARE(d->questions().first().texte,
-                     u"Vous allez CREER"_s + CR + u"un répertoire sous C:\\DOC"_s + DEMANDE);
+                     u"Vous allez CREER"_s + CR + u"un répertoire sous C:\\doc"_s + DEMANDE);
         QCOMPARE(d->dernier().genre, u"saisie"_s);
         QCOMPARE(d->dernier().texte,
-                 u"Entrez le nom du répertoire à créer sous :"_s + CR + u"C:\\DOC"_s);
+                 u"Entrez le nom du répertoire à créer sous :"_s + CR + u"C:\\doc"_s);
         QCOMPARE(d->dernier().titre, u"CREER"_s);
         QVERIFY(d->dernier().defaut.isEmpty());
         QCOMPARE(QDir(c->hote(u"doc"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
@@ -268,7 +268,7 @@ private slots:
         d->repondre_saisie(nom);
         d->repondre(1);
         f->Créer_Click();
-        QCOMPARE(d->dernier().texte, u"Le fichier "_s + nom.toUpper() + CR +
+        QCOMPARE(d->dernier().texte, u"Le fichier "_s + nom + CR +
                                          u"est protégé contre l'écriture :"_s + CR +
                                          u"modifiez son attribut et relancez l'opération."_s);
         QCOMPARE(d->dernier().titre, u"CREER"_s);
@@ -321,7 +321,7 @@ private slots:
         f->Supprimer_Click();
         const QList<essai::Question>& q = d->questions();
         QCOMPARE(q.size(), int(reponses.size()));
-        QCOMPARE(q[0].texte, u"Vous allez SUPPRIMER"_s + CR + u"le répertoire C:\\DOC"_s + DEMANDE);
+        QCOMPARE(q[0].texte, u"Vous allez SUPPRIMER"_s + CR + u"le répertoire C:\\doc"_s + DEMANDE);
         QCOMPARE(q[0].style, 4 + 32 + 256);
         QCOMPARE(q[0].titre, u"Gestionnaire de fichiers"_s);
         if (q.size() > 1) {
@@ -355,7 +355,7 @@ private slots:
         d->repondre(1);
         f->Supprimer_Click();
         QCOMPARE(d->questions().size(), 3);
-        QVERIFY(d->dernier().texte.startsWith(u"Le fichier B.TXT"_s));
+        QVERIFY(d->dernier().texte.startsWith(u"Le fichier b.txt"_s));
         QVERIFY(existe(u"doc/b.txt"_s));
         QVERIFY(existe(u"doc"_s));
         QVERIFY(!perimees());

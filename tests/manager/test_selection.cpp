@@ -207,7 +207,7 @@ private slots:
         f->Fichier_sél_Click();
         QCOMPARE(d->questions().size(), 1);
         QCOMPARE(d->dernier().style, 48);
-        QVERIFY(d->dernier().texte.contains(u" ABSENT1.TXT "_s));
+        QVERIFY(d->dernier().texte.contains(u" absent1.txt "_s));
         QCOMPARE(etat_commande().fichier_courant, u"autre.txt"_s);
         QCOMPARE(f->Ligne_message->text(), u"   4 fichiers sélectionnés, total = 3,000 octets."_s);
         f->Fichier_sél->item(0)->setSelected(false);

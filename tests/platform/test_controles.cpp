@@ -168,16 +168,20 @@ void TestControles::repertoires_imbriques_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("entrees");
     QTest::addColumn<int>("curseur"); // ligne du répertoire lui-même
+    // Les noms sont montrés tels qu'ils sont sur le disque : Zeta et zeta
+    // sont deux répertoires.
     QTest::newRow("racine") << "c:\\"
-                            << "C:\\" << QStringList{"c:\\", "doc", "zeta"} << 0;
+                            << "C:\\" << QStringList{"c:\\", "Doc", "Zeta", "zeta"} << 0;
     QTest::newRow("casse du disque")
         << "c:\\doc"
-        << "C:\\Doc" << QStringList{"c:\\", "doc", "sub1", "sub2"} << 1;
+        << "C:\\Doc" << QStringList{"c:\\", "Doc", "Sub1", "sub2"} << 1;
     QTest::newRow("profond") << "C:\\DOC\\SUB1\\deep"
-                             << "C:\\Doc\\Sub1\\Deep" << QStringList{"c:\\", "doc", "sub1", "deep"}
+                             << "C:\\Doc\\Sub1\\Deep" << QStringList{"c:\\", "Doc", "Sub1", "Deep"}
                              << 3;
     QTest::newRow("point point") << "C:\\Doc\\Sub1\\.."
-                                 << "C:\\Doc" << QStringList{"c:\\", "doc", "sub1", "sub2"} << 1;
+                                 << "C:\\Doc" << QStringList{"c:\\", "Doc", "Sub1", "sub2"} << 1;
+    QTest::newRow("homonyme de casse") << "c:\\Zeta"
+                                       << "C:\\Zeta" << QStringList{"c:\\", "Zeta", "Été"} << 1;
 }
 
 void TestControles::repertoires_imbriques() {
@@ -187,6 +191,7 @@ void TestControles::repertoires_imbriques() {
     c.creer_repertoire(QStringLiteral("Doc/Sub1/Deep"));
     c.creer_repertoire(QStringLiteral("Doc/sub2"));
     c.creer_repertoire(QStringLiteral("zeta"));
+    c.creer_repertoire(QStringLiteral("Zeta/Été"));
     c.creer_fichier(QStringLiteral("Doc/f.txt"));
     ListeRepertoires l;
     l.setPath(chemin);
@@ -312,14 +317,20 @@ void TestControles::fichiers_motif_data() {
     QTest::addColumn<bool>("caches");
     QTest::addColumn<bool>("systeme");
     QTest::addColumn<QStringList>("attendus");
-    QTest::newRow("tout") << "*.*" << false << false << QStringList{"a.txt", "B.TXT", "c.doc"};
+    QTest::newRow("tout") << "*.*" << false << false
+                          << QStringList{"a.txt",  "B.TXT", "c.doc", "Facture Décembre.txt",
+                                         "README", "readme"};
     QTest::newRow("texte sans égard à la casse")
-        << "*.txt" << false << false << QStringList{"a.txt", "B.TXT"};
+        << "*.txt" << false << false << QStringList{"a.txt", "B.TXT", "Facture Décembre.txt"};
     QTest::newRow("cachés demandés")
-        << "*.txt" << true << false << QStringList{".cache.txt", "a.txt", "B.TXT"};
+        << "*.txt" << true << false
+        << QStringList{".cache.txt", "a.txt", "B.TXT", "Facture Décembre.txt"};
     QTest::newRow("système demandé")
-        << "*.txt" << false << true << QStringList{"a.txt", "B.TXT", "sys.txt"};
+        << "*.txt" << false << true
+        << QStringList{"a.txt", "B.TXT", "Facture Décembre.txt", "sys.txt"};
     QTest::newRow("deux motifs") << "*.doc;b.*" << false << false << QStringList{"B.TXT", "c.doc"};
+    QTest::newRow("nom exact sans égard à la casse")
+        << "readme" << false << false << QStringList{"README", "readme"};
     QTest::newRow("aucun") << "*.xls" << false << false << QStringList{};
 }
 
@@ -329,7 +340,8 @@ void TestControles::fichiers_motif() {
     QFETCH(bool, systeme);
     QFETCH(QStringList, attendus);
     UniteTemporaire c(u'C');
-    for (const char* n : {"a.txt", "B.TXT", "c.doc", ".cache.txt", "sys.txt", "rep.txt/x"})
+    for (const char* n : {"a.txt", "B.TXT", "c.doc", ".cache.txt", "sys.txt", "rep.txt/x", "README",
+                          "readme", "Facture Décembre.txt"})
         c.creer_fichier(QString::fromUtf8(n));
     definir_attributs(QStringLiteral("C:\\sys.txt"), ATTR_SYSTEME);
     ListeFichiers l;
@@ -341,7 +353,7 @@ void TestControles::fichiers_motif() {
     QCOMPARE(noms(l), attendus);
     QCOMPARE(change.size(), motif == QLatin1String("*.*") ? 0 : 1);
     for (int i = 0; i < l.listCount(); ++i)
-        QCOMPARE(l.item(i)->text(), attendus[i].toLower());
+        QCOMPARE(l.item(i)->text(), attendus[i]);
     QCOMPARE(l.list(l.listCount()), QString());
 }
 

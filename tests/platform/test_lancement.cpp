@@ -299,7 +299,7 @@ private slots:
         QCOMPARE(refus.numero(), int(ERR_LANCEMENT_IMPOSSIBLE));
         QCOMPARE(refus.description(), texte_fichier_de_commandes(u"LANCE.BAT"_s));
         QVERIFY(refus.description().startsWith(
-            u"Le fichier LANCE.BAT est un fichier de commandes DOS"_s));
+            u"Le fichier lance.bat est un fichier de commandes DOS"_s));
     }
 
     void commande_exec_data() {

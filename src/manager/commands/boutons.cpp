@@ -175,7 +175,7 @@ void Gestion_Fichiers::lancer_programme(const QString& cible, const QString& rep
         Raccourcir_chemin(this, 4840);
         const QString reponse = plateforme::dialogues().saisie(
             u"Entrez le(s) paramètre(s) de la commande "_s + programme + CR + CR +
-                u"Répertoire de travail :"_s + CR + texte_partagé.toUpper(),
+                u"Répertoire de travail :"_s + CR + texte_partagé,
             etat_commande().commande_courante, u" "_s);
         if (reponse.isEmpty())
             return;

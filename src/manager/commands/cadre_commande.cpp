@@ -17,7 +17,7 @@ QString avec_barre(const QString& chemin) {
     return chemin.endsWith(u'\\') ? chemin : chemin + u'\\';
 }
 
-// Une liste de fichiers montre les noms en minuscules : on prend le nom réel.
+// Le texte d'une entrée n'est pas toujours son chemin : on prend le nom réel.
 QString texte_entree(const QListWidget* liste, int i) {
     if (const auto* fichiers = qobject_cast<const plateforme::ListeFichiers*>(liste))
         return fichiers->list(i);
@@ -163,8 +163,8 @@ QString Gestion_Fichiers::texte_confirmation() const {
     const QString& commande = etat.commande_courante;
     QString fin = CR + CR + u"Confirmez-vous cette commande ?"_s;
     if (commande == u"COPIER"_s || commande == u"DEPLACER"_s)
-        fin = CR + u"vers le répertoire"_s + CR + Fichier_dest->path().toUpper() + fin;
+        fin = CR + u"vers le répertoire"_s + CR + Fichier_dest->path() + fin;
     const QString source = etat.mode_recherche ? etat.répertoire_source : Fichier_srce->path();
-    return u"Vous allez "_s + commande + CR + u"le fichier '"_s + etat.fichier_courant.toUpper() +
-           u"' du répertoire"_s + CR + source.toUpper() + fin;
+    return u"Vous allez "_s + commande + CR + u"le fichier '"_s + etat.fichier_courant +
+           u"' du répertoire"_s + CR + source + fin;
 }

@@ -90,10 +90,10 @@ bool Gestion_Fichiers::copier_fichier_choisi() {
 bool Gestion_Fichiers::nom_de_copie_demande() {
     EtatCommande& etat = etat_commande();
     dialogues().bip();
-    const QString nom = dialogues().saisie(
-        u"Vous allez copier un fichier dans son propre répertoire,"_s + CR +
-            u"entrez le nom de copie du fichier "_s + etat.fichier_courant.toUpper(),
-        etat.commande_courante, QString());
+    const QString nom =
+        dialogues().saisie(u"Vous allez copier un fichier dans son propre répertoire,"_s + CR +
+                               u"entrez le nom de copie du fichier "_s + etat.fichier_courant,
+                           etat.commande_courante, QString());
     if (nom.isEmpty())
         return false;
     etat.fichier_courant = nom;
@@ -315,9 +315,9 @@ void Gestion_Fichiers::Confirmer_remplacement(bool toujours) {
     if (!reglages().remplace && !toujours)
         return;
     dialogues().bip();
-    const QString texte = u"Le fichier "_s + etat.fichier_courant.toUpper() + CR +
-                          u"existe déjà dans le répertoire"_s + CR +
-                          Répertoire_dest->path().toUpper() + CR + u"voulez-vous le remplacer ?"_s;
+    const QString texte = u"Le fichier "_s + etat.fichier_courant + CR +
+                          u"existe déjà dans le répertoire"_s + CR + Répertoire_dest->path() + CR +
+                          u"voulez-vous le remplacer ?"_s;
     etat.réponse_de_commande = dialogues().message(
         texte, plateforme::MB_OUI_NON_ANNULER + plateforme::MB_QUESTION + plateforme::MB_DEFAUT_2,
         etat.commande_courante);
@@ -328,7 +328,7 @@ void Gestion_Fichiers::Afficher_en_cours() {
     Titre_dest->hide();
     Croiser->hide();
     En_cours->setText(u" "_s + etat.commande_courante.chopped(1) + u" le fichier "_s +
-                      etat.fichier_courant.toUpper() + u" "_s);
+                      etat.fichier_courant + u" "_s);
     En_cours->show();
     QCoreApplication::processEvents();
 }

@@ -114,7 +114,7 @@ bool Gestion_Fichiers::refuser_fichier_trop_grand(qint64 taille) {
         return false;
     plateforme::dialogues().bip();
     const QString texte = u"Attention ! La taille du fichier '"_s +
-                          etat_commande().fichier_courant.toUpper() +
+                          etat_commande().fichier_courant +
                           u"' est plus grande que celle de la corbeille; son effacement "
                           u"entrainera la perte des fichiers déjà présent dans celle-ci."_s +
                           CR + u"Voulez-vous agrandir la taille de la corbeille auparavant ?"_s;

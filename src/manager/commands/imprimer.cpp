@@ -211,7 +211,7 @@ bool Gestion_Fichiers::imprimer_fichier_courant() {
             montrer_jauge(true);
             Arret->show();
             Afficher_en_cours();
-            const QString nom = etat.fichier_courant.toUpper();
+            const QString nom = etat.fichier_courant;
             poser_titre_application(u"Kaldron - "_s + nom);
             plateforme::TravailImpression travail(nom, colonnes_imprimees(etat.chemin_source));
             imprimer_lignes(fichier, longueur, travail);

@@ -176,7 +176,7 @@ void Info_Fichiers::Afficher_infos_fichier() {
     etat.commande_courante = u"INFOS-Affiche"_s;
     for (QCheckBox* c : {Caché, Système, Lecture, Modifié})
         c->setChecked(false);
-    setWindowTitle(u"Informations sur "_s + etat.fichier_courant.toUpper());
+    setWindowTitle(u"Informations sur "_s + etat.fichier_courant);
     Taille->clear();
     Date_fichier->clear();
     Heure->clear();
@@ -360,7 +360,7 @@ void Gestion_Fichiers::resumer_repertoire() {
             return;
         }
     }
-    QString texte = u"Le répertoire "_s + chemin.toUpper() + CR;
+    QString texte = u"Le répertoire "_s + chemin + CR;
     if (nombre == 0)
         texte += u"ne contient pas de fichier."_s;
     else

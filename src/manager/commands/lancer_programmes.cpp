@@ -189,8 +189,10 @@ bool Gestion_Fichiers::lancer_dans_source(const QString& ligne) {
         return true;
     } catch (const plateforme::ErreurExecution& e) {
         // Le rapport nomme le programme introuvable, pas le fichier choisi.
+        // Ce nom vient d'une ligne écrite (association, bouton), pas du
+        // disque : il reste en capitales.
         const QString programme = plateforme::decouper_ligne_commande(ligne).value(0);
-        etat.fichier_courant = programme;
+        etat.fichier_courant = programme.toUpper();
         signaler_erreur(etat.commande_courante, programme, e);
         return false;
     }
@@ -236,8 +238,8 @@ void Gestion_Fichiers::executer_avec_parametres() {
     Raccourcir_chemin(this, 4840);
     // Le blanc proposé distingue une réponse vide acceptée de Annuler.
     const QString reponse = dialogues().saisie(
-        u"Entrez le(s) paramètre(s) (si nécessaire) pour "_s + etat.fichier_courant.toUpper() + CR +
-            CR + u"Répertoire actuel :"_s + CR + texte_partagé.toUpper(),
+        u"Entrez le(s) paramètre(s) (si nécessaire) pour "_s + etat.fichier_courant + CR + CR +
+            u"Répertoire actuel :"_s + CR + texte_partagé,
         etat.commande_courante, u" "_s);
     if (reponse.isEmpty())
         return;
@@ -270,10 +272,9 @@ void Gestion_Fichiers::Fichier_srce_DblClick() {
     const plateforme::GenreProgramme genre = genre_executable(etat.chemin_source);
     // Un fichier de commandes, DOS ou script de l'hôte, se lit aussi bien qu'il s'exécute.
     if (extension == u"BAT"_s || genre == plateforme::GenreProgramme::Script) {
-        const int choix =
-            Message_dialogue(u"Voulez-vous EDITER ou EXECUTER le fichier '"_s +
-                                 etat.fichier_courant.toUpper() + u"' ?"_s,
-                             u"&EDITER"_s, u"E&XECUTER"_s, u"&ANNULER"_s, u"32"_s, TITRE);
+        const int choix = Message_dialogue(
+            u"Voulez-vous EDITER ou EXECUTER le fichier '"_s + etat.fichier_courant + u"' ?"_s,
+            u"&EDITER"_s, u"E&XECUTER"_s, u"&ANNULER"_s, u"32"_s, TITRE);
         if (choix == 1)
             Editer_Click();
         else if (choix == 2)

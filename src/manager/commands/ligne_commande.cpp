@@ -139,6 +139,6 @@ void Gestion_Fichiers::executer_ligne_commande(const QString& commande) {
     plateforme::dialogues().bip();
     plateforme::dialogues().message(u"Fichier "_s + ligne.toUpper() +
                                         u" ou .EXE introuvable dans le répertoire :"_s + QChar(13) +
-                                        Répertoire_srce->path().toUpper(),
+                                        Répertoire_srce->path(),
                                     plateforme::MB_OK + plateforme::MB_EXCLAMATION, commande);
 }

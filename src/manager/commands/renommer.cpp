@@ -61,8 +61,8 @@ void Gestion_Fichiers::renommer_fichiers() {
                 return;
         }
         const QString nom = plateforme::dialogues().saisie(
-            u"Entrez le nouveau nom du fichier "_s + etat.fichier_courant.toUpper(),
-            etat.commande_courante, etat.fichier_courant);
+            u"Entrez le nouveau nom du fichier "_s + etat.fichier_courant, etat.commande_courante,
+            etat.fichier_courant);
         if (nom.isEmpty())
             return;
         // Le répertoire du fichier trouvé : celui d'un résultat de recherche
@@ -104,7 +104,7 @@ void Gestion_Fichiers::renommer_repertoire() {
 QString Gestion_Fichiers::source_raccourcie(double largeur) {
     texte_partagé = etat_commande().répertoire_source;
     Raccourcir_chemin(this, largeur);
-    return texte_partagé.toUpper();
+    return texte_partagé;
 }
 
 bool Gestion_Fichiers::confirmer_repertoire(const QString& objet, double largeur) {

@@ -49,7 +49,7 @@ Message message_introuvable(bool disquette) {
     if (disquette)
         return {disquette_protegee(), BOITE_REESSAYER, true};
     return {u"Un nom de fichier comporte un caractère invalide ou bien le fichier "_s +
-                etat_commande().fichier_courant.toUpper() +
+                etat_commande().fichier_courant +
                 u" est introuvable ou les attributs 'Système/Caché' sont présents."_s,
             BOITE_EXCLAMATION};
 }
@@ -70,7 +70,7 @@ Message message_acces() {
                 "ce répertoire et appartiennent peut-être à la corbeille :"_s +
                     CR + u"récupérez ceux-ci et relancez l'opération."_s,
                 BOITE_STOP};
-    return {u"Le fichier "_s + nom.toUpper() + CR + u"est protégé contre l'écriture :"_s + CR +
+    return {u"Le fichier "_s + nom + CR + u"est protégé contre l'écriture :"_s + CR +
                 u"modifiez son attribut et relancez l'opération."_s,
             BOITE_STOP};
 }

@@ -186,8 +186,7 @@ bool Gestion_Fichiers::chercher_nom_saisi(const Cadre& c, const QString& command
         if (present) {
             plateforme::dialogues().bip();
             const int reponse = plateforme::dialogues().message(
-                Liste_rép.at(index_partagé).toUpper() + CR + CR +
-                    u"Est-ce le chemin que vous désirez ?"_s,
+                Liste_rép.at(index_partagé) + CR + CR + u"Est-ce le chemin que vous désirez ?"_s,
                 plateforme::MB_OUI_NON_ANNULER + plateforme::MB_QUESTION, commande);
             etat_commande().réponse_de_commande = reponse;
             if (reponse == plateforme::REP_OUI) {

@@ -205,8 +205,8 @@ void Gestion_Fichiers::etape_repertoire(bool racine) {
         // Les listes sont restées au répertoire du processus ; s'il n'est sur
         // aucune unité, les champs montrent où elles sont.
         const auto courant = plateforme::hote_vers_dos(QDir::currentPath());
-        Chemin_srce->setText(courant.value_or(Répertoire_srce->path()).toLower());
-        Chemin_dest->setText(courant.value_or(Répertoire_dest->path()).toLower());
+        Chemin_srce->setText(plateforme::chemin_montre(courant.value_or(Répertoire_srce->path())));
+        Chemin_dest->setText(plateforme::chemin_montre(courant.value_or(Répertoire_dest->path())));
     } else {
         aller_repertoire(valeur.toLower());
     }
@@ -234,8 +234,8 @@ void Gestion_Fichiers::aller_repertoire(const QString& valeur) {
 }
 
 void Gestion_Fichiers::afficher_chemins() {
-    Chemin_srce->setText(Répertoire_srce->path().toLower());
-    Chemin_dest->setText(Répertoire_dest->path().toLower());
+    Chemin_srce->setText(plateforme::chemin_montre(Répertoire_srce->path()));
+    Chemin_dest->setText(plateforme::chemin_montre(Répertoire_dest->path()));
 }
 
 void Gestion_Fichiers::etape_selections() {

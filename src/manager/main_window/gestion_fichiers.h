@@ -20,8 +20,8 @@ class Apropos;
 class Cde_Chercher;
 class QListWidgetItem;
 
-// Un résultat de recherche est montré en minuscules et garde son chemin réel
-// sous ce rôle, pour ne jamais désigner son homonyme de casse.
+// Un résultat de recherche garde son chemin réel sous ce rôle : le texte
+// montré n'est pas le chemin à ouvrir (lettre d'unité en minuscule).
 inline constexpr int ROLE_CHEMIN_REEL = Qt::UserRole;
 // Chemin réel d'une entrée de la liste de sélection, sinon son texte.
 QString chemin_entree(const QListWidgetItem* entree);

@@ -163,7 +163,7 @@ void Gestion_Fichiers::cliquer_repertoire(const Cadre& c) {
     // Le motif n'est remis qu'une fois la liste des fichiers dans un
     // répertoire qui existe : l'ancien a pu disparaître.
     relire_avec_motif(c.source ? 1 : 2);
-    c.chemin->setText(c.repertoire->path().toLower());
+    c.chemin->setText(plateforme::chemin_montre(c.repertoire->path()));
     marqueur_changement_répertoire = 0;
     etat.commande_en_cours = false;
     // La relecture par le motif "." vide la liste : le choix de l'usager est
@@ -206,7 +206,7 @@ void Gestion_Fichiers::replier(const Cadre& c) {
         try {
             c.repertoire->setPath(chemin);
             c.fichier->setPath(c.repertoire->path());
-            c.chemin->setText(c.repertoire->path().toLower());
+            c.chemin->setText(plateforme::chemin_montre(c.repertoire->path()));
             return;
         } catch (const ErreurExecution&) {
             // ce parent a disparu aussi
@@ -243,7 +243,7 @@ void Gestion_Fichiers::suivre_repertoire(const Cadre& c) {
     const QString chemin = c.repertoire->path();
     const auto etape = [&] {
         c.fichier->setPath(chemin);
-        c.chemin->setText(chemin.toLower());
+        c.chemin->setText(plateforme::chemin_montre(chemin));
         suivre_unite(c);
         if (!c.source)
             return;

@@ -146,8 +146,8 @@ void Corbeille::restaurer(const EntreeCorbeille& entree) {
         } catch (const plateforme::ErreurExecution& erreur) {
             if (erreur.numero() == 53 || erreur.numero() == 76) {
                 plateforme::dialogues().bip();
-                plateforme::dialogues().message(u"Le fichier"_s + CR +
-                                                    (entree.repertoire + nom).toUpper() + CR +
+                plateforme::dialogues().message(u"Le fichier"_s + CR + (entree.repertoire + nom) +
+                                                    CR +
                                                     u"ou son chemin d'accès n'existe plus :"_s +
                                                     CR + u"il va être éliminé de la corbeille."_s,
                                                 plateforme::MB_OK + plateforme::MB_STOP, titre);
@@ -160,7 +160,7 @@ void Corbeille::restaurer(const EntreeCorbeille& entree) {
             }
             plateforme::dialogues().bip();
             nom = plateforme::dialogues().saisie(
-                u"Le fichier "_s + nom.toUpper() + u" existe déjà dans le même répertoire,"_s + CR +
+                u"Le fichier "_s + nom + u" existe déjà dans le même répertoire,"_s + CR +
                     u"entrez un nom de remplacement sinon il restera dans la corbeille."_s,
                 titre);
             if (nom.isEmpty())

@@ -9,6 +9,7 @@
 #include "manager/main_window/gestion_fichiers.h"
 #include "manager/main_window/placement.h"
 #include "manager/search/moteur_recherche.h"
+#include "platform/chemins.h"
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
 #include <QCoreApplication>
@@ -218,9 +219,9 @@ bool Cherche_Fichier::balayer(const QString& unite) {
     return true;
 }
 
-// Place dans Liste_sél les trouvés à partir de 'depuis', dans l'ordre
-// alphabétique de leur forme en minuscules (puis du chemin réel, pour deux
-// noms qui ne diffèrent que par la casse).
+// Place dans Liste_sél les trouvés à partir de 'depuis', montrés tels
+// qu'ils sont sur le disque et rangés par leur forme en minuscules (puis par
+// le chemin réel, pour deux noms qui ne diffèrent que par la casse).
 void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
     using Cle = std::pair<QString, QString>; // minuscules, chemin réel
     std::vector<Cle> nouveaux;
@@ -230,7 +231,8 @@ void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
     std::sort(nouveaux.begin(), nouveaux.end());
     const auto cle = [this](int ligne) {
         const QListWidgetItem* e = Liste_sél->item(ligne);
-        return Cle(e->text(), e->data(ROLE_CHEMIN_REEL).toString());
+        const QString reel = e->data(ROLE_CHEMIN_REEL).toString();
+        return Cle(reel.toLower(), reel);
     };
     // Les nouveaux étant triés, chacun se cherche après la place du précédent.
     int debut = 0;
@@ -243,7 +245,7 @@ void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
             else
                 fin = milieu;
         }
-        auto* entree = new QListWidgetItem(n.first);
+        auto* entree = new QListWidgetItem(plateforme::chemin_montre(n.second));
         entree->setData(ROLE_CHEMIN_REEL, n.second);
         Liste_sél->insertItem(debut++, entree);
     }

@@ -70,7 +70,7 @@ bool Balayage::retenu(const QString& chemin) const {
     }
 }
 
-// Rangés comme leur forme en minuscules (celle qui est montrée) ; deux noms
+// Rangés comme leur forme en minuscules ; deux noms
 // qui ne diffèrent que par la casse restent deux chemins distincts.
 QStringList Balayage::trouves_tries() const {
     std::vector<std::pair<QString, QString>> cles; // minuscules, chemin réel

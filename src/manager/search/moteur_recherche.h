@@ -24,7 +24,7 @@ struct Criteres {
 };
 
 // Parcourt les répertoires de l'arbre un à un ; chaque fichier retenu donne
-// son chemin complet en minuscules.
+// son chemin complet, avec la casse du disque.
 class Balayage {
 public:
     // 'repertoires' et 'contenus' : l'arbre gardé, au même index. Lève 380
