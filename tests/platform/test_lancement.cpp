@@ -297,7 +297,8 @@ private slots:
         c->creer_fichier(u"lance.bat"_s, "@echo off\r\n");
         refus = essai::erreur_levee([] { lancer(u"C:\\LANCE.BAT"_s); });
         QCOMPARE(refus.numero(), int(ERR_LANCEMENT_IMPOSSIBLE));
-        QCOMPARE(refus.description(), texte_fichier_de_commandes(u"LANCE.BAT"_s));
+        // Tapé LANCE.BAT, nommé tel qu'il est sur le disque.
+        QCOMPARE(refus.description(), texte_fichier_de_commandes(u"lance.bat"_s));
         QVERIFY(refus.description().startsWith(
             u"Le fichier lance.bat est un fichier de commandes DOS"_s));
     }
