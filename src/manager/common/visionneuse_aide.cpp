@@ -1,5 +1,6 @@
 #include "manager/common/visionneuse_aide.h"
 #include "manager/common/fenetre_principale.h"
+#include "platform/navigation_aide.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,27 +68,8 @@ Visionneuse_aide::Visionneuse_aide(QWidget* parent)
       Suivant(new QPushButton(u"S&uivant"_s, this)), Fermer(new QPushButton(u"&Fermer"_s, this)) {
     setObjectName(u"Visionneuse_aide"_s);
     setWindowTitle(u"Aide de KALDRON"_s);
-    resize(640, 520);
-    // Les liens vers d'autres pages restent dans la visionneuse ; les liens
-    // externes ne partent pas vers un navigateur.
-    Texte->setOpenExternalLinks(false);
-    Texte->setOpenLinks(true);
-    auto* boutons = new QHBoxLayout;
-    for (QPushButton* b : {Sommaire, Précédent, Suivant})
-        boutons->addWidget(b);
-    boutons->addStretch();
-    boutons->addWidget(Fermer);
-    auto* colonne = new QVBoxLayout(this);
-    colonne->addLayout(boutons);
-    colonne->addWidget(Texte);
-    Précédent->setEnabled(false);
-    Suivant->setEnabled(false);
-    connect(Texte, &QTextBrowser::backwardAvailable, Précédent, &QPushButton::setEnabled);
-    connect(Texte, &QTextBrowser::forwardAvailable, Suivant, &QPushButton::setEnabled);
-    connect(Précédent, &QPushButton::clicked, Texte, &QTextBrowser::backward);
-    connect(Suivant, &QPushButton::clicked, Texte, &QTextBrowser::forward);
+    plateforme::disposer_fenetre_aide(this, Texte, {Sommaire}, Précédent, Suivant, Fermer);
     connect(Sommaire, &QPushButton::clicked, this, [this] { ouvrir(SOMMAIRE, QString()); });
-    connect(Fermer, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void Visionneuse_aide::ouvrir(const QString& page, const QString& ancre) {

@@ -1,5 +1,7 @@
 #include "viewer/ui/aide.h"
 
+#include "platform/navigation_aide.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -36,25 +38,8 @@ FenetreAide::FenetreAide(QWidget* parent)
     setObjectName(u"Aide_morvine"_s);
     Texte->setObjectName(u"Texte"_s);
     setWindowTitle(TITRE);
-    resize(640, 520);
-    // Les liens mènent aux autres pages (celles de KALDRON) dans la même
-    // fenêtre ; aucun ne part vers un navigateur.
-    Texte->setOpenExternalLinks(false);
-    auto* boutons = new QHBoxLayout;
-    boutons->addWidget(Précédent);
-    boutons->addWidget(Suivant);
-    boutons->addStretch();
-    boutons->addWidget(Fermer);
-    auto* colonne = new QVBoxLayout(this);
-    colonne->addLayout(boutons);
-    colonne->addWidget(Texte);
-    Précédent->setEnabled(false);
-    Suivant->setEnabled(false);
-    connect(Texte, &QTextBrowser::backwardAvailable, Précédent, &QPushButton::setEnabled);
-    connect(Texte, &QTextBrowser::forwardAvailable, Suivant, &QPushButton::setEnabled);
-    connect(Précédent, &QPushButton::clicked, Texte, &QTextBrowser::backward);
-    connect(Suivant, &QPushButton::clicked, Texte, &QTextBrowser::forward);
-    connect(Fermer, &QPushButton::clicked, this, &QWidget::close);
+    // Les liens mènent aux autres pages (celles de KALDRON) dans la même fenêtre.
+    plateforme::disposer_fenetre_aide(this, Texte, {}, Précédent, Suivant, Fermer);
     // Le titre suit la page lue.
     connect(Texte, &QTextBrowser::sourceChanged, this, [this] {
         const QString titre = Texte->documentTitle();
