@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
@@ -385,14 +386,50 @@ private slots:
         QCOMPARE(morvine::lire_geometrie(u"Gauche"_s, INI).value_or(-1.0), lue);
     }
 
+    // Bordure comprise, le cadre tient dans l'écran des essais (800 pixels de large).
     void geometrie_appliquee_au_cadre() {
         ecrire_ini(
-            u"[Options]\r\nHaut= 1500\r\nGauche= 3000\r\nLargeur= 9000\r\nHauteur= 6000\r\n"_s);
+            u"[Options]\r\nHaut= 1500\r\nGauche= 2250\r\nLargeur= 9000\r\nHauteur= 6000\r\n"_s);
         Editeur& f = demarrer();
         QCOMPARE(f.geometry().size(), QSize(plateforme::twips_vers_pixels_x(9000),
                                             plateforme::twips_vers_pixels_y(6000)));
-        QCOMPARE(f.pos(), QPoint(plateforme::twips_vers_pixels_x(3000),
+        QCOMPARE(f.pos(), QPoint(plateforme::twips_vers_pixels_x(2250),
                                  plateforme::twips_vers_pixels_y(1500)));
+    }
+
+    // Le cadre ne déborde pas de l'écran (celui des essais fait 800 × 600),
+    // quel que soit le réglage lu ; un réglage qui tient est gardé.
+    void cadre_dans_l_ecran_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<bool>("taille_gardee");
+        QTest::addColumn<bool>("place_gardee");
+        QTest::newRow("plus grand que l'écran")
+            << u"Haut= 0\r\nGauche= 0\r\nLargeur= 15000\r\nHauteur= 12000"_s << false << true;
+        QTest::newRow("déborde à droite et en bas")
+            << u"Haut= 4500\r\nGauche= 7500\r\nLargeur= 9000\r\nHauteur= 6000"_s << true << false;
+        QTest::newRow("hors de tout écran")
+            << u"Haut= 45000\r\nGauche= 60000\r\nLargeur= 6000\r\nHauteur= 4500"_s << true << false;
+        QTest::newRow("tient dans l'écran")
+            << u"Haut= 750\r\nGauche= 1500\r\nLargeur= 9000\r\nHauteur= 6000"_s << true << true;
+    }
+    void cadre_dans_l_ecran() {
+        QFETCH(QString, ini);
+        QFETCH(bool, taille_gardee);
+        QFETCH(bool, place_gardee);
+        ecrire_ini(u"[Options]\r\n"_s + ini + u"\r\n"_s);
+        const auto twips = [](const QString& cle) {
+            return morvine::lire_geometrie(cle, INI).value_or(0);
+        };
+        const QRect voulu(plateforme::twips_vers_pixels_x(twips(u"Gauche"_s)),
+                          plateforme::twips_vers_pixels_y(twips(u"Haut"_s)),
+                          plateforme::twips_vers_pixels_x(twips(u"Largeur"_s)),
+                          plateforme::twips_vers_pixels_y(twips(u"Hauteur"_s)));
+        Editeur& f = demarrer();
+        const QRect ecran = f.screen()->availableGeometry();
+        QVERIFY2(ecran.contains(f.frameGeometry()),
+                 qPrintable(u"%1,%2 %3×%4"_s.arg(f.x()).arg(f.y()).arg(f.width()).arg(f.height())));
+        QCOMPARE(f.size() == voulu.size(), taille_gardee);
+        QCOMPARE(f.pos() == voulu.topLeft(), place_gardee);
     }
 
     // Enregistrée avant tout document : la police de base est celle que le
@@ -600,6 +637,19 @@ private slots:
         QCOMPARE(w->windowTitle(), u"Aide de MORVINE"_s);
         e.reset();
         QVERIFY(!w);
+    }
+
+    // F1 ouvre la même page, qui décrit les touches.
+    void f1_ouvre_l_aide() {
+        Editeur& f = demarrer({u"C:\\A.TXT"_s});
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QTest::keyClick(f.fenetre(1)->Text1, Qt::Key_F1);
+        auto* w = dynamic_cast<morvine::FenetreAide*>(f.findChild<QWidget*>(u"Aide_morvine"_s));
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(f.mnuHAide->shortcut(), QKeySequence(u"F1"_s));
+        for (const QString& touche : {u"Ctrl+Tab"_s, u"Ctrl+W"_s, u"F3"_s})
+            QVERIFY2(w->Texte->toPlainText().contains(touche), qPrintable(touche));
     }
 
     // ---- Barre d'outils ----

@@ -6,6 +6,7 @@
 #include "platform/profil.h"
 #include "platform/programme.h"
 #include "viewer/ui/configuration.h"
+#include "viewer/ui/disposition.h"
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/ligne_commande.h"
@@ -57,6 +58,8 @@ void Editeur::MDIForm_Load(const QStringList& fichiers) {
         plateforme::lire_profil(u"Options"_s, u"Boutons"_s, u"Oui"_s, 80, Chemin_ini));
     // Le cadre paraît à sa place ; les documents s'y disposent ensuite.
     show();
+    // Bordure et barre de titre connues une fois montré : encore dans l'écran.
+    morvine::garder_dans_l_ecran(this);
     // Le cadre part vide, la case 1 libre : la fenêtre 1 est chargée puis
     // refermée, car c'est son chargement qui lit la police de base (sans lui,
     // la configuration enregistrée avant tout document l'écrirait vide).
@@ -104,6 +107,8 @@ void Editeur::lire_geometrie_cadre() {
         g.setHeight(plateforme::twips_vers_pixels_y(*hauteur));
     move(g.topLeft());
     resize(g.size());
+    // Taille de conception ou réglage d'un autre écran : le cadre n'en déborde pas.
+    morvine::garder_dans_l_ecran(this);
 }
 
 void Editeur::Enregistrer_configuration() {

@@ -2,8 +2,11 @@
 
 #include "platform/formats.h"
 
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScreen>
+#include <algorithm>
 
 namespace morvine {
 
@@ -25,6 +28,47 @@ void taille_ordinaire(QMdiSubWindow* s, const QMdiArea* zone, int indice) {
 void entourer(QMdiSubWindow* s, QSize interieur) {
     const QSize cadre = s->size() - s->contentsRect().size();
     s->resize(interieur + cadre);
+}
+
+QRect dans_le_cadre(QRect r, const QRect& cadre) {
+    r.setWidth(std::min(r.width(), cadre.width()));
+    r.setHeight(std::min(r.height(), cadre.height()));
+    r.moveLeft(std::clamp(r.left(), cadre.left(), cadre.left() + cadre.width() - r.width()));
+    r.moveTop(std::clamp(r.top(), cadre.top(), cadre.top() + cadre.height() - r.height()));
+    return r;
+}
+
+void mosaique(QMdiArea* zone) {
+    zone->tileSubWindows();
+    const QRect cadre = zone->viewport()->rect();
+    for (QMdiSubWindow* s : zone->subWindowList()) {
+        if (s->isHidden() || s->isMinimized() || s->isMaximized())
+            continue;
+        const QRect r = dans_le_cadre(s->geometry(), cadre);
+        if (r == s->geometry())
+            continue;
+        s->setGeometry(r);
+        // Un vidage a repris sa taille : il est seulement déplacé.
+        s->move(dans_le_cadre(s->geometry(), cadre).topLeft());
+    }
+}
+
+void garder_dans_l_ecran(QWidget* fenetre) {
+    const QRect g = fenetre->geometry();
+    const QRect tout = fenetre->frameGeometry();
+    QScreen* ecran = QGuiApplication::screenAt(tout.center());
+    if (!ecran)
+        ecran = fenetre->screen();
+    if (!ecran)
+        return;
+    // Bordure et barre de titre du gestionnaire de fenêtres, quand il les a déjà posées.
+    const QMargins bord(g.left() - tout.left(), g.top() - tout.top(), tout.right() - g.right(),
+                        tout.bottom() - g.bottom());
+    const QRect r = dans_le_cadre(tout, ecran->availableGeometry());
+    if (r == tout)
+        return;
+    fenetre->move(r.topLeft());
+    fenetre->resize(r.size().shrunkBy(bord));
 }
 
 } // namespace morvine
