@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -116,6 +117,7 @@ void Editeur::construire_menus() {
     mnuFOpen = mnuFile->addAction(u"&Ouvrir..."_s, [this] { Ouvrir_fichier_dialogue(); });
     mnuFile->addSeparator();
     mnuFExit = mnuFile->addAction(u"&Quitter"_s, [this] { close(); });
+    morvine::raccourcis_fichier(mnuFNew, mnuFOpen);
     mnuRecentFile[0] = mnuFile->addSeparator();
     mnuRecentFile[0]->setVisible(false);
     for (int i = 1; i <= 8; ++i) {
@@ -133,6 +135,7 @@ void Editeur::construire_menus() {
                                      [this] { Enregistrer_configuration(); });
     mnuHelp = new QMenu(u"&Aide"_s);
     mnuHAide = mnuHelp->addAction(u"&Aide de MORVINE"_s, [this] { mnuHAide_Click(); });
+    mnuHAide->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
 void Editeur::mnuHAide_Click() {

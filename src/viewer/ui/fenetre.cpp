@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QListView>
 #include <QMdiArea>
@@ -122,6 +123,15 @@ QList<QMenu*> Fenêtre::menus() const {
 }
 
 void Fenêtre::Form_Load() {
+    // Ctrl+W est à Fichier, Fermer : le menu de la sous-fenêtre ne le garde
+    // pas, car une touche tenue par deux actions n'en déclenche aucune.
+    if (QMdiSubWindow* s = sous_fenetre(); s && s->systemMenu()) {
+        for (QAction* a : s->systemMenu()->actions()) {
+            QList<QKeySequence> touches = a->shortcuts();
+            if (touches.removeAll(mnuFClose->shortcut()) > 0)
+                a->setShortcuts(touches);
+        }
+    }
     remplir_polices();
     editeur.Police_de_base = morvine::lire_police_de_base(editeur.Chemin_ini);
     QFont police = Text1->font();

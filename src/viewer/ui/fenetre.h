@@ -28,6 +28,10 @@ struct TableDbase;
 // Le menu des polices en offre au plus 26, les premières de l'écran.
 inline constexpr int NOMBRE_POLICES_MENU = 26;
 QStringList polices_menu(const QStringList& familles);
+// Touches de Nouveau et Ouvrir, les mêmes dans les menus du cadre et des documents.
+void raccourcis_fichier(QAction* nouveau, QAction* ouvrir);
+// Élément de la liste des documents du menu Fenêtres : rang (à partir de 1) et légende.
+QString element_document(int rang, const QString& legende);
 } // namespace morvine
 
 class Fenêtre : public QWidget {
@@ -73,6 +77,10 @@ public:
     void mnuWClose_Click();
     void mnuWIcone_Click();
     void mnuWOpen_Click();
+    // Document suivant (pas 1) ou précédent (-1) dans l'ordre des indices.
+    void document_voisin(int pas);
+    // Liste des documents ouverts au bas du menu Fenêtres, refaite à chaque ouverture.
+    void remplir_liste_documents();
 
     // Affichages (affichages.cpp) : un seul contrôle visible à la fois.
     void cacher_affichages();
@@ -114,6 +122,8 @@ public:
     QAction *mnuOToolbar, *mnuOConf;
     QList<QAction*> mnuFontName;
     QAction *mnuWCascade, *mnuWTile, *mnuWOpen, *mnuWClose, *mnuWIcone, *mnuWArrange;
+    QAction *mnuWSuivant, *mnuWPrecedent;
+    QList<QAction*> mnuWDocuments;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -1,12 +1,15 @@
 // Menus de la fenêtre de document : construction et états.
+#include "viewer/ui/disposition.h"
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/ligne_commande.h"
 
 #include <QFontDatabase>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +17,18 @@ namespace morvine {
 
 QStringList polices_menu(const QStringList& familles) {
     return familles.mid(0, NOMBRE_POLICES_MENU);
+}
+
+void raccourcis_fichier(QAction* nouveau, QAction* ouvrir) {
+    nouveau->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ouvrir->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+}
+
+QString element_document(int rang, const QString& legende) {
+    QString texte = legende;
+    texte.replace(u'&', u"&&"_s);
+    // Les neuf premiers se choisissent au clavier par leur chiffre.
+    return (rang <= 9 ? u"&"_s : QString()) + QString::number(rang) + u' ' + texte;
 }
 
 } // namespace morvine
@@ -48,6 +63,11 @@ void Fenêtre::construire_menu_fichier() {
     }
     mnuFSave->setEnabled(false);
     mnuFSaveAs->setEnabled(false);
+    // Touches ajoutées aux éléments : elles passent par les mêmes actions.
+    morvine::raccourcis_fichier(mnuFNew, mnuFOpen);
+    mnuFClose->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    mnuFSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuFImprimer->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
 }
 
 void Fenêtre::construire_menu_edition() {
@@ -70,6 +90,8 @@ void Fenêtre::construire_menu_recherche() {
     mnuSearch = new QMenu(u"&Recherche"_s);
     mnuSFind = element(mnuSearch, u"&Chercher"_s, &Fenêtre::mnuSFind_Click);
     mnuSFindNext = element(mnuSearch, u"&Suivant"_s, &Fenêtre::mnuSFindNext_Click);
+    mnuSFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuSFindNext->setShortcut(QKeySequence(Qt::Key_F3));
     mnuSearch->menuAction()->setEnabled(false);
 }
 
@@ -89,12 +111,48 @@ void Fenêtre::construire_menu_fenetres() {
     mnuWindow = new QMenu(u"Fe&nêtres"_s);
     QMdiArea* z = editeur.zone;
     mnuWCascade = mnuWindow->addAction(u"&Cascade"_s, [z] { z->cascadeSubWindows(); });
-    mnuWTile = mnuWindow->addAction(u"&Mosaïque"_s, [z] { z->tileSubWindows(); });
+    mnuWTile = mnuWindow->addAction(u"&Mosaïque"_s, [z] { morvine::mosaique(z); });
     mnuWOpen = element(mnuWindow, u"&Ouvrir tout"_s, &Fenêtre::mnuWOpen_Click);
     mnuWClose = element(mnuWindow, u"&Fermer tout"_s, &Fenêtre::mnuWClose_Click);
     mnuWIcone = element(mnuWindow, u"&Icôniser tout"_s, &Fenêtre::mnuWIcone_Click);
     mnuWArrange =
         mnuWindow->addAction(u"&Ranger les icônes"_s, [this] { editeur.ranger_icones(); });
+    // Ajouts au menu : passer d'un document à l'autre, puis la liste des documents.
+    mnuWindow->addSeparator();
+    mnuWSuivant = mnuWindow->addAction(u"Document &suivant"_s, [this] { document_voisin(1); });
+    mnuWSuivant->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab));
+    mnuWPrecedent = mnuWindow->addAction(u"Document &précédent"_s, [this] { document_voisin(-1); });
+    mnuWPrecedent->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab));
+    mnuWindow->addSeparator();
+    connect(mnuWindow, &QMenu::aboutToShow, this, [this] { remplir_liste_documents(); });
+}
+
+void Fenêtre::remplir_liste_documents() {
+    qDeleteAll(mnuWDocuments);
+    mnuWDocuments.clear();
+    const Fenêtre* active = editeur.fenetre_active();
+    const QList<Fenêtre*> ouvertes = editeur.fenetres_ouvertes();
+    for (int rang = 1; rang <= ouvertes.size(); ++rang) {
+        QPointer<Fenêtre> f = ouvertes[rang - 1];
+        QAction* a = mnuWindow->addAction(morvine::element_document(rang, f->legende()));
+        a->setCheckable(true);
+        a->setChecked(f == active);
+        connect(a, &QAction::triggered, this, [this, f] {
+            if (f && editeur.fenetres_ouvertes().contains(f))
+                editeur.activer(f);
+        });
+        mnuWDocuments << a;
+    }
+}
+
+void Fenêtre::document_voisin(int pas) {
+    const QList<Fenêtre*> ouvertes = editeur.fenetres_ouvertes();
+    if (ouvertes.size() < 2)
+        return;
+    const Fenêtre* active = editeur.fenetre_active();
+    const qsizetype ici = ouvertes.indexOf(active ? active : this);
+    const qsizetype n = ouvertes.size();
+    editeur.activer(ouvertes[((ici < 0 ? 0 : ici) + pas + n) % n]);
 }
 
 // Polices de l'écran, au plus 26 ; le choix devient la police du texte.
