@@ -108,7 +108,7 @@ QString Programme::capturer(const QString& fenetre, const QString& fichier) cons
 
 // --- Pilote ---------------------------------------------------------------
 
-Pilote::Pilote() : m_base(QDir::tempPath() + u"/kaldron-e2e-XXXXXX"_s) {}
+Pilote::Pilote(QSize ecran) : m_base(QDir::tempPath() + u"/kaldron-e2e-XXXXXX"_s), m_ecran(ecran) {}
 
 Pilote::~Pilote() {
     tout_arreter();
@@ -152,8 +152,9 @@ bool Pilote::demarrer(QString* erreur) {
     // -displayfd 1 : Xvfb choisit un affichage libre et l'écrit sur sa sortie.
     m_xvfb = std::make_unique<QProcess>();
     m_xvfb->setProcessChannelMode(QProcess::SeparateChannels);
-    m_xvfb->start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1280x1024x24"_s,
-                              u"-nolisten"_s, u"tcp"_s, u"-noreset"_s});
+    const QString ecran = u"%1x%2x24"_s.arg(m_ecran.width()).arg(m_ecran.height());
+    m_xvfb->start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, ecran, u"-nolisten"_s,
+                              u"tcp"_s, u"-noreset"_s});
     if (!m_xvfb->waitForStarted(5000))
         return echec(u"Xvfb ne démarre pas"_s);
     QByteArray sortie;

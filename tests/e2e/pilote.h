@@ -12,6 +12,7 @@
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -129,7 +130,8 @@ private:
 
 class Pilote {
 public:
-    Pilote();
+    // 'ecran' : taille de l'écran du serveur X (un petit écran pour les essais de place).
+    explicit Pilote(QSize ecran = QSize(1280, 1024));
     ~Pilote();
     Pilote(const Pilote&) = delete;
     Pilote& operator=(const Pilote&) = delete;
@@ -229,6 +231,7 @@ private:
     void tout_arreter();
 
     QTemporaryDir m_base;
+    QSize m_ecran;
     QString m_affichage;
     std::unique_ptr<QProcess> m_xvfb;
     QList<QProcess*> m_lances;

@@ -98,6 +98,25 @@ Fenetre completion(const Arbre& a) {
     return {};
 }
 
+// Document actif : celui dont le texte a le focus.
+QString document_actif(const Fenetre& f) {
+    for (const QString& titre : titres_documents(f)) {
+        if (dans_document(f, titre, u"Text1"_s).focus())
+            return titre;
+    }
+    return {};
+}
+
+// Éléments cochés d'un menu déroulé (sans '&').
+QStringList coches(const Fenetre& menu) {
+    QStringList textes;
+    for (const QJsonValue e : menu.json().value(u"elements"_s).toArray()) {
+        if (e.toObject().value(u"coche"_s).toBool())
+            textes << e.toObject().value(u"texte"_s).toString().remove(u'&');
+    }
+    return textes;
+}
+
 // Textes d'éléments (menus, barre) sans les '&' des raccourcis.
 QStringList sans_raccourcis(QStringList textes) {
     for (QString& t : textes)
@@ -233,6 +252,8 @@ private slots:
     void seconde_copie_transmet_ses_fichiers();
     void table_dbase_et_image();
     void fichiers_recents_apres_reouverture();
+    void documents_au_clavier_et_menu_fenetres();
+    void petit_ecran_et_mosaique();
 };
 
 // --- Gestes communs -------------------------------------------------------
@@ -923,6 +944,114 @@ void EssaiMorvine::fichiers_recents_apres_reouverture() {
     QVERIFY2(lancer({}), "MORVINE ne redémarre pas après avoir été tué");
     QVERIFY(!QFileInfo::exists(laisses.first()));
     QVERIFY(!QFileInfo::exists(QFileInfo(laisses.first()).path()));
+}
+
+// Au clavier : Ctrl+N, le texte tapé, Ctrl+S par le dialogue ; Ctrl+O,
+// Ctrl+Tab, le menu Fenêtres et sa liste, Ctrl+W.
+void EssaiMorvine::documents_au_clavier_et_menu_fenetres() {
+    QVERIFY(m_morvine);
+    Arbre a = attendre([](const Arbre& x) { return titres_documents(cadre(x)).isEmpty(); });
+    QVERIFY(p().focaliser(cadre(a)));
+    QVERIFY(p().touche(u"ctrl+n"_s));
+    const QString neuf = u"SansTitre1"_s;
+    QVERIFY(attendre_document(neuf));
+    QVERIFY(taper_a_la_fin(neuf, u"Ecrit au clavier"_s));
+    QVERIFY(p().touche(u"ctrl+s"_s));
+    QVERIFY(dialogue_fichier(p().hote(u"DOC/CLAVIER.TXT"_s), u"Enregistrer"_s));
+    QVERIFY(Pilote::attendre([this] { return p().existe(u"DOC/CLAVIER.TXT"_s); }));
+    QVERIFY(Pilote::attendre(
+        [this] { return p().contenu(u"DOC/CLAVIER.TXT"_s) == "Ecrit au clavier\r\n"; }));
+    const QString clavier = u"C:\\DOC\\CLAVIER.TXT"_s;
+    QVERIFY(attendre_document(clavier));
+
+    // Ctrl+O : le dialogue d'ouverture, puis une lettre.
+    // Sans gestionnaire de fenêtres, le focus ne revient pas seul au cadre.
+    a = attendre([](const Arbre& x) { return !x.de_classe(u"QFileDialog"_s).existe(); });
+    QVERIFY(p().focaliser(cadre(a)));
+    QVERIFY(p().touche(u"ctrl+o"_s));
+    QVERIFY(dialogue_fichier(p().hote(u"DOC/DOS.TXT"_s), u"Ouvrir"_s));
+    const QString dos = u"C:\\DOC\\DOS.TXT"_s;
+    QVERIFY(attendre_document(dos));
+    a = attendre([](const Arbre& x) { return !x.de_classe(u"QFileDialog"_s).existe(); });
+    QVERIFY(p().focaliser(cadre(a)));
+    a = attendre([&](const Arbre& x) { return document_actif(cadre(x)) == dos; });
+    QCOMPARE(document_actif(cadre(a)), dos);
+
+    // Ctrl+Tab : du dernier document au premier.
+    QVERIFY(p().touche(u"ctrl+Tab"_s));
+    a = attendre([&](const Arbre& x) { return document_actif(cadre(x)) == clavier; });
+    QCOMPARE(document_actif(cadre(a)), clavier);
+
+    // Le menu Fenêtres liste les documents, l'actif coché ; en choisir un l'active.
+    Controle barre = cadre(a).de_classe(u"QMenuBar"_s);
+    QVERIFY(p().cliquer_element(barre, u"Fenêtres"_s));
+    const QString element_dos = u"2 "_s + dos;
+    a = attendre([&](const Arbre& x) { return menu_ouvert(x, element_dos).existe(); });
+    const Fenetre liste = menu_ouvert(a, element_dos);
+    QVERIFY2(liste.existe(), qPrintable(a.textes()));
+    const QStringList elements = sans_raccourcis(liste.elements());
+    QCOMPARE(elements.mid(0, 6),
+             (QStringList{u"Cascade"_s, u"Mosaïque"_s, u"Ouvrir tout"_s, u"Fermer tout"_s,
+                          u"Icôniser tout"_s, u"Ranger les icônes"_s}));
+    QCOMPARE(elements.mid(elements.size() - 2), (QStringList{u"1 "_s + clavier, element_dos}));
+    QCOMPARE(coches(liste), QStringList{u"1 "_s + clavier});
+    QVERIFY(p().cliquer_element(liste, element_dos));
+    a = attendre([&](const Arbre& x) { return document_actif(cadre(x)) == dos; });
+    QCOMPARE(document_actif(cadre(a)), dos);
+
+    // Ctrl+W ferme le document actif, sans question (il n'est pas modifié).
+    QVERIFY(p().touche(u"ctrl+w"_s));
+    a = attendre(
+        [&](const Arbre& x) { return titres_documents(cadre(x)) == QStringList{clavier}; });
+    QCOMPARE(titres_documents(cadre(a)), QStringList{clavier});
+    QCOMPARE(p().contenu(u"DOC/DOS.TXT"_s), k_octets_dos);
+    QCOMPARE(p().contenu(u"DOC/CLAVIER.TXT"_s), QByteArray("Ecrit au clavier\r\n"));
+}
+
+// Sur un écran de 800 × 600, une place enregistrée qui en déborde est
+// ramenée dedans ; la mosaïque garde chaque document dans le cadre, les
+// vidages (de taille fixe) compris.
+void EssaiMorvine::petit_ecran_et_mosaique() {
+    Pilote q(QSize(800, 600));
+    QString raison;
+    QVERIFY2(q.demarrer(&raison), qPrintable(raison));
+    q.creer_fichier(
+        u"KALDRON/MORVINE.INI"_s,
+        "[Options]\r\nHaut= 3000\r\nGauche= 4500\r\nLargeur= 12000\r\nHauteur= 9000\r\n");
+    QStringList noms{u"C:\\DOC\\T.TXT"_s};
+    q.creer_fichier(u"DOC/T.TXT"_s, "petit\r\n");
+    for (const QString& n : {u"V1"_s, u"V2"_s, u"V3"_s}) {
+        q.creer_fichier(u"DOC/"_s + n + u".BIN"_s, QByteArray(300, '\0'));
+        noms << u"C:\\DOC\\"_s + n + u".BIN"_s;
+    }
+    QVERIFY(q.lancer(u"morvine"_s, QStringList{u"ovl"_s} + noms));
+    const auto m = q.attendre_programme(u"morvine"_s);
+    QVERIFY(m);
+    Arbre a = Pilote::attendre_arbre(
+        *m, [](const Arbre& x) { return titres_documents(cadre(x)).size() == 4; });
+    QCOMPARE(titres_documents(cadre(a)).size(), 4);
+    const QRect ecran(0, 0, 800, 600);
+    QVERIFY2(ecran.contains(cadre(a).geometrie()),
+             qPrintable(u"cadre en %1,%2 de %3 × %4"_s.arg(cadre(a).geometrie().x())
+                            .arg(cadre(a).geometrie().y())
+                            .arg(cadre(a).geometrie().width())
+                            .arg(cadre(a).geometrie().height())));
+
+    Controle barre = cadre(a).de_classe(u"QMenuBar"_s);
+    QVERIFY(q.cliquer_element(barre, u"Fenêtres"_s));
+    a = Pilote::attendre_arbre(
+        *m, [](const Arbre& x) { return menu_ouvert(x, u"Mosaïque"_s).existe(); });
+    QVERIFY(q.cliquer_element(menu_ouvert(a, u"Mosaïque"_s), u"Mosaïque"_s));
+    a = Pilote::attendre_arbre(
+        *m, [](const Arbre& x) { return !menu_ouvert(x, u"Mosaïque"_s).existe(); });
+    a = Pilote::attendre_calme(*m);
+    const QRect zone = cadre(a).de_classe(u"QMdiArea"_s).geometrie();
+    QVERIFY(zone.isValid());
+    for (const Controle& c : cadre(a).controles()) {
+        if (c.classe() == u"QMdiSubWindow"_s)
+            QVERIFY2(zone.contains(c.geometrie()),
+                     qPrintable(c.json().value(u"titre"_s).toString() + u" hors du cadre"_s));
+    }
 }
 
 QTEST_GUILESS_MAIN(EssaiMorvine)
