@@ -981,6 +981,13 @@ void EssaiMorvine::documents_au_clavier_et_menu_fenetres() {
     QVERIFY(p().touche(u"ctrl+Tab"_s));
     a = attendre([&](const Arbre& x) { return document_actif(cadre(x)) == clavier; });
     QCOMPARE(document_actif(cadre(a)), clavier);
+    // Ctrl+Maj+Tab revient au précédent, Ctrl+Tab de nouveau au suivant.
+    for (const auto& [touche, attendu] :
+         {std::pair{u"ctrl+shift+Tab"_s, dos}, std::pair{u"ctrl+Tab"_s, clavier}}) {
+        QVERIFY(p().touche(touche));
+        a = attendre([&](const Arbre& x) { return document_actif(cadre(x)) == attendu; });
+        QCOMPARE(document_actif(cadre(a)), attendu);
+    }
 
     // Le menu Fenêtres liste les documents, l'actif coché ; en choisir un l'active.
     Controle barre = cadre(a).de_classe(u"QMenuBar"_s);
