@@ -397,7 +397,7 @@ private slots:
                                  plateforme::twips_vers_pixels_y(1500)));
     }
 
-    // Le cadre ne déborde pas de l'écran (celui des essais fait 800 × 600),
+    // Le cadre ne déborde pas de l'écran des essais (800 pixels de large),
     // quel que soit le réglage lu ; un réglage qui tient est gardé.
     void cadre_dans_l_ecran_data() {
         QTest::addColumn<QString>("ini");
