@@ -72,9 +72,12 @@ QMenu* Gestion_Fichiers::construire_menu_contextuel(QWidget* liste) {
     const bool source = Cadre_srce->isAncestorOf(liste);
     QAction* parent = menu->addAction(u"Répert&oire parent\tRetour arrière"_s);
     parent->setEnabled(cadre(source).repertoire->path().size() > 3);
-    connect(parent, &QAction::triggered, this, [this, source] { Remonter_cadre(source); });
+    connect(
+        parent, &QAction::triggered, this, [this, source] { Remonter_cadre(source); },
+        Qt::QueuedConnection);
     QAction* relire = menu->addAction(u"Re&lire les deux cadres\tCtrl+R"_s);
-    connect(relire, &QAction::triggered, this, [this] { Relire_cadres(); });
+    connect(
+        relire, &QAction::triggered, this, [this] { Relire_cadres(); }, Qt::QueuedConnection);
     aide::attacher(menu, TEXTE_AIDE_MENU);
     aide::installer_f1(menu);
     return menu;
@@ -82,7 +85,9 @@ QMenu* Gestion_Fichiers::construire_menu_contextuel(QWidget* liste) {
 
 // Chaque entrée clique son bouton : la commande garde ses règles
 // (confirmation, erreurs, sélection globale). Un bouton caché n'a pas
-// d'entrée, un bouton éteint une entrée éteinte.
+// d'entrée, un bouton éteint une entrée éteinte. Le clic attend que le menu
+// ait fini son événement : une commande fait tourner la boucle d'événements,
+// qui détruirait le menu refermé sous ses pieds.
 void Gestion_Fichiers::ajouter_au_menu(QMenu* menu, QPushButton* b, const QString& touche,
                                        const QString& legende) {
     if (b->isHidden())
@@ -93,10 +98,13 @@ void Gestion_Fichiers::ajouter_au_menu(QMenu* menu, QPushButton* b, const QStrin
     QAction* action = menu->addAction(texte);
     action->setEnabled(b->isEnabled());
     QPointer<QPushButton> bouton = b;
-    connect(action, &QAction::triggered, this, [bouton] {
-        if (bouton && bouton->isEnabled() && !bouton->isHidden())
-            bouton->click();
-    });
+    connect(
+        action, &QAction::triggered, this,
+        [bouton] {
+            if (bouton && bouton->isEnabled() && !bouton->isHidden())
+                bouton->click();
+        },
+        Qt::QueuedConnection);
 }
 
 void Gestion_Fichiers::ajouter_commandes_menu(QMenu* menu, QWidget* liste) {
