@@ -497,7 +497,7 @@ private slots:
         for (const Qt::Key touche : {Qt::Key_Escape, Qt::Key_Return}) {
             f->A_propos->click();
             QTest::keyClick(f->apropos->Titre, touche);
-            QTRY_VERIFY(!f->apropos);
+            QTRY_VERIFY_WITH_TIMEOUT(!f->apropos, 20000);
         }
         Apropos accueil;
         accueil.OK->hide();
