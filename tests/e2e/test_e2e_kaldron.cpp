@@ -746,15 +746,7 @@ void EssaiKaldron::clavier_et_menu_du_bouton_droit() {
     });
     QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"K1.TXT"_s, u"K3.TXT"_s}));
 
-    // Alt+N ouvre l'invite (Alt+O reste à OPTIONS) ; un clic ailleurs la referme.
-    QVERIFY(p().touche(u"alt+n"_s));
-    a = attendre([](const Arbre& x) { return x.controle(u"Ligne_commande"_s).existe(); });
-    QVERIFY(a.controle(u"Ligne_commande"_s).existe());
-    QVERIFY(!a.a_fenetre(u"Choix_Options"_s));
     QVERIFY(choisir({u"K1.TXT"_s}));
-    a = attendre([](const Arbre& x) { return !x.controle(u"Ligne_commande"_s).existe(); });
-    QVERIFY(!a.controle(u"Ligne_commande"_s).existe());
-
     // Ctrl+Tab d'une liste à l'autre ; Retour arrière remonte le cadre du focus.
     QVERIFY(p().touche(u"ctrl+Tab"_s));
     a = attendre([](const Arbre& x) { return x.focus() == u"Fichier_dest"_s; });
