@@ -91,6 +91,7 @@ private slots:
     void chercher_puis_copier_les_trouves();
     void visualiser_texte_et_binaire();
     void visualiser_devant_morvine_muet();
+    void clavier_et_menu_du_bouton_droit();
     void quitter();
     void relance_iconisee_dans_le_repertoire_courant();
 };
@@ -704,6 +705,70 @@ void EssaiKaldron::visualiser_devant_morvine_muet() {
     QVERIFY(b.textes().contains(u"C:\\VISU\\LISEZ.TXT"_s, Qt::CaseInsensitive));
     QVERIFY(p().cliquer(b.bouton(u"OK"_s)));
     QVERIFY(Pilote::attendre([&] { return !seconde->en_vie(); }));
+}
+
+// Les touches et le menu passent par les boutons : les fichiers bougent
+// sur le disque comme au clic.
+void EssaiKaldron::clavier_et_menu_du_bouton_droit() {
+    p().creer_fichier(u"CLAV/K1.TXT"_s, "un");
+    p().creer_fichier(u"CLAV/K2.TXT"_s, "deux");
+    p().creer_repertoire(u"CLAV_DEST"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\CLAV_DEST"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\CLAV"_s));
+    QVERIFY(choisir({u"K1.TXT"_s}));
+    QVERIFY(p().touche(u"F5"_s));
+    QVERIFY(au_repos());
+    QCOMPARE(p().contenu(u"CLAV_DEST/K1.TXT"_s), QByteArray("un"));
+    QCOMPARE(p().noms(u"CLAV"_s), QStringList({u"K1.TXT"_s, u"K2.TXT"_s}));
+
+    // Bouton droit sur un fichier non choisi : il est choisi seul, le menu
+    // déplace.
+    const auto zone = principale().controle(u"Fichier_srce"_s).zone_element(u"K2.TXT"_s);
+    QVERIFY(zone);
+    QVERIFY(p().cliquer_en(zone->center(), 3));
+    Arbre a = attendre([](const Arbre& x) { return x.a_fenetre(u"Menu_contextuel"_s); });
+    const Fenetre menu = a.fenetre(u"Menu_contextuel"_s);
+    QVERIFY2(menu.existe(), qPrintable(a.textes()));
+    QVERIFY(menu.elements().contains(u"&EFFACER\tF8"_s));
+    QVERIFY(p().cliquer_element(menu, u"DEPLACER\tF6"_s));
+    QVERIFY(au_repos());
+    a = attendre([](const Arbre& x) {
+        return x.controle(u"Fichier_dest"_s).elements() == QStringList({u"K1.TXT"_s, u"K2.TXT"_s});
+    });
+    QCOMPARE(p().noms(u"CLAV"_s), QStringList({u"K1.TXT"_s}));
+    QCOMPARE(p().contenu(u"CLAV_DEST/K2.TXT"_s), QByteArray("deux"));
+
+    // Ctrl+R : un fichier venu d'ailleurs paraît dans la liste SOURCE.
+    p().creer_fichier(u"CLAV/K3.TXT"_s, "trois");
+    QVERIFY(p().touche(u"ctrl+r"_s));
+    a = attendre([](const Arbre& x) {
+        return x.controle(u"Fichier_srce"_s).elements() == QStringList({u"K1.TXT"_s, u"K3.TXT"_s});
+    });
+    QCOMPARE(a.controle(u"Fichier_srce"_s).elements(), QStringList({u"K1.TXT"_s, u"K3.TXT"_s}));
+
+    QVERIFY(choisir({u"K1.TXT"_s}));
+    // Ctrl+Tab d'une liste à l'autre ; Retour arrière remonte le cadre du focus.
+    QVERIFY(p().touche(u"ctrl+Tab"_s));
+    a = attendre([](const Arbre& x) { return x.focus() == u"Fichier_dest"_s; });
+    QCOMPARE(a.focus(), u"Fichier_dest"_s);
+    QVERIFY(p().touche(u"BackSpace"_s));
+    a = attendre([](const Arbre& x) { return x.controle(u"Chemin_dest"_s).texte() == u"c:\\"; });
+    QCOMPARE(a.controle(u"Chemin_dest"_s).texte(), u"c:\\"_s);
+    QCOMPARE(a.controle(u"Chemin_srce"_s).texte(), u"c:\\CLAV"_s);
+    QVERIFY(p().touche(u"ctrl+Tab"_s));
+    a = attendre([](const Arbre& x) { return x.focus() == u"Fichier_srce"_s; });
+    QCOMPARE(a.focus(), u"Fichier_srce"_s);
+
+    // "A propos" se ferme par Échap, puis par Entrée.
+    for (const QString& touche : {u"Escape"_s, u"Return"_s}) {
+        QVERIFY(cliquer(u"A_propos"_s));
+        a = attendre([](const Arbre& x) { return x.a_fenetre(u"Apropos"_s); });
+        QVERIFY(p().focaliser(a.fenetre(u"Apropos"_s)));
+        Pilote::attendre_calme(*m_kaldron);
+        QVERIFY(p().touche(touche));
+        a = attendre([](const Arbre& x) { return !x.a_fenetre(u"Apropos"_s); });
+        QVERIFY2(!a.a_fenetre(u"Apropos"_s), qPrintable(touche));
+    }
 }
 
 void EssaiKaldron::quitter() {

@@ -12,9 +12,11 @@
 #include "manager/search/cherche_fichier.h"
 #include "platform/formats.h"
 #include <QFile>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -490,6 +492,35 @@ private slots:
         QTest::mouseClick(f->apropos->OK, Qt::LeftButton);
         QTRY_VERIFY(!f->apropos);
         QVERIFY(f->isVisible());
+        // Entrée et Échap valent OK ; à l'accueil (OK caché), Échap ne coupe
+        // pas le démarrage.
+        for (const Qt::Key touche : {Qt::Key_Escape, Qt::Key_Return}) {
+            f->A_propos->click();
+            QTest::keyClick(f->apropos->Titre, touche);
+            QTRY_VERIFY_WITH_TIMEOUT(!f->apropos, 20000);
+        }
+        Apropos accueil;
+        accueil.OK->hide();
+        accueil.show();
+        QTest::keyClick(&accueil, Qt::Key_Escape);
+        QVERIFY(accueil.isVisible());
+    }
+
+    // La bulle montrée d'un bouton nomme sa touche, son texte reste tel quel ;
+    // le menu du bouton droit a son texte d'aide et son ancre.
+    void touches_dans_les_bulles_et_l_aide() {
+        charger();
+        const QString bulle = f->Renommer->toolTip();
+        const QPoint centre = f->Renommer->rect().center();
+        QHelpEvent e(QEvent::ToolTip, centre, f->Renommer->mapToGlobal(centre));
+        QCoreApplication::sendEvent(f->Renommer, &e);
+        QTRY_COMPARE(QToolTip::text(), bulle + u"  (F2)"_s);
+        QCOMPARE(f->Renommer->toolTip(), bulle);
+        QCOMPARE(f->bulle_avec_touche(f->Info), f->Info->toolTip());
+        std::unique_ptr<QMenu> menu(f->construire_menu_contextuel(f->Fichier_srce));
+        const QSet<QString> noms = ancres(u"principale.html"_s);
+        QVERIFY(noms.contains(menu->objectName()) && noms.contains(u"Clavier"_s));
+        QVERIFY(aide::texte_de(menu.get()).contains(u"bouton droit"_s));
     }
 };
 

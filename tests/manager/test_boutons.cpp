@@ -1,9 +1,11 @@
-// Boutons programmables, défilement des boutons et ligne de commande.
+// Boutons programmables, défilement des boutons et ligne de commande ;
+// touches des commandes, lettres Alt et menu du bouton droit.
 #include "essai_fenetre.h"
 #include "platform/chemins.h"
 #include "platform/lancement.h"
 #include "platform/profil.h"
 #include <QFocusEvent>
+#include <QMenu>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -35,6 +37,36 @@ class TestBoutons : public EssaiFenetre {
     void taper(const QString& commande) {
         f->Ligne_commande->setEditText(f->Répertoire_srce->path() + u'>' + commande);
         QTest::keyClick(f->Ligne_commande, Qt::Key_Return);
+    }
+
+    // SOURCE sur doc (a.txt choisi), DESTINATION sur dest ; fenêtre active
+    // pour que les touches lui parviennent.
+    void charger_fichiers() {
+        c->creer_fichier(u"doc/a.txt"_s, "aaaa");
+        c->creer_fichier(u"doc/b.txt"_s, "bb");
+        c->creer_repertoire(u"dest"_s);
+        f = std::make_unique<Gestion_Fichiers>();
+        f->Form_Load(true);
+        f->espace_libre_de = [](const QString&) { return qint64(1) << 40; };
+        f->Répertoire_dest->setPath(c->dos(u"dest"_s));
+        f->Répertoire_srce->setPath(c->dos(u"doc"_s));
+        f->Fichier_srce->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+        f->show();
+        f->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.get()));
+        f->Fichier_srce->setFocus();
+        QVERIFY(f->Ligne_message->text().contains(u"1 fichier"_s));
+    }
+
+    // Entrées du menu sans lettres ni touches ; une entrée éteinte est entre crochets.
+    QString menu_de(QWidget* liste) {
+        std::unique_ptr<QMenu> menu(f->construire_menu_contextuel(liste));
+        QStringList l;
+        for (const QAction* a : menu->actions())
+            if (!a->isSeparator())
+                l << (a->isEnabled() ? u""_s : u"x"_s) +
+                         a->text().section(u'\t', 0, 0).remove(u'&');
+        return l.join(u',');
     }
 
 private slots:
@@ -239,6 +271,99 @@ private slots:
         QCOMPARE(f->Ligne_commande->itemText(0), u"cmd2"_s);
         QCOMPARE(f->Ligne_commande->itemText(29), u"cmd31"_s);
         QCOMPARE(f->Ligne_commande->currentText(), f->Répertoire_srce->path() + u">cmd31"_s);
+    }
+
+    // ------------------------------------------- touches, lettres Alt, menu
+
+    // Touche et entrée du menu cliquent le bouton : même question, mot pour
+    // mot ; un bouton caché ou éteint (sélection globale) ne donne qu'un bip.
+    void touches_et_menu_passent_par_le_bouton() {
+        charger_fichiers();
+        d->repondre(7);
+        f->Effacer->click();
+        const essai::Question par_le_bouton = d->dernier();
+        d->repondre(7);
+        QTest::keyClick(f->Fichier_srce, Qt::Key_F8);
+        QCOMPARE(d->dernier().texte, par_le_bouton.texte);
+        std::unique_ptr<QMenu> menu(f->construire_menu_contextuel(f->Fichier_srce));
+        d->repondre(6);
+        menu->actions().at(5)->trigger();
+        QCOMPARE(menu->actions().at(5)->text(), u"&EFFACER\tF8"_s);
+        QTRY_COMPARE(d->questions().size(), 3);
+        QCOMPARE(d->dernier().texte, par_le_bouton.texte);
+        QVERIFY(!QFileInfo::exists(c->hote(u"doc/a.txt"_s)));
+        const int bips = d->bips();
+        QTest::keyClick(f->Fichier_srce, Qt::Key_F7); // Créer : mode répertoire seulement
+        f->Sélecte->click();
+        QTest::keyClick(f->Fichier_srce, Qt::Key_F2); // Renommer éteint
+        QCOMPARE(d->bips(), bips + 2);
+        QCOMPARE(d->questions().size(), 3);
+        // Mode répertoire : F8 supprime le répertoire, toujours après question.
+        f->Sélecte->click();
+        f->Mode->click();
+        d->repondre(7);
+        QTest::keyClick(f->Répertoire_srce, Qt::Key_F8);
+        QVERIFY(d->dernier().texte.startsWith(u"Vous allez SUPPRIMER"_s));
+        QVERIFY(QFileInfo::exists(c->hote(u"doc/b.txt"_s)));
+    }
+
+    // Le vrai menu, cliqué : la commande ne tourne qu'une fois son événement
+    // fini (elle fait tourner la boucle, qui détruisait le menu refermé).
+    void menu_referme_avant_la_commande() {
+        charger_fichiers();
+        const QPoint b = f->Fichier_srce->visualItemRect(f->Fichier_srce->item(1)).center();
+        QContextMenuEvent clic(QContextMenuEvent::Mouse, b,
+                               f->Fichier_srce->viewport()->mapToGlobal(b));
+        QCoreApplication::sendEvent(f->Fichier_srce->viewport(), &clic);
+        QPointer<QMenu> menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        const QRect deplacer = menu->actionGeometry(menu->actions().at(3));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, deplacer.center());
+        QVERIFY(!QFileInfo::exists(c->hote(u"dest/a.txt"_s)));
+        QTRY_VERIFY(QFileInfo::exists(c->hote(u"dest/a.txt"_s)));
+        QVERIFY(!menu);
+    }
+
+    // Chaque lettre Alt d'un bouton montré et actif ne va qu'à lui, dans les
+    // deux modes (sinon Alt ne fait que promener le focus).
+    void une_lettre_alt_par_bouton() {
+        charger_fichiers();
+        for (int mode = 0; mode < 2; ++mode, f->Mode->click()) {
+            QMap<QString, QString> lettres;
+            for (const QAbstractButton* b : f->findChildren<QAbstractButton*>()) {
+                const QString lettre = QKeySequence::mnemonic(b->text()).toString();
+                // Les boutons programmables ont les lettres de l'usager.
+                if (lettre.isEmpty() || !b->isVisibleTo(f.get()) || !b->isEnabled() ||
+                    b->objectName().startsWith(u"Bouton"_s))
+                    continue;
+                QVERIFY2(!lettres.contains(lettre), qPrintable(lettre + lettres.value(lettre)));
+                lettres.insert(lettre, b->objectName());
+            }
+        }
+        QTest::keyClick(f->Fichier_srce, Qt::Key_N, Qt::AltModifier);
+        QTRY_VERIFY(!f->Ligne_commande->isHidden());
+    }
+
+    // Le menu suit le mode et la liste ; le bouton droit ne défait pas la
+    // sélection globale, et hors d'elle choisit le fichier visé.
+    void menu_du_bouton_droit() {
+        charger_fichiers();
+        const QString cadre = u",Répertoire parent,Relire les deux cadres"_s;
+        QCOMPARE(menu_de(f->Fichier_dest), u"Permuter les cadres"_s + cadre);
+        f->Sélecte->click();
+        QCOMPARE(menu_de(f->Fichier_srce), u"Visualiser,xEditer,COPIER,DEPLACER,xRenommer,EFFACER,"
+                                           "xExécuter,Imprimer,Infos"_s +
+                                               cadre);
+        const QPoint b = f->Fichier_srce->visualItemRect(f->Fichier_srce->item(1)).center();
+        QTest::mousePress(f->Fichier_srce->viewport(), Qt::RightButton, {}, b);
+        QVERIFY(f->sélection_totale && f->Fichier_srce->selectedItems().isEmpty());
+        f->Sélecte->click();
+        QTest::mousePress(f->Fichier_srce->viewport(), Qt::RightButton, {}, b);
+        QVERIFY(f->Fichier_srce->selected(1) && !f->Fichier_srce->selected(0));
+        QVERIFY(f->Ligne_message->text().contains(u"1 fichier"_s));
+        f->Mode->click();
+        QCOMPARE(menu_de(f->Répertoire_srce),
+                 u"Créer,Renommer,Supprimer,Infos,Mode fichier"_s + cadre);
     }
 };
 

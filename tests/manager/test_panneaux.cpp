@@ -378,6 +378,67 @@ private slots:
         QVERIFY(f->Fichier_srce->selected(1));
     }
 
+    // Retour arrière dans une liste : tout le cadre remonte (à la racine,
+    // un bip) ; dans un champ de chemin, la touche efface comme partout.
+    void retour_arriere_remonte() {
+        c->creer_fichier(u"projet/lisez.txt"_s);
+        c->creer_repertoire(u"projet/sous"_s);
+        charger();
+        f->Répertoire_srce->setPath(c->dos(u"projet/sous"_s));
+        f->Répertoire_dest->setPath(c->dos(u"projet"_s));
+        QTest::keyClick(f->Répertoire_srce, Qt::Key_Backspace);
+        QCOMPARE(f->Fichier_srce->path(), c->dos(u"projet"_s));
+        QVERIFY(liste_contient(f->Fichier_srce, u"lisez.txt"_s));
+        QCOMPARE(f->Chemin_srce->text(), u"c:\\projet"_s);
+        QTest::keyClick(f->Fichier_dest, Qt::Key_Backspace);
+        QTest::keyClick(f->Fichier_dest, Qt::Key_Backspace);
+        QCOMPARE(f->Répertoire_dest->path(), u"C:\\"_s);
+        QCOMPARE(f->Chemin_dest->text(), u"c:\\"_s);
+        QCOMPARE(d->bips(), 1);
+        f->Chemin_srce->setFocus();
+        f->Chemin_srce->end(false);
+        QTest::keyClick(f->Chemin_srce, Qt::Key_Backspace);
+        QCOMPARE(f->Chemin_srce->text(), u"c:\\proje"_s);
+        QCOMPARE(f->Répertoire_srce->path(), c->dos(u"projet"_s));
+    }
+
+    // Ctrl+R : un fichier venu d'ailleurs paraît, le choix reste, un
+    // répertoire disparu laisse place à son parent, sans message.
+    void ctrl_r_relit_les_deux_cadres() {
+        c->creer_fichier(u"src/a.txt"_s, "aaa");
+        c->creer_fichier(u"src/b.txt"_s, "bbbbb");
+        c->creer_repertoire(u"dest/parti"_s);
+        charger();
+        f->Répertoire_dest->setPath(c->dos(u"dest/parti"_s));
+        f->Répertoire_srce->setPath(c->dos(u"src"_s));
+        f->Fichier_srce->setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
+        c->creer_fichier(u"src/c.txt"_s, "c");
+        QVERIFY(QDir(c->hote(u"dest/parti"_s)).removeRecursively());
+        f->Relire_cadres();
+        QVERIFY(liste_contient(f->Fichier_srce, u"c.txt"_s));
+        QVERIFY(f->Fichier_srce->selected(1) && !f->Fichier_srce->selected(0));
+        QCOMPARE(f->Chemin_dest->text(), u"c:\\dest"_s);
+        QCOMPARE(f->Fichier_dest->path(), c->dos(u"dest"_s));
+    }
+
+    // Entrée vaut un double clic sur le seul fichier du curseur ; en mode
+    // répertoire, le refus de la souris.
+    void entree_sur_un_fichier() {
+        c->creer_fichier(u"a.txt"_s);
+        c->creer_fichier(u"lot.bat"_s, "@echo off");
+        charger();
+        f->Fichier_srce->selectAll();
+        f->Fichier_srce->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+        d->repondre(3);
+        QTest::keyClick(f->Fichier_srce, Qt::Key_Return);
+        QCOMPARE(d->dernier().texte, u"Voulez-vous EDITER ou EXECUTER le fichier 'lot.bat' ?"_s);
+        QVERIFY(f->Fichier_srce->selected(1) && !f->Fichier_srce->selected(0));
+        f->Mode_Click();
+        d->repondre(1);
+        QTest::keyClick(f->Fichier_srce, Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(d->dernier().texte.startsWith(u"Sélection non autorisée en mode répertoire"_s));
+    }
+
     void mode_aller_et_retour() {
         c->creer_fichier(u"a.txt"_s);
         charger();

@@ -5,6 +5,7 @@
 #include "platform/formats.h"
 #include "platform/options_terminal.h"
 #include "platform/programme.h"
+#include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -80,4 +81,15 @@ void Apropos::Attente_Timer() {
 
 void Apropos::OK_Click() {
     close();
+}
+
+void Apropos::keyPressEvent(QKeyEvent* e) {
+    const bool fermer =
+        e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Escape;
+    // À l'accueil, OK est caché : la fenêtre principale attend son minuteur.
+    if (fermer && (e->modifiers() | Qt::KeypadModifier) == Qt::KeypadModifier && OK->isVisible()) {
+        OK->click();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }

@@ -21,6 +21,10 @@ public:
     QPushButton* OK;
     QLabel* Titre;
 
+protected:
+    // Entrée et Échap valent OK quand il est montré (pas à l'accueil).
+    void keyPressEvent(QKeyEvent* e) override;
+
 private:
     std::function<void()> m_montrer_principale;
 };

@@ -45,6 +45,8 @@ Gestion_Fichiers::Gestion_Fichiers(QWidget* parent) : QWidget(parent) {
     connecter_lancements();
     connecter_boutons();
     connecter_aide();
+    connecter_clavier();
+    connecter_menu_contextuel();
     definir_fenetre_principale(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { m_fin_de_session = true; });
 }
@@ -133,7 +135,8 @@ void Gestion_Fichiers::construire_commandes() {
     Chercher = bouton(u"C&HERCHER"_s, g, suivant(), l);
     Mode = bouton(u" &Mode répertoire"_s, g, suivant(), l);
     Sélecte = bouton(u"&Sélectionner tout"_s, g, suivant(), l);
-    Croiser = bouton(u"<  &Permuter  >"_s, g, suivant(), l);
+    // Alt+P reste à Imprimer, Alt+O à OPTIONS : chaque lettre a un seul bouton.
+    Croiser = bouton(u"<  Perm&uter  >"_s, g, suivant(), l);
     // ARRET prend la place de Permuter pendant une commande.
     Arret = new QPushButton(u"ARRET"_s, this);
     Arret->setGeometry(Croiser->geometry());
@@ -146,7 +149,7 @@ void Gestion_Fichiers::construire_commandes() {
     Configurer = bouton(u"CONFI&GURER"_s, 1740, bas, largeur);
     Corbeill = bouton(u"Cor&beille"_s, 3360, bas, largeur);
     A_propos = bouton(u"&A propos"_s, 4980, bas, largeur);
-    Prompt = bouton(u"Invite D&OS"_s, 6600, bas, largeur);
+    Prompt = bouton(u"I&nvite DOS"_s, 6600, bas, largeur);
     Aide = bouton(u"?"_s, 8220, bas, 420);
     Quitter = bouton(u"&QUITTER"_s, 8760, bas, 1200);
 

@@ -18,6 +18,7 @@
 
 class Apropos;
 class Cde_Chercher;
+class QMenu;
 class QListWidgetItem;
 
 // Un résultat de recherche garde son chemin réel sous ce rôle : le texte
@@ -310,6 +311,40 @@ private:
 
 public:
     // --- fin aide ---
+
+    // --- Clavier et menu contextuel (main_window/clavier.cpp, menu_contextuel.cpp) ---
+    void connecter_clavier();
+    void connecter_menu_contextuel();
+    // Bouton de commande qu'une touche de fonction clique dans le mode en
+    // cours (nullptr si la touche n'a pas de commande dans ce mode).
+    QPushButton* bouton_de_touche(int cle) const;
+    // Touche de fonction : le bouton est cliqué s'il est montré et actif,
+    // sinon un bip ; la commande garde ainsi toutes ses règles.
+    void Touche_commande(int cle);
+    // Ctrl+R : les deux cadres relus sur le disque, sélection gardée.
+    void Relire_cadres();
+    // Retour arrière : le cadre remonte au répertoire parent.
+    void Remonter_cadre(bool source);
+    // Ctrl+Tab : le focus passe d'une liste de fichiers à l'autre.
+    void Basculer_listes();
+    // Entrée sur une liste de fichiers SOURCE : vaut un double clic.
+    void Entree_fichier(QListWidget* liste);
+    // Bulle d'un bouton, avec sa touche quand il en a une.
+    QString bulle_avec_touche(const QPushButton* b) const;
+    // Menu du bouton droit sur 'liste' ; les commandes de la sélection y
+    // sont ajoutées par ajouter_commandes_menu. Le menu appartient à l'appelant.
+    QMenu* construire_menu_contextuel(QWidget* liste);
+    void Menu_contextuel(QWidget* liste, QPoint position);
+
+private:
+    // Entrées du menu propres à chaque liste : c'est ici qu'une nouvelle
+    // commande du menu prend place.
+    void ajouter_commandes_menu(QMenu* menu, QWidget* liste);
+    void ajouter_au_menu(QMenu* menu, QPushButton* b, const QString& touche,
+                         const QString& legende = {});
+
+public:
+    // --- fin clavier ---
 
     // Boutons dont la commande existe ; les autres restent désactivés.
     QSet<const QPushButton*> commandes_construites;
