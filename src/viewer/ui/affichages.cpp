@@ -4,12 +4,12 @@
 #include "viewer/core/vidage.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/texte_editeur.h"
+#include "viewer/ui/vue_vidage.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -81,15 +81,14 @@ void Fenêtre::montrer_texte(const QString& octets, bool editable) {
     Text1->show();
 }
 
-void Fenêtre::montrer_vidage(const QString& vidage_hote) {
-    modele_vidage->fermer();
-    if (!vidage_hote.isEmpty())
-        modele_vidage->ouvrir(vidage_hote);
+bool Fenêtre::montrer_vidage(const QString& source_hote, QString* erreur) {
+    const bool ok = modele_vidage->ouvrir_source(source_hote, erreur);
     const int largeur = plateforme::twips_vers_pixels_x(LARGEUR_VIDAGE);
     Dump->setFixedSize(largeur, plateforme::twips_vers_pixels_y(HAUTEUR_VIDAGE));
     const int barre = Dump->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     Dump->setFont(police_vidage(largeur - barre - 2 * Dump->frameWidth()));
     Dump->show();
+    return ok;
 }
 
 void Fenêtre::montrer_table(morvine::TableDbase table) {

@@ -13,7 +13,6 @@
 class Editeur;
 class QAction;
 class QLabel;
-class QListView;
 class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
@@ -23,6 +22,8 @@ class QTableView;
 namespace morvine {
 class ModeleVidage;
 class ModeleTableDbase;
+class ProducteurVidage;
+class VueVidage;
 struct TableDbase;
 
 // Le menu des polices en offre au plus 26, les premières de l'écran.
@@ -77,7 +78,8 @@ public:
     // Affichages (affichages.cpp) : un seul contrôle visible à la fois.
     void cacher_affichages();
     void montrer_texte(const QString& octets, bool editable);
-    void montrer_vidage(const QString& vidage_hote);
+    // Lignes formées depuis 'source_hote' ; faux (et '*erreur') s'il ne se lit pas.
+    bool montrer_vidage(const QString& source_hote, QString* erreur = nullptr);
     void montrer_table(morvine::TableDbase table);
     // 'motif' : ce que la fenêtre dit d'une image qui n'a pu être décodée.
     void montrer_image(const QImage& image, const QString& motif = {});
@@ -93,8 +95,10 @@ public:
 
     // Contrôles.
     QPlainTextEdit* Text1;
-    QListView* Dump;
+    morvine::VueVidage* Dump;
     morvine::ModeleVidage* modele_vidage;
+    // Écrit le fichier de vidage pendant que la liste se montre déjà.
+    morvine::ProducteurVidage* producteur_vidage = nullptr;
     QTableView* Grille1;
     morvine::ModeleTableDbase* modele_table;
     QScrollArea* cadre_image;
