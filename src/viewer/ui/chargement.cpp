@@ -19,12 +19,15 @@
 #include "viewer/ui/vue_vidage.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
 
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -76,6 +79,9 @@ void vidage_termine(Fenêtre* f, morvine::ProducteurVidage* producteur) {
     f->modele_vidage->limiter(std::max<qint64>(bilan.lignes, 0));
     avertir_vidage_incomplet(f->editeur, f->legende(), texte_incomplet(bilan.lignes, bilan.erreur));
 }
+
+// Au-delà, une lecture montre sa progression.
+constexpr qint64 k_delai_jauge_ms = 400;
 
 } // namespace
 
@@ -232,9 +238,24 @@ QString Editeur::afficher_selon_type(Fenêtre* f, Affichage a, const QString& ty
         return texte_incomplet(0, motif);
     }
     case Affichage::Dbase: {
-        QFile fichier;
-        const bool ouvert = morvine::ouvrir_en_lecture(fichier, hote);
-        f->montrer_table(ouvert ? morvine::lire_dbase(fichier) : morvine::TableDbase{});
+        // Le parcours d'une grande table se montre et peut s'arrêter : la
+        // grille garde alors les lignes déjà parcourues.
+        QElapsedTimer duree;
+        duree.start();
+        std::unique_ptr<QProgressDialog> jauge;
+        f->montrer_table(hote, [&](int fait) {
+            if (!jauge && duree.elapsed() >= k_delai_jauge_ms) {
+                jauge = std::make_unique<QProgressDialog>(u"Lecture de la table "_s + f->legende() +
+                                                              u"..."_s,
+                                                          u"Arrêter"_s, 0, 1000, this);
+                jauge->setWindowTitle(titre_application);
+                jauge->setWindowModality(Qt::WindowModal);
+                jauge->setMinimumDuration(0);
+            }
+            if (jauge)
+                jauge->setValue(fait);
+            return !jauge || !jauge->wasCanceled();
+        });
         f->menus_sans_edition();
         morvine::taille_ordinaire(s, zone, f->indice());
         return {};

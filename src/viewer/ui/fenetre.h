@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class Editeur;
 class QAction;
@@ -80,7 +81,9 @@ public:
     void montrer_texte(const QString& octets, bool editable);
     // Lignes formées depuis 'source_hote' ; faux (et '*erreur') s'il ne se lit pas.
     bool montrer_vidage(const QString& source_hote, QString* erreur = nullptr);
-    void montrer_table(morvine::TableDbase table);
+    // Table du fichier lue à la demande ; 'progression' comme pour
+    // ModeleTableDbase::ouvrir. Faux si le fichier ne se lit pas.
+    bool montrer_table(const QString& hote, const std::function<bool(int)>& progression = {});
     // 'motif' : ce que la fenêtre dit d'une image qui n'a pu être décodée.
     void montrer_image(const QImage& image, const QString& motif = {});
     void vider_image();
@@ -134,6 +137,8 @@ private:
     QAction* element(QMenu* menu, const QString& legende, void (Fenêtre::*action)());
     void choisir_icone();
     void garder_taille_vidage();
+    // Élargit les colonnes de la table à ses cellules des lignes données.
+    void ajuster_colonnes(int premiere, int derniere);
 
     bool m_redimensionnement = false;
     bool m_fermeture_acceptee = false;
