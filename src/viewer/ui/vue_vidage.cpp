@@ -128,10 +128,9 @@ QModelIndex VueVidage::moveCursor(CursorAction action, Qt::KeyboardModifiers) {
     const int n = nombre();
     if (n == 0)
         return {};
+    // Sans ligne courante, on part d'avant la première (ctrl+Fin va au bout).
     const QModelIndex courant = currentIndex();
-    if (!courant.isValid())
-        return model()->index(0, 0, rootIndex());
-    qint64 ligne = courant.row();
+    qint64 ligne = courant.isValid() ? courant.row() : -1;
     switch (action) {
     case MoveUp:
     case MovePrevious:
