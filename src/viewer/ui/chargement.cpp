@@ -245,9 +245,8 @@ QString Editeur::afficher_selon_type(Fenêtre* f, Affichage a, const QString& ty
         std::unique_ptr<QProgressDialog> jauge;
         f->montrer_table(hote, [&](int fait) {
             if (!jauge && duree.elapsed() >= k_delai_jauge_ms) {
-                jauge = std::make_unique<QProgressDialog>(u"Lecture de la table "_s + f->legende() +
-                                                              u"..."_s,
-                                                          u"Arrêter"_s, 0, 1000, this);
+                jauge = std::make_unique<QProgressDialog>(
+                    u"Lecture de la table "_s + f->legende() + u"..."_s, u"ARRET"_s, 0, 1000, this);
                 jauge->setWindowTitle(titre_application);
                 jauge->setWindowModality(Qt::WindowModal);
                 jauge->setMinimumDuration(0);
