@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
+#include <QTemporaryFile>
 #include <QTest>
 
 using namespace morvine;
@@ -59,6 +60,38 @@ TableDbase lire(const QByteArray& octets) {
 
 const QList<Champ> k_champs = {{"NOM", 'C', 6}, {"NE_LE", 'D', 8}, {"ACTIF", 'L', 1}};
 
+// La table lue à la demande dans un fichier montre exactement ce que la
+// lecture entière donne : noms, numéros, chaque cellule.
+bool comme_lecture_entiere(const QByteArray& octets, const QList<int>& lignes_vues = {}) {
+    QTemporaryFile fichier;
+    if (!fichier.open() || fichier.write(octets) != octets.size() || !fichier.flush())
+        return false;
+    const TableDbase t = lire(octets);
+    ModeleTableDbase modele;
+    if (!modele.ouvrir(fichier.fileName()) || modele.rowCount() != t.lignes.size() ||
+        modele.columnCount() != t.noms.size())
+        return false;
+    QList<int> lignes = lignes_vues;
+    if (lignes.isEmpty()) {
+        for (int l = 0; l < t.lignes.size(); ++l)
+            lignes << l;
+    }
+    for (int l : std::as_const(lignes)) {
+        if (modele.ligne(l) != t.lignes.value(l) ||
+            modele.headerData(l, Qt::Vertical).toString() != t.lignes.value(l).value(0))
+            return false;
+        for (int c = 0; c < t.noms.size(); ++c) {
+            if (modele.index(l, c).data().toString() != t.lignes.value(l).value(c + 1))
+                return false;
+        }
+    }
+    for (int c = 0; c < t.noms.size(); ++c) {
+        if (modele.headerData(c, Qt::Horizontal).toString() != t.noms[c])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class TestDbase : public QObject {
@@ -75,6 +108,7 @@ private slots:
     void fichiers_abimes_data();
     void fichiers_abimes();
     void octets_alteres();
+    void grande_table_par_pages();
     void echantillons_data();
     void echantillons();
 };
@@ -183,6 +217,7 @@ void TestDbase::fichiers_abimes() {
     QCOMPARE(t.lignes.size(), lignes);
     for (const QStringList& ligne : t.lignes)
         QCOMPARE(ligne.size(), champs + 1);
+    QVERIFY(comme_lecture_entiere(octets));
 }
 
 void TestDbase::octets_alteres() {
@@ -200,7 +235,40 @@ void TestDbase::octets_alteres() {
         QVERIFY(t.lignes.size() <= octets.size());
         for (const QStringList& ligne : t.lignes)
             QCOMPARE(ligne.size(), t.noms.size() + 1);
+        if (essai % 10 == 0)
+            QVERIFY2(comme_lecture_entiere(octets), qPrintable(QString::number(essai)));
     }
+}
+
+// Des pages de lignes séparées par des suites de supprimés, lues dans le
+// désordre ; un parcours arrêté garde les lignes déjà vues.
+void TestDbase::grande_table_par_pages() {
+    QList<QByteArray> enregistrements;
+    for (int n = 0; n < 100000; ++n) {
+        const bool supprime = n % 7 == 3 || (n >= 500 && n < 1200);
+        enregistrements << (supprime ? "*" : " ") + QByteArray::number(n).leftJustified(6) +
+                               "19980315" + (n % 2 ? "T" : "F");
+    }
+    const QByteArray octets = table(k_champs, enregistrements);
+    QVERIFY(comme_lecture_entiere(octets, {0, 127, 128, 129, 300, 1, 255, 256, 84000, 499, 85000}));
+    QTemporaryFile fichier;
+    QVERIFY(fichier.open() && fichier.write(octets) == octets.size() && fichier.flush());
+    ModeleTableDbase modele;
+    QList<int> parts;
+    QVERIFY(modele.ouvrir(fichier.fileName(), [&](int part) {
+        parts << part;
+        return false;
+    }));
+    QCOMPARE(parts.size(), 1);
+    QVERIFY(parts.first() > 0 && parts.first() < 1000);
+    QVERIFY(modele.rowCount() > 0 && modele.rowCount() < lire(octets).lignes.size());
+    const int derniere = modele.rowCount() - 1;
+    QCOMPARE(modele.ligne(derniere), lire(octets).lignes.value(derniere));
+    QVERIFY(modele.ligne(derniere + 1).isEmpty());
+    QString erreur;
+    QVERIFY(!modele.ouvrir(fichier.fileName() + u".absent"_s, {}, &erreur));
+    QVERIFY(!erreur.isEmpty());
+    QCOMPARE(modele.rowCount(), 0);
 }
 
 void TestDbase::echantillons_data() {

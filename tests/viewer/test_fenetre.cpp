@@ -10,6 +10,7 @@
 #include "viewer/ui/programme_associe.h"
 #include "viewer/ui/recherche_dialogue.h"
 #include "viewer/ui/texte_editeur.h"
+#include "viewer/ui/vue_vidage.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -32,6 +33,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -229,6 +231,89 @@ private slots:
         QVERIFY(!f->mnuECopy->isEnabled());
         QVERIFY(f->mnuEdit->menuAction()->isEnabled());
         QCOMPARE(ouvrir(u"VIDE.DAT"_s, {})->Dump->model()->rowCount(), 0);
+    }
+
+    // Un fichier creux de 1 Gio plus 5 octets : la fenêtre se montre sans
+    // attendre son fichier de vidage, ctrl+Fin mène à la dernière ligne (de
+    // 5 octets, décalage de 8 chiffres) et la montre.
+    void vidage_de_1_gio_jusqu_a_la_fin() {
+        c->creer_fichier(u"CREUX.BIN"_s, {});
+        QFile creux(c->hote(u"CREUX.BIN"_s));
+        constexpr qint64 taille = (qint64(1) << 30) + 5;
+        QVERIFY(creux.open(QIODevice::ReadWrite) && creux.resize(taille));
+        QVERIFY(creux.seek(taille - 5) && creux.write("fin,!") == 5);
+        creux.close();
+        demarrer();
+        e->Charger_fichier(c->dos(u"CREUX.BIN"_s), {});
+        Fenêtre* f = e->fenetre_active();
+        QVERIFY(f && !e->Echec_chargement);
+        morvine::VueVidage* v = f->Dump;
+        QCOMPARE(v->model()->rowCount(), int((taille + 15) / 16));
+        QTRY_VERIFY(v->isVisible());
+        v->setFocus();
+        QTest::keyClick(v, Qt::Key_End, Qt::ControlModifier);
+        const int derniere = v->model()->rowCount() - 1;
+        QCOMPARE(v->currentIndex().row(), derniere);
+        const QString attendu =
+            u"40000000: 66 69 6E 2C 21 "_s.leftJustified(57, u' ') + u" fin.! "_s;
+        QCOMPARE(v->currentIndex().data().toString(), attendu);
+        // La dernière ligne est dans la vue, en bas, entière.
+        const QRect zone = v->visualRect(v->currentIndex());
+        QVERIFY(v->viewport()->rect().contains(zone.topLeft()));
+        QVERIFY(zone.bottom() <= v->viewport()->rect().bottom());
+        QCOMPARE(v->verticalScrollBar()->value(), v->verticalScrollBar()->maximum());
+        QCOMPARE(v->indexAt(zone.center()), v->currentIndex());
+        // Ctrl+Début, puis un clic sur la troisième ligne la choisit.
+        QTest::keyClick(v, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(v->premiere_ligne(), 0);
+        const QRect troisieme = v->visualRect(v->model()->index(2, 0));
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, troisieme.center());
+        QCOMPARE(v->currentIndex().row(), 2);
+        QVERIFY(v->selectionModel()->isSelected(v->model()->index(2, 0)));
+        // La frappe cherche la ligne suivante qui commence par le texte tapé,
+        // sans parcourir les 67 millions de lignes quand rien n'y répond.
+        QTest::keyClick(v, Qt::Key_0);
+        QCOMPARE(v->currentIndex().row(), 3);
+        QTest::keyClick(v, Qt::Key_Z);
+        QCOMPARE(v->currentIndex().row(), 3);
+        QTest::keyClick(v, Qt::Key_PageDown);
+        QVERIFY(v->currentIndex().row() > 2 + 1);
+        QVERIFY(f->sous_fenetre()->close());
+    }
+
+    // Une grande table : les lignes lues à la demande gardent leur numéro
+    // malgré les supprimées, et la colonne s'élargit pour une cellule large
+    // quand elle vient à l'écran.
+    void grande_table_lue_a_la_demande() {
+        constexpr int fiches = 5000;
+        QByteArray t(32, '\0');
+        t[0] = 3;
+        t[10] = 1 + 40;
+        QByteArray champ(32, '\0');
+        champ.replace(0, 3, "NOM");
+        champ[11] = 'C';
+        champ[16] = 40;
+        t += champ + '\r';
+        for (int n = 0; n < fiches; ++n) {
+            const QByteArray texte =
+                n == fiches - 2 ? QByteArray(40, 'W') : "n" + QByteArray::number(n);
+            t += (n % 3 == 1 ? '*' : ' ') + texte.leftJustified(40);
+        }
+        Fenêtre* f = ouvrir(u"MILLE.DBF"_s, t + "\x1a");
+        QTableView* g = f->Grille1;
+        const QAbstractItemModel* m = g->model();
+        const int lignes = fiches - (fiches + 1) / 3;
+        QCOMPARE(m->rowCount(), lignes);
+        QCOMPARE(m->headerData(lignes - 1, Qt::Vertical).toString(), QString::number(lignes));
+        QCOMPARE(m->index(1, 0).data().toString().trimmed(), u"n2"_s);
+        QCOMPARE(m->index(3000, 0).data().toString().trimmed(), u"n4500"_s);
+        QCOMPARE(m->index(lignes - 1, 0).data().toString(), QString(40, u'W'));
+        const int large = QFontMetrics(f->font()).horizontalAdvance(QString(40, u'W'));
+        QVERIFY(g->columnWidth(0) < large);
+        f->sous_fenetre()->resize(400, 300);
+        QTRY_VERIFY(g->isVisible());
+        g->scrollToBottom();
+        QTRY_VERIFY(g->columnWidth(0) >= large);
     }
 
     void table_dbase_et_largeurs() {
@@ -462,11 +547,12 @@ private slots:
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &petite), 0);
         d->repondre(plateforme::REP_OK);
         e->Charger_fichier(c->dos(u"GROS"_s), {});
+        // Le fichier de vidage s'écrit en arrière-plan : l'avertissement suit.
+        QTRY_COMPARE(d->dernier().texte, u"Vidage incomplet du fichier C:\\GROS : 1298 lignes "
+                                         u"seulement\r(Disque plein)"_s);
         ::setrlimit(RLIMIT_FSIZE, &avant);
         std::signal(SIGXFSZ, ancien);
         QVERIFY(!e->Echec_chargement);
-        QCOMPARE(d->dernier().texte, u"Vidage incomplet du fichier C:\\GROS : 1298 lignes "
-                                     u"seulement\r(Disque plein)"_s);
         QCOMPARE(d->dernier().style, int(plateforme::MB_EXCLAMATION));
         Fenêtre* f = e->fenetre_active();
         QCOMPARE(int(vue_de(*f)), int(Vue::Vidage));

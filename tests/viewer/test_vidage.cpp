@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -68,6 +69,9 @@ private slots:
     void modele_sur_trois_blocs();
     void modele_franchit_100000();
     void modele_refuse_un_autre_fichier();
+    void modele_sur_le_fichier_meme_data();
+    void modele_sur_le_fichier_meme();
+    void producteur_en_arriere_plan();
     void dossier_noms_uniques();
     void dossier_ne_supprime_que_les_siens();
     void vidages_abandonnes_nettoyes();
@@ -296,6 +300,77 @@ void TestVidage::modele_refuse_un_autre_fichier() {
     QVERIFY(!modele.ouvrir(m_dossier.filePath(u"ABSENT.TMP"_s)));
     QVERIFY(modele.ouvrir(poser(u"VIDE.TMP"_s, {})));
     QCOMPARE(modele.rowCount(), 0);
+}
+
+// Les lignes formées depuis le fichier lui-même sont celles du fichier de
+// vidage, la dernière (incomplète) comprise ; limiter coupe la liste.
+void TestVidage::modele_sur_le_fichier_meme_data() {
+    QTest::addColumn<int>("taille");
+    QTest::newRow("vide") << 0;
+    QTest::newRow("un octet") << 1;
+    QTest::newRow("16 octets") << 16;
+    QTest::newRow("17 octets") << 17;
+    QTest::newRow("trois blocs moins 5") << 3 * 4096 - 5;
+    QTest::newRow("au-delà de 100000") << 0x100000 + 7;
+}
+
+void TestVidage::modele_sur_le_fichier_meme() {
+    QFETCH(int, taille);
+    const QByteArray octets = aleatoire(taille);
+    const QString source = poser(u"SOURCE.BIN"_s, octets);
+    const QString vidage = m_dossier.filePath(u"QXSOURCE.TMP"_s);
+    QCOMPARE(produire_vidage(source, vidage), qint64((taille + 15) / 16));
+    ModeleVidage relu, forme;
+    QVERIFY(relu.ouvrir(vidage));
+    QVERIFY(forme.ouvrir_source(source));
+    QCOMPARE(forme.rowCount(), relu.rowCount());
+    const int n = forme.rowCount();
+    for (int l : {0, 1, n / 2, 4095, 4096, 65535, 65536, n - 2, n - 1, n}) {
+        QCOMPARE(forme.ligne(l), relu.ligne(l));
+        QCOMPARE(forme.data(forme.index(l)), relu.data(relu.index(l)));
+    }
+    if (n > 0)
+        QCOMPARE(forme.ligne(n - 1), ligne_de(qint64(n - 1) * 16, octets.mid((n - 1) * 16)));
+    forme.limiter(n / 2);
+    QCOMPARE(forme.rowCount(), n / 2);
+    QVERIFY(forme.ligne(n / 2).isEmpty());
+    forme.limiter(n); // ne rallonge pas
+    QCOMPARE(forme.rowCount(), n / 2);
+    QString erreur;
+    QVERIFY(!forme.ouvrir_source(m_dossier.filePath(u"ABSENT.BIN"_s), &erreur));
+    QVERIFY(!erreur.isEmpty());
+    QCOMPARE(forme.rowCount(), 0);
+}
+
+// Le fichier de vidage écrit en arrière-plan est celui d'un vidage direct ;
+// détruit en route, le producteur s'arrête sans laisser de fil.
+void TestVidage::producteur_en_arriere_plan() {
+    const QByteArray octets = aleatoire(5 * 4096 + 3);
+    const QString source = poser(u"FOND.BIN"_s, octets);
+    const QString vidage = m_dossier.filePath(u"QXFOND.TMP"_s);
+    {
+        ProducteurVidage producteur;
+        QSignalSpy fin(&producteur, &ProducteurVidage::termine);
+        QString erreur;
+        QVERIFY(producteur.lancer(source, vidage, &erreur));
+        QVERIFY(fin.wait());
+        QVERIFY(producteur.fini());
+        QVERIFY(producteur.bilan().complet());
+        QCOMPARE(producteur.bilan().lignes, qint64(1281));
+        QCOMPARE(contenu(vidage), vidage_attendu(octets));
+        QVERIFY(!producteur.lancer(source, m_dossier.filePath(u"NON/QX.TMP"_s), &erreur));
+        QVERIFY(!erreur.isEmpty());
+    }
+    // Un grand fichier creux : la destruction n'attend pas la fin du vidage.
+    QFile creux(m_dossier.filePath(u"CREUX4G.BIN"_s));
+    QVERIFY(creux.open(QIODevice::WriteOnly) && creux.resize(qint64(4) << 30));
+    creux.close();
+    auto producteur = std::make_unique<ProducteurVidage>();
+    QString erreur;
+    QVERIFY(producteur->lancer(creux.fileName(), vidage, &erreur));
+    producteur.reset();
+    QVERIFY(QFileInfo(vidage).size() < debut_ligne(qint64(4) << 26));
+    QVERIFY(QFile::remove(vidage));
 }
 
 void TestVidage::dossier_noms_uniques() {

@@ -90,14 +90,24 @@ QString texte_cellule(char type, const QByteArray& octets) {
     }
 }
 
-TableDbase lire_dbase(QIODevice& fichier) {
-    TableDbase table;
+int lire_disposition(QIODevice& fichier, TableDbase& table) {
     const QByteArray en_tete = fichier.read(k_en_tete);
     if (en_tete.size() < k_en_tete)
-        return table;
+        return 0;
     const int longueur_enregistrement = octet(en_tete, 10) + 256 * octet(en_tete, 11);
     lire_descripteurs(fichier, longueur_enregistrement, table);
     aller_aux_enregistrements(fichier, octet(en_tete, 8) + 256 * octet(en_tete, 9));
+    return longueur_enregistrement;
+}
+
+QStringList cellules_enregistrement(const QByteArray& enregistrement, int numero,
+                                    const TableDbase& table) {
+    return ligne_de(enregistrement, numero, table);
+}
+
+TableDbase lire_dbase(QIODevice& fichier) {
+    TableDbase table;
+    const int longueur_enregistrement = lire_disposition(fichier, table);
     // Une longueur nulle ne ferait jamais avancer la lecture.
     if (longueur_enregistrement <= 0)
         return table;

@@ -1,5 +1,6 @@
-// Modèle du vidage : les lignes sont relues dans le fichier de vidage à la
-// demande, par morceaux gardés dans un petit cache.
+// Modèle du vidage : les lignes sont relues (fichier de vidage) ou formées
+// (fichier source) à la demande, par morceaux gardés dans un petit cache.
+#include "viewer/core/texte.h"
 #include "viewer/core/vidage.h"
 
 #include <algorithm>
@@ -57,6 +58,7 @@ bool ModeleVidage::ouvrir(const QString& vidage_hote) {
     m_cache = std::make_unique<Cache>();
     m_taille = 0;
     m_lignes = 0;
+    m_source = false;
     m_fichier.setFileName(vidage_hote);
     bool ok = m_fichier.open(QIODevice::ReadOnly);
     if (ok) {
@@ -73,12 +75,37 @@ bool ModeleVidage::ouvrir(const QString& vidage_hote) {
     return ok;
 }
 
+bool ModeleVidage::ouvrir_source(const QString& source_hote, QString* erreur) {
+    beginResetModel();
+    m_fichier.close();
+    m_cache = std::make_unique<Cache>();
+    m_taille = 0;
+    m_lignes = 0;
+    m_source = true;
+    const bool ok = ouvrir_en_lecture(m_fichier, source_hote, erreur);
+    if (ok) {
+        m_taille = std::max<qint64>(m_fichier.size(), 0);
+        m_lignes = (m_taille + 15) / 16;
+    }
+    endResetModel();
+    return ok;
+}
+
+void ModeleVidage::limiter(qint64 lignes) {
+    if (lignes < 0 || lignes >= m_lignes)
+        return;
+    beginResetModel();
+    m_lignes = lignes;
+    endResetModel();
+}
+
 void ModeleVidage::fermer() {
     beginResetModel();
     m_fichier.close();
     m_cache = std::make_unique<Cache>();
     m_taille = 0;
     m_lignes = 0;
+    m_source = false;
     endResetModel();
 }
 
@@ -118,6 +145,13 @@ QByteArray ModeleVidage::lire(qint64 debut, qint64 longueur) const {
 QByteArray ModeleVidage::ligne(qint64 n) const {
     if (n < 0 || n >= m_lignes)
         return {};
+    if (m_source) {
+        // La dernière ligne prend ce qui reste (moins de 16 octets).
+        const qint64 debut = n * 16;
+        const QByteArray octets = lire(debut, std::min<qint64>(16, m_taille - debut));
+        return formater_ligne_hex(debut, reinterpret_cast<const uchar*>(octets.constData()),
+                                  int(octets.size()));
+    }
     const qint64 debut = debut_ligne(n);
     const qint64 fin = n + 1 < m_lignes ? debut_ligne(n + 1) : m_taille;
     QByteArray octets = lire(debut, fin - debut);

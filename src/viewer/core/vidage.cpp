@@ -162,18 +162,12 @@ qint64 lignes_completes(qint64 octets) {
     return bas;
 }
 
-BilanVidage vider_fichier(const QString& source_hote, const QString& vidage_hote,
-                          const std::function<void(qint64)>& progression) {
+namespace {
+
+// Vidage de 'source' dans le descripteur 'vidage' (vide, ouvert en écriture).
+BilanVidage vider_dans(QFile& source, int vidage, const std::function<void(qint64)>& progression,
+                       const std::atomic_bool* arret) {
     BilanVidage bilan;
-    QFile source;
-    if (!ouvrir_en_lecture(source, source_hote, &bilan.erreur))
-        return bilan;
-    const int vidage = ::open(QFile::encodeName(vidage_hote).constData(),
-                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (vidage < 0) {
-        bilan.erreur = texte_errno(errno);
-        return bilan;
-    }
     bilan.lignes = 0;
     const qint64 longueur = source.size();
     qint64 position = 0;
@@ -183,6 +177,10 @@ BilanVidage vider_fichier(const QString& source_hote, const QString& vidage_hote
     sortie.reserve(k_tampon_sortie + qsizetype(2) * k_taille_bloc * 5);
     uchar bloc[k_taille_bloc];
     while (!fin) {
+        if (arret && arret->load(std::memory_order_relaxed)) {
+            bilan.erreur = plateforme::description_erreur(plateforme::ERR_ES_PERIPHERIQUE);
+            break;
+        }
         // Bloc suivant : la fin est atteinte quand il est incomplet ou qu'il
         // touche la longueur du fichier (lue au départ).
         const qint64 lus = source.read(reinterpret_cast<char*>(bloc), k_taille_bloc);
@@ -214,6 +212,25 @@ BilanVidage vider_fichier(const QString& source_hote, const QString& vidage_hote
         if (::ftruncate(vidage, debut_ligne(bilan.lignes)) != 0)
             bilan.lignes = 0;
     }
+    return bilan;
+}
+
+} // namespace
+
+BilanVidage vider_fichier(const QString& source_hote, const QString& vidage_hote,
+                          const std::function<void(qint64)>& progression,
+                          const std::atomic_bool* arret) {
+    BilanVidage bilan;
+    QFile source;
+    if (!ouvrir_en_lecture(source, source_hote, &bilan.erreur))
+        return bilan;
+    const int vidage = ::open(QFile::encodeName(vidage_hote).constData(),
+                              O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (vidage < 0) {
+        bilan.erreur = texte_errno(errno);
+        return bilan;
+    }
+    bilan = vider_dans(source, vidage, progression, arret);
     if (::close(vidage) != 0 && bilan.erreur.isEmpty()) {
         bilan.erreur = texte_errno(errno);
         bilan.lignes = 0;
@@ -225,6 +242,51 @@ qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
                        const std::function<void(qint64)>& progression) {
     const BilanVidage bilan = vider_fichier(source_hote, vidage_hote, progression);
     return bilan.complet() ? bilan.lignes : -1;
+}
+
+} // namespace morvine
+
+namespace morvine {
+
+ProducteurVidage::ProducteurVidage(QObject* parent) : QObject(parent) {}
+
+ProducteurVidage::~ProducteurVidage() {
+    arreter();
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void ProducteurVidage::arreter() {
+    m_arret = true;
+    if (m_fil.joinable())
+        m_fil.join();
+}
+
+bool ProducteurVidage::lancer(const QString& source_hote, const QString& vidage_hote,
+                              QString* erreur) {
+    arreter();
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_arret = false;
+    m_fini = false;
+    m_bilan = {};
+    m_fd = ::open(QFile::encodeName(vidage_hote).constData(),
+                  O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (m_fd < 0) {
+        *erreur = texte_errno(errno);
+        return false;
+    }
+    // La source est rouverte par le fil : son propre descripteur, sa position.
+    m_fil = std::thread([this, source_hote] {
+        BilanVidage bilan;
+        QFile source;
+        if (ouvrir_en_lecture(source, source_hote, &bilan.erreur))
+            bilan = vider_dans(source, m_fd, {}, &m_arret);
+        m_bilan = bilan;
+        m_fini = true;
+        QMetaObject::invokeMethod(this, &ProducteurVidage::termine, Qt::QueuedConnection);
+    });
+    return true;
 }
 
 } // namespace morvine

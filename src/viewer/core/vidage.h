@@ -1,14 +1,16 @@
 #pragma once
 // Vidage hexadécimal : formatage des lignes, production du fichier de
-// vidage par blocs de 4096 octets, modèle qui relit ce fichier à la demande.
+// vidage par blocs de 4096 octets, modèle qui forme les lignes à la demande.
 #include <QAbstractListModel>
 #include <QByteArray>
 #include <QFile>
 #include <QSet>
 #include <QString>
 #include <QTemporaryDir>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace morvine {
 
@@ -42,17 +44,21 @@ struct BilanVidage {
 // (disque plein) arrête le vidage : le fichier garde ses lignes complètes et
 // le bilan dit la cause. 'progression', si donnée, est appelée de temps en
 // temps avec le nombre d'octets lus (pour rendre la main).
+// 'arret', s'il passe à vrai, arrête le vidage entre deux blocs.
 BilanVidage vider_fichier(const QString& source_hote, const QString& vidage_hote,
-                          const std::function<void(qint64)>& progression = {});
+                          const std::function<void(qint64)>& progression = {},
+                          const std::atomic_bool* arret = nullptr);
 // Nombre de lignes d'un vidage complet, -1 pour tout autre bilan.
 qint64 produire_vidage(const QString& source_hote, const QString& vidage_hote,
                        const std::function<void(qint64)>& progression = {});
 // Nombre de lignes complètes dans les 'octets' premiers octets d'un vidage.
 qint64 lignes_completes(qint64 octets);
 
-// Montre un fichier de vidage ligne par ligne, lue à la demande : toutes les
-// lignes complètes d'une même largeur de décalage ont la même longueur, le
-// début de la ligne n se calcule. Pas d'index par ligne.
+// Montre un vidage ligne par ligne, formée à la demande : soit relue dans un
+// fichier de vidage (toutes les lignes complètes d'une même largeur de
+// décalage ont la même longueur, le début de la ligne n se calcule), soit
+// formée depuis les 16 octets du fichier lui-même. Pas d'index par ligne :
+// la mémoire ne dépend pas de la taille du fichier.
 class ModeleVidage : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -63,6 +69,11 @@ public:
     // taille) ; faux s'il ne peut être lu ou n'est pas un vidage. Le modèle
     // est alors vide.
     bool ouvrir(const QString& vidage_hote);
+    // Montre le vidage du fichier 'source_hote' lui-même, tel qu'il est à
+    // l'ouverture (sa longueur est lue alors) ; faux s'il ne peut être lu.
+    bool ouvrir_source(const QString& source_hote, QString* erreur = nullptr);
+    // Ne garde que les 'lignes' premières (vidage arrêté en route).
+    void limiter(qint64 lignes);
     void fermer();
     qint64 nombre_lignes() const { return m_lignes; }
     // Ligne n (depuis 0) sans sa fin de ligne ; vide hors limites.
@@ -78,7 +89,37 @@ private:
     mutable QFile m_fichier;
     qint64 m_taille = 0;
     qint64 m_lignes = 0;
+    bool m_source = false; // lignes formées depuis le fichier montré
     std::unique_ptr<Cache> m_cache;
+};
+
+// Écrit le fichier de vidage d'une fenêtre en arrière-plan : la fenêtre
+// montre ses lignes depuis le fichier source sans l'attendre. Le fichier
+// de vidage reste ouvert (et à elle) tant que l'objet vit ; sa destruction
+// arrête l'écriture entre deux blocs et l'attend.
+class ProducteurVidage : public QObject {
+    Q_OBJECT
+public:
+    explicit ProducteurVidage(QObject* parent = nullptr);
+    ~ProducteurVidage() override;
+
+    // Faux (et '*erreur' dit pourquoi) si le fichier de vidage ne s'ouvre pas.
+    bool lancer(const QString& source_hote, const QString& vidage_hote, QString* erreur);
+    void arreter();
+    bool fini() const { return m_fini.load(); }
+    // Bilan, une fois fini.
+    BilanVidage bilan() const { return fini() ? m_bilan : BilanVidage{}; }
+
+signals:
+    // Émis dans le fil de l'objet quand l'écriture s'achève (ou s'arrête).
+    void termine();
+
+private:
+    std::thread m_fil;
+    std::atomic_bool m_arret{false};
+    std::atomic_bool m_fini{false};
+    BilanVidage m_bilan;
+    int m_fd = -1;
 };
 
 // Répertoire privé (0700, sous QDir::tempPath()) des fichiers de vidage du

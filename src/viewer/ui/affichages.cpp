@@ -4,12 +4,12 @@
 #include "viewer/core/vidage.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/texte_editeur.h"
+#include "viewer/ui/vue_vidage.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -26,6 +26,7 @@ constexpr int LARGEUR_VIDAGE = 9255; // twips
 constexpr int HAUTEUR_VIDAGE = 4230;
 constexpr int MARGE_COLONNE = 250;
 constexpr int LARGEUR_LIGNE_VIDAGE = 76; // 75 caractères et une marge
+constexpr int LIGNES_MESUREES = 2000;    // lignes d'une table mesurées à l'ouverture
 
 // Police à chasse fixe dont une ligne de vidage tient dans la liste.
 QFont police_vidage(int largeur_utile) {
@@ -81,43 +82,64 @@ void Fenêtre::montrer_texte(const QString& octets, bool editable) {
     Text1->show();
 }
 
-void Fenêtre::montrer_vidage(const QString& vidage_hote) {
-    modele_vidage->fermer();
-    if (!vidage_hote.isEmpty())
-        modele_vidage->ouvrir(vidage_hote);
+bool Fenêtre::montrer_vidage(const QString& source_hote, QString* erreur) {
+    const bool ok = modele_vidage->ouvrir_source(source_hote, erreur);
     const int largeur = plateforme::twips_vers_pixels_x(LARGEUR_VIDAGE);
     Dump->setFixedSize(largeur, plateforme::twips_vers_pixels_y(HAUTEUR_VIDAGE));
     const int barre = Dump->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     Dump->setFont(police_vidage(largeur - barre - 2 * Dump->frameWidth()));
     Dump->show();
+    return ok;
 }
 
-void Fenêtre::montrer_table(morvine::TableDbase table) {
+bool Fenêtre::montrer_table(const QString& hote, const std::function<bool(int)>& progression) {
     // Les octets d'un champ sont montrés tels quels : les blancs de fin ne
     // doivent pas faire couper le texte par des points de suspension.
     Grille1->setTextElideMode(Qt::ElideNone);
     Grille1->setWordWrap(false);
+    // Illisible : une table vide, comme un fichier sans enregistrement.
+    const bool ouverte = modele_table->ouvrir(hote, progression);
     // Largeurs mesurées dans la police de la fenêtre : celle du nom, puis
     // la colonne s'élargit quand le texte d'une cellule (sans blancs autour)
     // n'y tient pas.
     const QFontMetrics mesure(font());
     const int marge = plateforme::twips_vers_pixels_x(MARGE_COLONNE);
-    QList<int> largeurs;
-    for (const QString& nom : table.noms)
-        largeurs << std::max(largeur_cellule(Grille1, mesure, nom.trimmed()),
-                             largeur_entete(Grille1->horizontalHeader(), nom.trimmed())) +
-                        marge;
-    for (const QStringList& ligne : table.lignes) {
-        for (qsizetype k = 1; k < ligne.size() && k <= largeurs.size(); ++k) {
-            const int largeur = largeur_cellule(Grille1, mesure, ligne[k].trimmed());
-            if (largeurs[k - 1] < largeur)
-                largeurs[k - 1] = largeur + marge;
+    const QStringList& noms = modele_table->table().noms;
+    for (int c = 0; c < noms.size(); ++c)
+        Grille1->setColumnWidth(
+            c, std::max(largeur_cellule(Grille1, mesure, noms[c].trimmed()),
+                        largeur_entete(Grille1->horizontalHeader(), noms[c].trimmed())) +
+                   marge);
+    // Une grande table n'est pas mesurée d'un bout à l'autre : ses premières
+    // lignes le sont, les autres quand elles viennent à l'écran.
+    const int lignes = modele_table->rowCount();
+    ajuster_colonnes(0, std::min(lignes, LIGNES_MESUREES) - 1);
+    QScrollBar* barre = Grille1->verticalScrollBar();
+    QObject::disconnect(barre, nullptr, this, nullptr);
+    if (lignes > LIGNES_MESUREES)
+        connect(barre, &QScrollBar::valueChanged, this, [this] {
+            const int haut = Grille1->rowAt(0);
+            const int bas = Grille1->rowAt(Grille1->viewport()->height() - 1);
+            ajuster_colonnes(haut, bas < 0 ? modele_table->rowCount() - 1 : bas);
+        });
+    Grille1->show();
+    return ouverte;
+}
+
+void Fenêtre::ajuster_colonnes(int premiere, int derniere) {
+    if (premiere < 0)
+        return;
+    const QFontMetrics mesure(font());
+    const int marge = plateforme::twips_vers_pixels_x(MARGE_COLONNE);
+    const int colonnes = modele_table->columnCount();
+    for (int l = premiere; l <= derniere; ++l) {
+        for (int c = 0; c < colonnes; ++c) {
+            const QString texte = modele_table->index(l, c).data().toString().trimmed();
+            const int largeur = largeur_cellule(Grille1, mesure, texte);
+            if (Grille1->columnWidth(c) < largeur)
+                Grille1->setColumnWidth(c, largeur + marge);
         }
     }
-    modele_table->definir(std::move(table));
-    for (int c = 0; c < largeurs.size(); ++c)
-        Grille1->setColumnWidth(c, largeurs[c]);
-    Grille1->show();
 }
 
 void Fenêtre::montrer_image(const QImage& image, const QString& motif) {

@@ -16,14 +16,18 @@
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/ligne_commande.h"
+#include "viewer/ui/vue_vidage.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
-#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
 
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -51,6 +55,33 @@ QString motif_image_illisible(QImageReader::ImageReaderError erreur) {
         return u"Image illisible : le fichier n'a pas pu être lu."_s;
     }
 }
+
+QString texte_incomplet(qint64 lignes, const QString& motif) {
+    return u"%1 lignes seulement"_s.arg(std::max<qint64>(lignes, 0)) + QChar(13) + u"("_s + motif +
+           u")"_s;
+}
+
+void avertir_vidage_incomplet(const Editeur& editeur, const QString& nom,
+                              const QString& avertissement) {
+    plateforme::dialogues().bip();
+    plateforme::dialogues().message(u"Vidage incomplet du fichier "_s + nom + u" : "_s +
+                                        avertissement,
+                                    plateforme::MB_EXCLAMATION, editeur.titre_application);
+}
+
+// Un vidage arrêté par le disque (plein, limite de taille) est montré pour
+// ce qu'il est : la liste s'arrête à ses lignes entières, l'utilisateur en
+// est averti.
+void vidage_termine(Fenêtre* f, morvine::ProducteurVidage* producteur) {
+    const morvine::BilanVidage bilan = producteur->bilan();
+    if (f->producteur_vidage != producteur || bilan.complet())
+        return;
+    f->modele_vidage->limiter(std::max<qint64>(bilan.lignes, 0));
+    avertir_vidage_incomplet(f->editeur, f->legende(), texte_incomplet(bilan.lignes, bilan.erreur));
+}
+
+// Au-delà, une lecture montre sa progression.
+constexpr qint64 k_delai_jauge_ms = 400;
 
 } // namespace
 
@@ -110,12 +141,8 @@ void Editeur::Charger_fichier(const QString& nom_donne, const QString& type_forc
     }
     if (!erreur.isEmpty())
         return signaler_echec_ouverture(nom_donne, erreur);
-    if (!avertissement.isEmpty()) {
-        plateforme::dialogues().bip();
-        plateforme::dialogues().message(u"Vidage incomplet du fichier "_s + nom_donne + u" : "_s +
-                                            avertissement,
-                                        plateforme::MB_EXCLAMATION, titre_application);
-    }
+    if (!avertissement.isEmpty())
+        avertir_vidage_incomplet(*this, nom_donne, avertissement);
 }
 
 QString Editeur::charger_dans_une_case(const QString& nom, const QString& type_force,
@@ -188,26 +215,46 @@ QString Editeur::afficher_selon_type(Fenêtre* f, Affichage a, const QString& ty
         return {};
     }
     case Affichage::Vidage: {
+        // Les lignes se forment depuis le fichier même : la fenêtre se montre
+        // sans attendre le fichier de vidage, écrit en arrière-plan.
+        QString motif;
+        const bool lisible = f->montrer_vidage(hote, &motif);
         e.fichier_vidage = vidages.nouveau_vidage();
-        morvine::BilanVidage bilan;
-        if (e.fichier_vidage.isEmpty())
-            bilan.erreur = plateforme::description_erreur(plateforme::ERR_ACCES);
-        else
-            bilan = morvine::vider_fichier(hote, e.fichier_vidage);
-        f->montrer_vidage(e.fichier_vidage);
+        if (e.fichier_vidage.isEmpty()) {
+            motif = plateforme::description_erreur(plateforme::ERR_ACCES);
+        } else if (lisible) {
+            auto* producteur = new morvine::ProducteurVidage(f);
+            f->producteur_vidage = producteur;
+            if (producteur->lancer(hote, e.fichier_vidage, &motif))
+                QObject::connect(producteur, &morvine::ProducteurVidage::termine, f,
+                                 [f, producteur] { vidage_termine(f, producteur); });
+        }
         f->menus_vidage();
         morvine::placer(s, f->indice() + 1);
         morvine::entourer(s, f->Dump->size());
-        // Un vidage arrêté en route (disque plein) ne passe pas pour complet.
-        if (bilan.erreur.isEmpty())
+        if (motif.isEmpty())
             return {};
-        return u"%1 lignes seulement"_s.arg(std::max<qint64>(bilan.lignes, 0)) + QChar(13) +
-               u"("_s + bilan.erreur + u")"_s;
+        f->modele_vidage->limiter(0);
+        return texte_incomplet(0, motif);
     }
     case Affichage::Dbase: {
-        QFile fichier;
-        const bool ouvert = morvine::ouvrir_en_lecture(fichier, hote);
-        f->montrer_table(ouvert ? morvine::lire_dbase(fichier) : morvine::TableDbase{});
+        // Le parcours d'une grande table se montre et peut s'arrêter : la
+        // grille garde alors les lignes déjà parcourues.
+        QElapsedTimer duree;
+        duree.start();
+        std::unique_ptr<QProgressDialog> jauge;
+        f->montrer_table(hote, [&](int fait) {
+            if (!jauge && duree.elapsed() >= k_delai_jauge_ms) {
+                jauge = std::make_unique<QProgressDialog>(
+                    u"Lecture de la table "_s + f->legende() + u"..."_s, u"ARRET"_s, 0, 1000, this);
+                jauge->setWindowTitle(titre_application);
+                jauge->setWindowModality(Qt::WindowModal);
+                jauge->setMinimumDuration(0);
+            }
+            if (jauge)
+                jauge->setValue(fait);
+            return !jauge || !jauge->wasCanceled();
+        });
         f->menus_sans_edition();
         morvine::taille_ordinaire(s, zone, f->indice());
         return {};

@@ -10,13 +10,13 @@
 #include "viewer/ui/icones.h"
 #include "viewer/ui/ligne_commande.h"
 #include "viewer/ui/recherche_dialogue.h"
+#include "viewer/ui/vue_vidage.h"
 
 #include <QCloseEvent>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
-#include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 // Type complet : sans lui, qDeleteAll des menus libère sans détruire.
@@ -25,6 +25,7 @@
 #include <QScrollArea>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -75,12 +76,11 @@ void Fenêtre::construire_controles() {
     Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Text1->installEventFilter(new FiltreFocus(*this, this));
     connect(Text1, &QPlainTextEdit::textChanged, this, [this] { Text1_Change(); });
-    Dump = new QListView(this);
+    // Des millions de lignes : seules les visibles sont formées et dessinées.
+    Dump = new morvine::VueVidage(this);
     Dump->setObjectName(u"Dump"_s);
     modele_vidage = new morvine::ModeleVidage(this);
     Dump->setModel(modele_vidage);
-    Dump->setUniformItemSizes(true); // des millions de lignes : pas de mesure ligne à ligne
-    Dump->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Noms des champs et numéros de ligne dans les en-têtes de la vue : ils
     // restent visibles quand la table défile.
     Grille1 = new QTableView(this);
@@ -159,6 +159,8 @@ bool Fenêtre::Form_QueryUnload() {
             return false;
     }
     if (!e.fichier_vidage.isEmpty()) {
+        // L'écriture du vidage s'arrête avant que son fichier parte.
+        delete std::exchange(producteur_vidage, nullptr);
         modele_vidage->fermer();
         editeur.vidages.supprimer(e.fichier_vidage);
         e.fichier_vidage.clear();

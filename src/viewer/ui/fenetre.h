@@ -9,11 +9,11 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class Editeur;
 class QAction;
 class QLabel;
-class QListView;
 class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
@@ -23,6 +23,8 @@ class QTableView;
 namespace morvine {
 class ModeleVidage;
 class ModeleTableDbase;
+class ProducteurVidage;
+class VueVidage;
 struct TableDbase;
 
 // Le menu des polices en offre au plus 26, les premières de l'écran.
@@ -85,8 +87,11 @@ public:
     // Affichages (affichages.cpp) : un seul contrôle visible à la fois.
     void cacher_affichages();
     void montrer_texte(const QString& octets, bool editable);
-    void montrer_vidage(const QString& vidage_hote);
-    void montrer_table(morvine::TableDbase table);
+    // Lignes formées depuis 'source_hote' ; faux (et '*erreur') s'il ne se lit pas.
+    bool montrer_vidage(const QString& source_hote, QString* erreur = nullptr);
+    // Table du fichier lue à la demande ; 'progression' comme pour
+    // ModeleTableDbase::ouvrir. Faux si le fichier ne se lit pas.
+    bool montrer_table(const QString& hote, const std::function<bool(int)>& progression = {});
     // 'motif' : ce que la fenêtre dit d'une image qui n'a pu être décodée.
     void montrer_image(const QImage& image, const QString& motif = {});
     void vider_image();
@@ -101,8 +106,10 @@ public:
 
     // Contrôles.
     QPlainTextEdit* Text1;
-    QListView* Dump;
+    morvine::VueVidage* Dump;
     morvine::ModeleVidage* modele_vidage;
+    // Écrit le fichier de vidage pendant que la liste se montre déjà.
+    morvine::ProducteurVidage* producteur_vidage = nullptr;
     QTableView* Grille1;
     morvine::ModeleTableDbase* modele_table;
     QScrollArea* cadre_image;
@@ -140,6 +147,8 @@ private:
     QAction* element(QMenu* menu, const QString& legende, void (Fenêtre::*action)());
     void choisir_icone();
     void garder_taille_vidage();
+    // Élargit les colonnes de la table à ses cellules des lignes données.
+    void ajuster_colonnes(int premiere, int derniere);
 
     bool m_redimensionnement = false;
     bool m_fermeture_acceptee = false;
