@@ -11,9 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/mount.h>
@@ -265,6 +267,8 @@ private slots:
     void repertoire_refuse();
     void repertoire_remplacement_data();
     void repertoire_remplacement();
+    void depot_data();
+    void depot();
 };
 
 void TestCopier::copie_tailles_data() {
@@ -948,6 +952,83 @@ void TestCopier::repertoire_remplacement() {
         QVERIFY(d->dernier().texte.contains(u"n'a pas été déplacé en entier"_s));
     }
     QCOMPARE(caches(la), QStringList());
+}
+
+void TestCopier::depot_data() {
+    QTest::addColumn<QString>("quoi"); // "fichier", "arbre", "les deux"
+    QTest::addColumn<bool>("source");  // déposé sur le cadre SOURCE
+    QTest::addColumn<bool>("deja");    // le fichier est déjà là (Non)
+    QTest::addColumn<bool>("interne"); // vient de la liste SOURCE de ce processus
+    QTest::newRow("un fichier sur DESTINATION") << u"fichier"_s << false << false << false;
+    QTest::newRow("un répertoire sur DESTINATION") << u"arbre"_s << false << false << false;
+    QTest::newRow("les deux sur SOURCE") << u"les deux"_s << true << false << false;
+    QTest::newRow("déjà là : question, Non") << u"fichier"_s << false << true << false;
+    QTest::newRow("la liste SOURCE sur son propre cadre") << u"fichier"_s << true << false << true;
+}
+
+// Fichiers d'un autre programme déposés sur un cadre : copiés dans son
+// répertoire par le même moteur, avec la question de remplacement.
+void TestCopier::depot() {
+    QFETCH(QString, quoi);
+    QFETCH(bool, source);
+    QFETCH(bool, deja);
+    QFETCH(bool, interne);
+    planter_arbre();
+    QTemporaryDir ailleurs;
+    QFile fichier(ailleurs.filePath(u"lettre.txt"_s));
+    QVERIFY(fichier.open(QIODevice::WriteOnly) && fichier.write("lettre") == 6);
+    fichier.close();
+    charger();
+    const QString vers = source ? c->hote(u"doc"_s) : c->hote(u"dest"_s);
+    if (deja) {
+        c->creer_fichier(u"dest/LETTRE.TXT"_s, "ancienne");
+        d->repondre(7);
+    }
+    QList<QUrl> urls;
+    if (quoi != u"arbre"_s)
+        urls << QUrl::fromLocalFile(fichier.fileName());
+    if (quoi != u"fichier"_s)
+        urls << QUrl::fromLocalFile(c->hote(u"doc/arbre/"_s)); // '/' final d'un bureau
+    QMimeData donnees;
+    donnees.setUrls(urls);
+    if (interne)
+        donnees.setData(u"application/x-kaldron-source"_s,
+                        QByteArray::number(QCoreApplication::applicationPid()));
+    QWidget* cadre = source ? f->Cadre_srce : f->Cadre_dest;
+    const QPointF point(cadre->width() / 2, cadre->height() / 2);
+    QDragEnterEvent entree(point.toPoint(), Qt::CopyAction | Qt::MoveAction, &donnees,
+                           Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(cadre, &entree);
+    QCOMPARE(entree.isAccepted(), !interne);
+    QDropEvent depot(point, Qt::CopyAction | Qt::MoveAction, &donnees, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(cadre, &depot);
+    QCOMPARE(depot.isAccepted(), !interne);
+    if (interne) {
+        QTest::qWait(0);
+        QVERIFY(!QFileInfo::exists(vers + u"/lettre.txt"_s));
+        return;
+    }
+    // La copie vient après le dépôt, par la boucle d'événements.
+    if (quoi != u"arbre"_s && !deja)
+        QTRY_VERIFY(QFileInfo::exists(vers + u"/lettre.txt"_s));
+    if (deja)
+        QTRY_COMPARE(d->questions().size(), 1);
+    if (quoi != u"fichier"_s) {
+        QTRY_VERIFY(QFileInfo::exists(vers + u"/arbre/sous/cle"_s));
+        QTRY_VERIFY(!etat_commande().commande_en_cours);
+        if (!source)
+            verifier_arbre(vers + u"/arbre"_s);
+    }
+    QTRY_VERIFY(!etat_commande().commande_en_cours);
+    if (quoi != u"arbre"_s) {
+        // Même nom à la casse près : c'est le fichier déjà là (DOS), gardé sur Non.
+        QCOMPARE(QDir(vers).entryList({u"lettre.txt"_s}, QDir::Files, QDir::Name),
+                 QStringList{deja ? u"LETTRE.TXT"_s : u"lettre.txt"_s});
+        QCOMPARE(d->questions().size(), deja ? 1 : 0);
+    }
+    QCOMPARE(caches(vers), QStringList());
+    QVERIFY(QFileInfo::exists(fichier.fileName()));
 }
 
 QTEST_MAIN(TestCopier)
