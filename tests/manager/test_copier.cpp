@@ -848,7 +848,8 @@ void TestCopier::repertoire_arrete() {
     bool arret_montre = false;
     connect(f->Jauge, &QProgressBar::valueChanged, f.get(), [&](int v) {
         arret_montre = arret_montre || !f->Arret->isHidden();
-        if (v >= 50)
+        // À la fin du second gros fichier, avant qu'il ne prenne son nom.
+        if (v >= 90)
             etat_commande().demande_d_arrêt = true;
     });
     deplacement ? f->Deplacer_repertoire(c->dos(u"doc/arbre"_s))

@@ -145,10 +145,11 @@ public:
         montrer(0, true);
     }
     bool arreter() const { return r.arret && r.arret(); }
-    // Rappels d'un fichier : son pourcentage devient celui du total.
+    // Rappels d'un fichier : son pourcentage devient celui du total. Le
+    // moteur espace déjà ses appels et montre toujours la fin du fichier.
     Rappels pour_fichier(qint64 taille) {
         return {{},
-                [this, taille](int v) { montrer(fait + taille * v / 100, false); },
+                [this, taille](int v) { montrer(fait + taille * v / 100, true); },
                 r.arret,
                 r.ceder};
     }
