@@ -524,6 +524,8 @@ void EssaiKaldron::repertoire_par_menu_puis_glisser_deposer() {
     p().creer_fichier(u"DOSS/ARBRE/SOUS/B.TXT"_s, "bbbb");
     p().creer_fichier(u"DOSS/G1.TXT"_s, "glisse");
     p().creer_fichier(u"DOSS/G2.TXT"_s, "maj");
+    p().creer_fichier(u"DOSS/G3.TXT"_s, "trois");
+    p().creer_fichier(u"DOSS/G4.TXT"_s, "quatre");
     p().creer_repertoire(u"DOSS_DEST"_s);
     QVERIFY(aller(u"Chemin_dest"_s, u"C:\\DOSS_DEST"_s));
     QVERIFY(aller(u"Chemin_srce"_s, u"C:\\DOSS"_s));
@@ -549,12 +551,16 @@ void EssaiKaldron::repertoire_par_menu_puis_glisser_deposer() {
     });
     QVERIFY(arbre().controle(u"Répertoire_dest"_s).elements().join(u'|').contains(u"ARBRE"_s));
 
-    // Glissé sur la liste DESTINATION : copié ; avec Maj : déplacé.
+    // Glissé sur la liste DESTINATION : copié ; avec Maj : déplacé. Tout
+    // droit vers la droite : en passant sur G2.TXT, la souris l'ajouterait
+    // à la sélection (glisser dans la liste choisit une plage).
     const auto glisser = [&](const QString& nom, const QString& modificateur) {
         const Fenetre f = principale();
         const Controle srce = f.controle(u"Fichier_srce"_s);
         const auto depart = srce.zone_element(nom);
-        return depart && p().glisser_vers(depart->center(), f.controle(u"Fichier_dest"_s).centre(),
+        return depart && p().glisser_vers(depart->center(),
+                                          QPoint(f.controle(u"Fichier_dest"_s).centre().x(),
+                                                 depart->center().y()),
                                           modificateur);
     };
     QVERIFY(choisir({u"G1.TXT"_s}));
@@ -568,6 +574,14 @@ void EssaiKaldron::repertoire_par_menu_puis_glisser_deposer() {
     QVERIFY(au_repos());
     QVERIFY(Pilote::attendre([&] { return !p().existe(u"DOSS/G2.TXT"_s); }));
     QCOMPARE(p().contenu(u"DOSS_DEST/G2.TXT"_s), QByteArray("maj"));
+    // Une sélection multiple part entière, tirée depuis l'un de ses fichiers.
+    QVERIFY(choisir({u"G3.TXT"_s, u"G4.TXT"_s}));
+    QVERIFY(glisser(u"G4.TXT"_s, {}));
+    QVERIFY(au_repos());
+    QVERIFY(Pilote::attendre([&] { return p().existe(u"DOSS_DEST/G3.TXT"_s); }));
+    QCOMPARE(p().contenu(u"DOSS_DEST/G3.TXT"_s), QByteArray("trois"));
+    QCOMPARE(p().contenu(u"DOSS_DEST/G4.TXT"_s), QByteArray("quatre"));
+    QCOMPARE(p().noms(u"DOSS"_s), QStringList({u"ARBRE"_s, u"G1.TXT"_s, u"G3.TXT"_s, u"G4.TXT"_s}));
 }
 
 void EssaiKaldron::effacer_puis_restaurer() {

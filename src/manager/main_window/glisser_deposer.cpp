@@ -11,6 +11,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QListWidgetItem>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
@@ -50,11 +51,20 @@ protected:
     }
 
 private:
+    // Glisser la souris dans la liste y choisit une plage, comme toujours :
+    // le glisser-déposer ne part que lorsqu'elle quitte la liste. Partie tout
+    // droit d'un fichier d'une sélection multiple (que l'appui a réduite à
+    // lui), elle emporte toute la sélection d'avant l'appui.
     bool tirer(QEvent* e) {
+        plateforme::ListeFichiers* liste = f->Fichier_srce;
         if (e->type() == QEvent::MouseButtonPress) {
             const auto* souris = static_cast<QMouseEvent*>(e);
-            depart = souris->position().toPoint();
-            sur_entree = souris->button() == Qt::LeftButton && f->Fichier_srce->itemAt(depart);
+            const QListWidgetItem* entree = liste->itemAt(souris->position().toPoint());
+            sur_entree = souris->button() == Qt::LeftButton && entree;
+            avant.clear();
+            appuye = entree ? liste->row(entree) : -1;
+            if (sur_entree && souris->modifiers() == Qt::NoModifier && entree->isSelected())
+                avant = rangs_choisis();
             return false;
         }
         if (e->type() != QEvent::MouseMove || !sur_entree)
@@ -64,15 +74,25 @@ private:
             sur_entree = false;
             return false;
         }
-        if ((souris->position().toPoint() - depart).manhattanLength() <
-            QApplication::startDragDistance())
+        if (liste->viewport()->rect().contains(souris->position().toPoint()))
             return false;
         sur_entree = false;
         const EtatCommande& etat = etat_commande();
-        if (!etat.commande_en_cours && !etat.mode_répertoire)
-            lancer();
-        // Jamais le glisser de la liste elle-même (données sans chemins).
+        if (etat.commande_en_cours || etat.mode_répertoire)
+            return false;
+        if (avant.size() > 1 && rangs_choisis() == QList<int>{appuye})
+            for (int i : std::as_const(avant))
+                liste->setSelected(i, true);
+        lancer();
         return true;
+    }
+
+    QList<int> rangs_choisis() const {
+        QList<int> rangs;
+        for (int i = 0; i < f->Fichier_srce->listCount(); ++i)
+            if (f->Fichier_srce->selected(i))
+                rangs << i;
+        return rangs;
     }
 
     QList<QUrl> choisis() const {
@@ -139,16 +159,15 @@ private:
     }
 
     Gestion_Fichiers* f;
-    QPoint depart;
     bool sur_entree = false;
+    int appuye = -1;  // rang de l'entrée sous l'appui
+    QList<int> avant; // sélection d'avant l'appui, s'il s'est fait sur elle
 };
 
 } // namespace
 
 void Gestion_Fichiers::connecter_glisser_deposer() {
     auto* g = new GlisserDeposer(this);
-    // La sélection multiple tient jusqu'au relâchement : on peut la tirer.
-    Fichier_srce->setDragEnabled(true);
     Fichier_srce->viewport()->installEventFilter(g);
     for (QWidget* w : {static_cast<QWidget*>(Cadre_srce), static_cast<QWidget*>(Cadre_dest)}) {
         w->setAcceptDrops(true);
