@@ -267,6 +267,7 @@ private slots:
     void repertoire_refuse();
     void repertoire_remplacement_data();
     void repertoire_remplacement();
+    void repertoire_lien();
     void depot_data();
     void depot();
 };
@@ -889,6 +890,7 @@ void TestCopier::repertoire_refuse_data() {
         << u"doc"_s << false << u"copier un répertoire sur lui-même"_s;
     QTest::newRow("fichier spécial") << u"dest"_s << false << u"fichier spécial"_s;
     QTest::newRow("racine") << u"dest"_s << false << u"racine d'une unité"_s;
+    QTest::newRow("confirmation, Non") << u"dest"_s << true << u"Confirmez-vous"_s;
 }
 
 // Refusé en français, avant d'écrire quoi que ce soit.
@@ -902,7 +904,9 @@ void TestCopier::repertoire_refuse() {
         QCOMPARE(::mkfifo(QFile::encodeName(c->hote(u"doc/arbre/tube"_s)).constData(), 0600), 0);
     charger(c->dos(vers));
     const QString avant = QDir(c->hote(u""_s)).entryList(QDir::AllEntries).join(u' ');
-    d->repondre(1);
+    const bool confirme = attendu == u"Confirmez-vous"_s;
+    reglages().confirme = confirme;
+    d->repondre(confirme ? 7 : 1);
     const QString chemin = attendu.startsWith(u"racine"_s) ? c->racine() : c->dos(u"doc/arbre"_s);
     deplacement ? f->Deplacer_repertoire(chemin) : f->Copier_repertoire(chemin);
     QVERIFY2(d->dernier().texte.contains(attendu), qPrintable(d->dernier().texte));
@@ -1030,6 +1034,20 @@ void TestCopier::depot() {
     }
     QCOMPARE(caches(vers), QStringList());
     QVERIFY(QFileInfo::exists(fichier.fileName()));
+}
+
+// Un lien vers un répertoire, choisi dans la liste, part comme lien : même
+// s'il désigne la DESTINATION, ce n'est pas copier un répertoire en lui-même.
+void TestCopier::repertoire_lien() {
+    charger();
+    QVERIFY(QFile::link(u"../dest"_s, c->hote(u"doc/vers_dest"_s)));
+    f->Deplacer_repertoire(c->dos(u"doc/vers_dest"_s));
+    const QFileInfo lien(c->hote(u"dest/vers_dest"_s));
+    QVERIFY(lien.isSymLink());
+    QCOMPARE(lien.symLinkTarget(), c->hote(u"dest"_s));
+    QVERIFY(!QFileInfo(c->hote(u"doc/vers_dest"_s)).isSymLink());
+    QVERIFY(QFileInfo(c->hote(u"dest"_s)).isDir());
+    QVERIFY(d->questions().isEmpty());
 }
 
 QTEST_MAIN(TestCopier)

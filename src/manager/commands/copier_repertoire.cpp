@@ -3,6 +3,7 @@
 #include "manager/commands/arbre_copie.h"
 #include "manager/common/etat_commande.h"
 #include "manager/common/rapport_erreur.h"
+#include "manager/configuration/reglages.h"
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/chemins.h"
 #include "platform/dialogues.h"
@@ -140,14 +141,17 @@ bool Gestion_Fichiers::transfert_admis(const QString& chemin, const QByteArray& 
                                        const QByteArray& cible, bool deplacement) {
     const QString commande = etat_commande().commande_courante;
     const QString verbe = deplacement ? u"déplacer"_s : u"copier"_s;
-    if (copie::dans_lui_meme(source, parent_hote(cible))) {
+    // Un lien part comme lien : ce qu'il désigne ne compte pas.
+    struct stat etat {};
+    const bool lien = ::lstat(source.constData(), &etat) == 0 && S_ISLNK(etat.st_mode);
+    if (!lien && copie::dans_lui_meme(source, parent_hote(cible))) {
         refuser(u"Le répertoire 'DESTINATION' est dans le répertoire "_s +
                     plateforme::chemin_montre(chemin) + u" ;"_s + CR + u"il est interdit de "_s +
                     verbe + u" un répertoire dans lui-même."_s,
                 commande);
         return false;
     }
-    if (meme_objet(source, cible)) {
+    if (lien ? parent_hote(source) == parent_hote(cible) : meme_objet(source, cible)) {
         refuser(u"Le répertoire 'DESTINATION' contient déjà ce répertoire ;"_s + CR +
                     u"il est interdit de "_s + verbe + u" un répertoire sur lui-même."_s,
                 commande);
@@ -162,6 +166,9 @@ copie::Fin Gestion_Fichiers::transferer_element(const QByteArray& source, const 
     EtatCommande& etat = etat_commande();
     QList<copie::Element> elements;
     if (!etape_dossier([&] { elements = copie::inventorier(source); }))
+        return copie::Fin::Abandonnee;
+    // Comme pour Créer et Supprimer : la commande sur un répertoire se confirme.
+    if (verifier_place && reglages().confirme && !confirmer_repertoire(u"le répertoire "_s, 2650))
         return copie::Fin::Abandonnee;
     for (const copie::Element& e : elements) {
         if (e.genre != copie::Element::Special)
