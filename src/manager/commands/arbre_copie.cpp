@@ -253,7 +253,7 @@ QList<Element> inventorier(const QByteArray& racine) {
     if (S_ISREG(etat.st_mode))
         return {Element{{}, Element::Fichier, qint64(etat.st_size)}};
     if (!S_ISDIR(etat.st_mode))
-        plateforme::lever(plateforme::ERR_CHEMIN_INTROUVABLE);
+        return {Element{{}, Element::Special, 0}};
     QList<Element> elements{Element{{}, Element::Repertoire, 0}};
     lister(racine, {}, elements);
     return elements;
@@ -311,6 +311,8 @@ Fin copier_arbre(const QByteArray& source, const QByteArray& cible, const QList<
     };
     try {
         const Element& tete = elements.first();
+        if (tete.genre == Element::Special)
+            plateforme::lever(plateforme::ERR_ACCES);
         progression.debut();
         if (tete.genre == Element::Lien || tete.genre == Element::Fichier) {
             bool deja = false;

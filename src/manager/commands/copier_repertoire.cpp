@@ -174,10 +174,13 @@ copie::Fin Gestion_Fichiers::transferer_element(const QByteArray& source, const 
         if (e.genre != copie::Element::Special)
             continue;
         dialogues().bip();
-        dialogues().message(u"Le répertoire "_s + montre +
-                                u" contient un fichier spécial (tube, périphérique ou prise) :"_s +
-                                CR + nom_montre(montre, e.relatif) + CR +
-                                u"il ne peut être ni copié ni déplacé."_s,
+        const QString texte =
+            e.relatif.isEmpty()
+                ? montre + u" est un fichier spécial (tube, périphérique ou prise) :"_s
+                : u"Le répertoire "_s + montre +
+                      u" contient un fichier spécial (tube, périphérique ou prise) :"_s + CR +
+                      nom_montre(montre, e.relatif);
+        dialogues().message(texte + CR + u"il ne peut être ni copié ni déplacé."_s,
                             plateforme::MB_OK + plateforme::MB_STOP, etat.commande_courante);
         return copie::Fin::Abandonnee;
     }
