@@ -79,7 +79,7 @@ QByteArray nom_libre(const QByteArray& repertoire) {
     for (;;) {
         const quint32 tirage = QRandomGenerator::global()->bounded(0x100000u);
         const QByteArray nom = u".KD%1.TMP"_s.arg(tirage, 5, 16, QChar(u'0')).toUpper().toLatin1();
-        const QByteArray chemin = repertoire + '/' + nom;
+        QByteArray chemin = repertoire + '/' + nom;
         struct stat etat {};
         if (::lstat(chemin.constData(), &etat) != 0 && errno == ENOENT)
             return chemin;
