@@ -172,6 +172,11 @@ QStringList ListeRepertoires::sousRepertoires() const {
     return m_sous;
 }
 
+QString ListeRepertoires::cheminEn(const QPoint& p) const {
+    const QListWidgetItem* i = itemAt(p);
+    return i ? i->data(ROLE_CHEMIN).toString() : QString();
+}
+
 QString ListeRepertoires::cheminSousCurseur() const {
     const QListWidgetItem* i = currentItem();
     return i ? i->data(ROLE_CHEMIN).toString() : QString();

@@ -48,6 +48,8 @@ public:
     QStringList sousRepertoires() const;
     // Chemin de l'entrée sous le curseur (vide si aucune).
     QString cheminSousCurseur() const;
+    // Chemin de l'entrée au point 'p' de la zone visible (vide si aucune).
+    QString cheminEn(const QPoint& p) const;
     // Répertoires cachés montrés (non par défaut) ; relit la liste.
     void setHidden(bool caches);
     bool hiddenShown() const { return m_caches; }

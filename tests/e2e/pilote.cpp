@@ -406,6 +406,32 @@ bool Pilote::glisser_elements(const Controle& liste, const QString& de, const QS
     return xdotool(a);
 }
 
+bool Pilote::glisser_vers(QPoint de, QPoint vers, const QString& modificateur) {
+    espacer_du_clic_precedent(de);
+    espacer_du_clic_precedent(vers);
+    QStringList a{u"mousemove"_s,
+                  QString::number(de.x()),
+                  QString::number(de.y()),
+                  u"sleep"_s,
+                  u"0.1"_s,
+                  u"mousedown"_s,
+                  u"1"_s};
+    // Le glisser ne part qu'au-delà de la distance de départ ; la cible ne
+    // l'accepte qu'après l'avoir vu entrer puis bouger.
+    for (int pas = 1; pas <= 8; ++pas) {
+        const QPoint p = de + (vers - de) * pas / 8;
+        a << u"sleep"_s << u"0.1"_s << u"mousemove"_s << QString::number(p.x())
+          << QString::number(p.y());
+    }
+    if (!modificateur.isEmpty())
+        a << u"keydown"_s << modificateur << u"sleep"_s << u"0.1"_s;
+    a << u"mousemove"_s << QString::number(vers.x() + 2) << QString::number(vers.y()) << u"sleep"_s
+      << u"0.2"_s << u"mouseup"_s << u"1"_s;
+    if (!modificateur.isEmpty())
+        a << u"keyup"_s << modificateur;
+    return xdotool(a);
+}
+
 bool Pilote::taper(const QString& texte) {
     if (preparer_touches(texte))
         // Le programme relit la table des touches avant la première frappe.

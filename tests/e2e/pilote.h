@@ -189,6 +189,9 @@ public:
     // relâché hors de tout élément, au-delà du dernier, par exemple).
     bool glisser_elements(const Controle& liste, const QString& de, const QString& vers,
                           QPoint decalage = {});
+    // Glisser-déposer : bouton gauche pressé en 'de', promené par petits pas,
+    // relâché en 'vers' ; 'modificateur' ("shift"...) tenu pendant le geste.
+    bool glisser_vers(QPoint de, QPoint vers, const QString& modificateur = {});
     bool taper(const QString& texte);
     bool preparer_touches(const QString& texte);
     // Touches au sens de xdotool : "ctrl+a", "Return", "alt+f", "F1".

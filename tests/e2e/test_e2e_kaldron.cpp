@@ -87,6 +87,7 @@ private slots:
     void selection_clic_motif_puis_copier();
     void copier_gros_fichier_arrete();
     void deplacer();
+    void repertoire_par_menu_puis_glisser_deposer();
     void effacer_puis_restaurer();
     void chercher_puis_copier_les_trouves();
     void visualiser_texte_et_binaire();
@@ -515,6 +516,73 @@ void EssaiKaldron::deplacer() {
     QCOMPARE(p().noms(u"DEPL_DEST"_s), QStringList({u"M1.TXT"_s, u"M2.TXT"_s}));
     QCOMPARE(p().contenu(u"DEPL_DEST/M1.TXT"_s), QByteArray("premier"));
     QCOMPARE(p().contenu(u"DEPL_DEST/M2.TXT"_s), octets_varies(40000));
+}
+
+// Un vrai clic droit sur un répertoire de la liste SOURCE, son menu, puis
+// un vrai glisser de fichiers sur le cadre DESTINATION (Maj : déplacés).
+void EssaiKaldron::repertoire_par_menu_puis_glisser_deposer() {
+    p().creer_fichier(u"DOSS/ARBRE/A.TXT"_s, octets_varies(40000));
+    p().creer_fichier(u"DOSS/ARBRE/SOUS/B.TXT"_s, "bbbb");
+    p().creer_fichier(u"DOSS/G1.TXT"_s, "glisse");
+    p().creer_fichier(u"DOSS/G2.TXT"_s, "maj");
+    p().creer_fichier(u"DOSS/G3.TXT"_s, "trois");
+    p().creer_fichier(u"DOSS/G4.TXT"_s, "quatre");
+    p().creer_repertoire(u"DOSS_DEST"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\DOSS_DEST"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\DOSS"_s));
+    const Controle liste = principale().controle(u"Répertoire_srce"_s);
+    QString entree; // montrée en retrait sous son parent
+    for (const QString& e : liste.elements())
+        if (e.trimmed() == u"ARBRE"_s)
+            entree = e;
+    const auto zone = liste.zone_element(entree);
+    QVERIFY2(zone, qPrintable(liste.elements().join(u", "_s)));
+    QVERIFY(p().cliquer_en(zone->center(), 3));
+    const Arbre a = attendre([](const Arbre& x) { return x.a_fenetre(u"Menu_contextuel"_s); });
+    const Fenetre menu = a.fenetre(u"Menu_contextuel"_s);
+    QVERIFY2(menu.existe(), qPrintable(a.textes()));
+    QVERIFY(p().cliquer_element(menu, u"Copier le répertoire dans 'DESTINATION'"_s));
+    QVERIFY(au_repos());
+    QCOMPARE(p().noms(u"DOSS_DEST/ARBRE"_s), QStringList({u"A.TXT"_s, u"SOUS"_s}));
+    QCOMPARE(p().contenu(u"DOSS_DEST/ARBRE/A.TXT"_s), octets_varies(40000));
+    QCOMPARE(p().contenu(u"DOSS_DEST/ARBRE/SOUS/B.TXT"_s), QByteArray("bbbb"));
+    QCOMPARE(p().noms(u"DOSS/ARBRE"_s), QStringList({u"A.TXT"_s, u"SOUS"_s}));
+    attendre([](const Arbre& x) {
+        return x.controle(u"Répertoire_dest"_s).elements().join(u'|').contains(u"ARBRE"_s);
+    });
+    QVERIFY(arbre().controle(u"Répertoire_dest"_s).elements().join(u'|').contains(u"ARBRE"_s));
+
+    // Glissé sur la liste DESTINATION : copié ; avec Maj : déplacé. Tout
+    // droit vers la droite : en passant sur G2.TXT, la souris l'ajouterait
+    // à la sélection (glisser dans la liste choisit une plage).
+    const auto glisser = [&](const QString& nom, const QString& modificateur) {
+        const Fenetre f = principale();
+        const Controle srce = f.controle(u"Fichier_srce"_s);
+        const auto depart = srce.zone_element(nom);
+        return depart && p().glisser_vers(depart->center(),
+                                          QPoint(f.controle(u"Fichier_dest"_s).centre().x(),
+                                                 depart->center().y()),
+                                          modificateur);
+    };
+    QVERIFY(choisir({u"G1.TXT"_s}));
+    QVERIFY(glisser(u"G1.TXT"_s, {}));
+    QVERIFY(au_repos());
+    QVERIFY(Pilote::attendre([&] { return p().existe(u"DOSS_DEST/G1.TXT"_s); }));
+    QCOMPARE(p().contenu(u"DOSS_DEST/G1.TXT"_s), QByteArray("glisse"));
+    QVERIFY(p().existe(u"DOSS/G1.TXT"_s));
+    QVERIFY(choisir({u"G2.TXT"_s}));
+    QVERIFY(glisser(u"G2.TXT"_s, u"shift"_s));
+    QVERIFY(au_repos());
+    QVERIFY(Pilote::attendre([&] { return !p().existe(u"DOSS/G2.TXT"_s); }));
+    QCOMPARE(p().contenu(u"DOSS_DEST/G2.TXT"_s), QByteArray("maj"));
+    // Une sélection multiple part entière, tirée depuis l'un de ses fichiers.
+    QVERIFY(choisir({u"G3.TXT"_s, u"G4.TXT"_s}));
+    QVERIFY(glisser(u"G4.TXT"_s, {}));
+    QVERIFY(au_repos());
+    QVERIFY(Pilote::attendre([&] { return p().existe(u"DOSS_DEST/G3.TXT"_s); }));
+    QCOMPARE(p().contenu(u"DOSS_DEST/G3.TXT"_s), QByteArray("trois"));
+    QCOMPARE(p().contenu(u"DOSS_DEST/G4.TXT"_s), QByteArray("quatre"));
+    QCOMPARE(p().noms(u"DOSS"_s), QStringList({u"ARBRE"_s, u"G1.TXT"_s, u"G3.TXT"_s, u"G4.TXT"_s}));
 }
 
 void EssaiKaldron::effacer_puis_restaurer() {

@@ -305,6 +305,17 @@ private slots:
         QTest::keyClick(f->Répertoire_srce, Qt::Key_F8);
         QVERIFY(d->dernier().texte.startsWith(u"Vous allez SUPPRIMER"_s));
         QVERIFY(QFileInfo::exists(c->hote(u"doc/b.txt"_s)));
+        // F5 et le menu de la liste des répertoires y copient le répertoire
+        // entier dans DESTINATION.
+        std::unique_ptr<QMenu> menu_rep(f->construire_menu_contextuel(f->Répertoire_srce));
+        QStringList entrees;
+        for (const QAction* action : menu_rep->actions())
+            entrees << action->text();
+        QVERIFY2(entrees.contains(u"&Copier le répertoire dans 'DESTINATION'\tF5"_s),
+                 qPrintable(entrees.join(u", "_s)));
+        QTest::keyClick(f->Répertoire_srce, Qt::Key_F5);
+        QTRY_VERIFY(QFileInfo::exists(c->hote(u"dest/doc/b.txt"_s)));
+        QVERIFY(QFileInfo::exists(c->hote(u"doc/b.txt"_s)));
     }
 
     // Le vrai menu, cliqué : la commande ne tourne qu'une fois son événement
@@ -363,7 +374,9 @@ private slots:
         QVERIFY(f->Ligne_message->text().contains(u"1 fichier"_s));
         f->Mode->click();
         QCOMPARE(menu_de(f->Répertoire_srce),
-                 u"Créer,Renommer,Supprimer,Infos,Mode fichier"_s + cadre);
+                 u"Créer,Renommer,Supprimer,Infos,Copier le répertoire dans 'DESTINATION',"
+                   "Déplacer le répertoire dans 'DESTINATION',Mode fichier"_s +
+                     cadre);
     }
 };
 

@@ -1,4 +1,5 @@
 // Moteur de copie par blocs : tailles limites, jauge, arrêt, remplacement sûr.
+#include "manager/commands/arbre_copie.h"
 #include "manager/commands/moteur_copie.h"
 #include "manager/common/etat_commande.h"
 #include "manager/configuration/reglages.h"
@@ -10,8 +11,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <fcntl.h>
+#include <ftw.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +27,25 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString CR = QString(QChar(13));
+
+// Les noms qui ne sont pas de l'UTF-8 et les répertoires en lecture seule
+// échappent à QTemporaryDir : effacés ici, octets bruts.
+int ouvrir_repertoire(const char* chemin, const struct stat*, int genre, struct FTW*) {
+    if (genre == FTW_D)
+        ::chmod(chemin, 0700);
+    return 0;
+}
+int effacer_entree(const char* chemin, const struct stat*, int, struct FTW*) {
+    ::remove(chemin);
+    return 0;
+}
+void effacer_brut(const QString& racine) {
+    if (racine.isEmpty())
+        return;
+    const QByteArray r = QFile::encodeName(racine);
+    ::nftw(r.constData(), ouvrir_repertoire, 16, FTW_PHYS);
+    ::nftw(r.constData(), effacer_entree, 16, FTW_PHYS | FTW_DEPTH);
+}
 
 QByteArray motif(qint64 taille) {
     QByteArray octets(taille, Qt::Uninitialized);
@@ -106,6 +131,71 @@ class TestCopier : public QObject {
         return true;
     }
 
+    // C:\doc\arbre : sous-répertoires (dont un vide et un en lecture
+    // seule), un lien, une clé privée, un nom que DOS ne sait pas dire.
+    void planter_arbre() {
+        c->creer_fichier(u"doc/arbre/a.txt"_s, motif(40000));
+        c->creer_fichier(u"doc/arbre/sous/cle"_s, "secret");
+        c->creer_fichier(u"doc/arbre/lecture/c.txt"_s, motif(50000));
+        c->creer_repertoire(u"doc/arbre/sous/vide"_s);
+        QVERIFY(QFile::link(u"sous/cle"_s, c->hote(u"doc/arbre/lien"_s)));
+        const QByteArray latin = QFile::encodeName(c->hote(u"doc/arbre/sous"_s)) + "/latin\xe9";
+        const int fd = ::open(latin.constData(), O_WRONLY | O_CREAT, 0644);
+        QVERIFY(fd >= 0 && ::write(fd, "x", 1) == 1);
+        ::close(fd);
+        QCOMPARE(::chmod(QFile::encodeName(c->hote(u"doc/arbre/sous/cle"_s)).constData(), 0600), 0);
+        const QByteArray sous = QFile::encodeName(c->hote(u"doc/arbre/sous"_s));
+        const struct timespec dates[2] = {{820000000, 0}, {826795230, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, sous.constData(), dates, 0), 0);
+        QCOMPARE(::chmod(QFile::encodeName(c->hote(u"doc/arbre/lecture"_s)).constData(), 0555), 0);
+    }
+    // L'arbre planté, retrouvé sous 'racine' (hôte).
+    void verifier_arbre(const QString& racine) {
+        const auto lire = [&](const QString& rel) {
+            QFile fichier(racine + u'/' + rel);
+            return fichier.open(QIODevice::ReadOnly) ? fichier.readAll() : QByteArray("absent");
+        };
+        QCOMPARE(lire(u"a.txt"_s), motif(40000));
+        QCOMPARE(lire(u"sous/cle"_s), QByteArray("secret"));
+        QCOMPARE(lire(u"lecture/c.txt"_s), motif(50000));
+        QVERIFY(QFileInfo(racine + u"/sous/vide"_s).isDir());
+        QCOMPARE(QFileInfo(racine + u"/lien"_s).symLinkTarget(),
+                 QFileInfo(racine + u"/sous/cle"_s).absoluteFilePath());
+        QVERIFY(QFileInfo(racine + u"/lien"_s).isSymLink());
+        struct stat etat {};
+        const QByteArray base = QFile::encodeName(racine);
+        QCOMPARE(::lstat((base + "/sous/latin\xe9").constData(), &etat), 0);
+        QCOMPARE(::stat((base + "/sous/cle").constData(), &etat), 0);
+        QCOMPARE(QString::number(etat.st_mode & 07777, 8), u"600"_s);
+        QCOMPARE(::stat((base + "/sous").constData(), &etat), 0);
+        QCOMPARE(etat.st_mtim.tv_sec, 826795230);
+        QCOMPARE(::stat((base + "/lecture").constData(), &etat), 0);
+        QCOMPARE(QString::number(etat.st_mode & 07777, 8), u"555"_s);
+    }
+    // Rien de caché laissé par une copie (provisoires) dans 'repertoire'.
+    static QStringList caches(const QString& repertoire) {
+        return QDir(repertoire)
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+            .filter(QRegularExpression(u"^\\."_s));
+    }
+    // 0 : C:\dest ; 1 : D: ; 2 : C:\shm (autre système) ; hôte de la DESTINATION.
+    QString destination(int voie) {
+        if (voie == 1) {
+            autre = std::make_unique<essai::UniteTemporaire>(u'D');
+            charger(autre->racine());
+            return autre->hote(u""_s);
+        }
+        if (voie == 2) {
+            const QString la = autre_systeme();
+            if (la.isEmpty())
+                return {};
+            charger(c->dos(u"shm"_s));
+            return la;
+        }
+        charger();
+        return c->hote(u"dest"_s);
+    }
+
 private slots:
     void init() {
         etat_commande().reinitialiser();
@@ -123,6 +213,12 @@ private slots:
             ::umount(QFile::encodeName(monte).constData());
         monte.clear();
         d.reset();
+        if (shm)
+            effacer_brut(shm->path());
+        effacer_brut(c->hote(u"doc/arbre"_s));
+        effacer_brut(c->hote(u"dest"_s));
+        if (autre)
+            effacer_brut(autre->hote(u"arbre"_s));
         autre.reset();
         shm.reset();
         c.reset();
@@ -161,6 +257,19 @@ private slots:
     void echec_garde_l_ancien_fichier();
     void date_de_la_source_gardee();
     void chemin_ecrit_nomme_le_provisoire();
+
+    // Répertoires entiers.
+    void repertoire_entier_data();
+    void repertoire_entier();
+    void repertoire_arrete_data();
+    void repertoire_arrete();
+    void repertoire_refuse_data();
+    void repertoire_refuse();
+    void repertoire_remplacement_data();
+    void repertoire_remplacement();
+    void repertoire_lien();
+    void depot_data();
+    void depot();
 };
 
 void TestCopier::copie_tailles_data() {
@@ -672,6 +781,273 @@ void TestCopier::disque_plein() {
     QCOMPARE(QDir(autre->hote(u""_s)).entryList(QDir::Files | QDir::Hidden),
              QStringList{u"a.txt"_s});
     QVERIFY(!etat_commande().commande_en_cours);
+}
+
+void TestCopier::repertoire_entier_data() {
+    QTest::addColumn<int>("voie");
+    QTest::addColumn<bool>("deplacement");
+    QTest::newRow("copie dans l'unité") << 0 << false;
+    QTest::newRow("copie vers un autre système") << 2 << false;
+    QTest::newRow("déplacement dans l'unité (renommage)") << 0 << true;
+    QTest::newRow("déplacement vers D:") << 1 << true;
+    QTest::newRow("déplacement vers un autre système") << 2 << true;
+}
+
+// Tout l'arbre arrive, droits, dates et liens compris ; un déplacement ne
+// laisse rien, une copie garde la source ; aucune question, aucun provisoire.
+void TestCopier::repertoire_entier() {
+    QFETCH(int, voie);
+    QFETCH(bool, deplacement);
+    planter_arbre();
+    const QString la = destination(voie);
+    if (la.isEmpty())
+        QSKIP("pas de second système de fichiers sous la main");
+    QList<int> jauge;
+    connect(f->Jauge, &QProgressBar::valueChanged, f.get(), [&](int v) { jauge << v; });
+    deplacement ? f->Deplacer_repertoire(c->dos(u"doc/arbre"_s))
+                : f->Copier_repertoire(c->dos(u"doc/arbre"_s));
+    verifier_arbre(la + u"/arbre"_s);
+    QCOMPARE(QFileInfo::exists(c->hote(u"doc/arbre"_s)), !deplacement);
+    if (!deplacement)
+        verifier_arbre(c->hote(u"doc/arbre"_s));
+    QCOMPARE(caches(la), QStringList());
+    QVERIFY(d->questions().isEmpty());
+    QVERIFY(!etat_commande().commande_en_cours);
+    // Jauge sur le total : elle monte jusqu'au bout, sauf pour un renommage.
+    if (!deplacement || voie == 2)
+        QCOMPARE(jauge.value(jauge.size() - 1), 100);
+    QCOMPARE(f->Répertoire_srce->path(), c->dos(u"doc"_s));
+    QVERIFY(f->Répertoire_dest->sousRepertoires().contains(
+        f->Répertoire_dest->path() + (voie == 1 ? u""_s : u"\\"_s) + u"arbre"_s));
+}
+
+void TestCopier::repertoire_arrete_data() {
+    QTest::addColumn<int>("voie");
+    QTest::addColumn<bool>("deplacement");
+    QTest::addColumn<bool>("fusion"); // la cible existe déjà
+    QTest::newRow("copie") << 0 << false << false;
+    QTest::newRow("copie dans un répertoire existant") << 0 << false << true;
+    QTest::newRow("déplacement vers un autre système") << 2 << true << false;
+    QTest::newRow("déplacement dans un répertoire existant") << 2 << true << true;
+}
+
+// Arret au milieu : la source reste entière et la cible telle qu'avant,
+// sans rien de partiel ni de caché.
+void TestCopier::repertoire_arrete() {
+    QFETCH(int, voie);
+    QFETCH(bool, deplacement);
+    QFETCH(bool, fusion);
+    planter_arbre();
+    const QString la = destination(voie);
+    if (la.isEmpty())
+        QSKIP("pas de second système de fichiers sous la main");
+    if (fusion) {
+        QVERIFY(QDir().mkpath(la + u"/arbre/sous"_s));
+        QFile garde(la + u"/arbre/garde.txt"_s);
+        QVERIFY(garde.open(QIODevice::WriteOnly) && garde.write("garde") == 5);
+    }
+    bool arret_montre = false;
+    connect(f->Jauge, &QProgressBar::valueChanged, f.get(), [&](int v) {
+        arret_montre = arret_montre || !f->Arret->isHidden();
+        // À la fin du second gros fichier, avant qu'il ne prenne son nom.
+        if (v >= 90)
+            etat_commande().demande_d_arrêt = true;
+    });
+    deplacement ? f->Deplacer_repertoire(c->dos(u"doc/arbre"_s))
+                : f->Copier_repertoire(c->dos(u"doc/arbre"_s));
+    QVERIFY(arret_montre);
+    verifier_arbre(c->hote(u"doc/arbre"_s));
+    if (fusion) {
+        QCOMPARE(
+            QDir(la + u"/arbre"_s)
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                           QDir::Name),
+            QStringList({u"garde.txt"_s, u"sous"_s}));
+        QVERIFY(
+            QDir(la + u"/arbre/sous"_s)
+                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System));
+    } else {
+        QVERIFY(!QFileInfo::exists(la + u"/arbre"_s));
+    }
+    QCOMPARE(caches(la), QStringList());
+    QVERIFY(!etat_commande().demande_d_arrêt);
+    QVERIFY(d->questions().isEmpty());
+}
+
+void TestCopier::repertoire_refuse_data() {
+    QTest::addColumn<QString>("vers"); // DESTINATION, sous C:
+    QTest::addColumn<bool>("deplacement");
+    QTest::addColumn<QString>("attendu"); // dans le message
+    QTest::newRow("copier dans lui-même")
+        << u"doc/arbre"_s << false << u"copier un répertoire dans lui-même"_s;
+    QTest::newRow("copier dans un descendant")
+        << u"doc/arbre/sous/vide"_s << false << u"copier un répertoire dans lui-même"_s;
+    QTest::newRow("déplacer dans un descendant")
+        << u"doc/arbre/sous"_s << true << u"déplacer un répertoire dans lui-même"_s;
+    QTest::newRow("déplacer dans lui-même")
+        << u"doc/arbre"_s << true << u"déplacer un répertoire dans lui-même"_s;
+    QTest::newRow("copier sur lui-même")
+        << u"doc"_s << false << u"copier un répertoire sur lui-même"_s;
+    QTest::newRow("fichier spécial") << u"dest"_s << false << u"fichier spécial"_s;
+    QTest::newRow("racine") << u"dest"_s << false << u"racine d'une unité"_s;
+    QTest::newRow("confirmation, Non") << u"dest"_s << true << u"Confirmez-vous"_s;
+}
+
+// Refusé en français, avant d'écrire quoi que ce soit.
+void TestCopier::repertoire_refuse() {
+    QFETCH(QString, vers);
+    QFETCH(bool, deplacement);
+    QFETCH(QString, attendu);
+    planter_arbre();
+    const bool special = attendu == u"fichier spécial"_s;
+    if (special)
+        QCOMPARE(::mkfifo(QFile::encodeName(c->hote(u"doc/arbre/tube"_s)).constData(), 0600), 0);
+    charger(c->dos(vers));
+    const QString avant = QDir(c->hote(u""_s)).entryList(QDir::AllEntries).join(u' ');
+    const bool confirme = attendu == u"Confirmez-vous"_s;
+    reglages().confirme = confirme;
+    d->repondre(confirme ? 7 : 1);
+    const QString chemin = attendu.startsWith(u"racine"_s) ? c->racine() : c->dos(u"doc/arbre"_s);
+    deplacement ? f->Deplacer_repertoire(chemin) : f->Copier_repertoire(chemin);
+    QVERIFY2(d->dernier().texte.contains(attendu), qPrintable(d->dernier().texte));
+    verifier_arbre(c->hote(u"doc/arbre"_s));
+    QVERIFY(!QFileInfo::exists(c->hote(u"dest/arbre"_s)));
+    QVERIFY(!QFileInfo::exists(c->hote(u"doc/arbre/arbre"_s)));
+    QVERIFY(!QFileInfo::exists(c->hote(u"doc/arbre/sous/arbre"_s)));
+    QCOMPARE(caches(c->hote(vers)), QStringList());
+    QCOMPARE(QDir(c->hote(u""_s)).entryList(QDir::AllEntries).join(u' '), avant);
+    QVERIFY(!etat_commande().commande_en_cours);
+}
+
+void TestCopier::repertoire_remplacement_data() {
+    QTest::addColumn<bool>("deplacement");
+    QTest::addColumn<int>("reponse");
+    QTest::newRow("copie, Oui") << false << 6;
+    QTest::newRow("copie, Non") << false << 7;
+    QTest::newRow("copie, Annuler") << false << 2;
+    QTest::newRow("déplacement, Non : la source reste") << true << 7;
+}
+
+// La question de COPIER pour chaque fichier déjà là, nommé dans l'arbre.
+void TestCopier::repertoire_remplacement() {
+    QFETCH(bool, deplacement);
+    QFETCH(int, reponse);
+    planter_arbre();
+    c->creer_fichier(u"dest/arbre/sous/cle"_s, "ancien");
+    const QString la = destination(deplacement ? 2 : 0);
+    if (la.isEmpty())
+        QSKIP("pas de second système de fichiers sous la main");
+    if (deplacement)
+        c->creer_fichier(u"shm/arbre/sous/cle"_s, "ancien");
+    d->repondre(reponse);
+    if (deplacement)
+        d->repondre(1); // le répertoire n'est pas parti en entier
+    deplacement ? f->Deplacer_repertoire(c->dos(u"doc/arbre"_s))
+                : f->Copier_repertoire(c->dos(u"doc/arbre"_s));
+    const essai::Question q = d->questions().value(0);
+    QCOMPARE(q.texte, u"Le fichier arbre\\sous\\cle"_s + CR + u"existe déjà dans le répertoire"_s +
+                          CR + f->Répertoire_dest->path() + CR + u"voulez-vous le remplacer ?"_s);
+    QFile cle(la + u"/arbre/sous/cle"_s);
+    QVERIFY(cle.open(QIODevice::ReadOnly));
+    QCOMPARE(cle.readAll(), reponse == 6 ? QByteArray("secret") : QByteArray("ancien"));
+    // Annuler défait ce qui a été créé ; Non laisse le reste arriver.
+    QCOMPARE(QFileInfo::exists(la + u"/arbre/a.txt"_s), reponse != 2);
+    if (deplacement) {
+        verifier_arbre(c->hote(u"doc/arbre"_s));
+        QVERIFY(d->dernier().texte.contains(u"n'a pas été déplacé en entier"_s));
+    }
+    QCOMPARE(caches(la), QStringList());
+}
+
+void TestCopier::depot_data() {
+    QTest::addColumn<QString>("quoi"); // "fichier", "arbre", "les deux"
+    QTest::addColumn<bool>("source");  // déposé sur le cadre SOURCE
+    QTest::addColumn<bool>("deja");    // le fichier est déjà là (Non)
+    QTest::addColumn<bool>("interne"); // vient de la liste SOURCE de ce processus
+    QTest::newRow("un fichier sur DESTINATION") << u"fichier"_s << false << false << false;
+    QTest::newRow("un répertoire sur DESTINATION") << u"arbre"_s << false << false << false;
+    QTest::newRow("les deux sur SOURCE") << u"les deux"_s << true << false << false;
+    QTest::newRow("déjà là : question, Non") << u"fichier"_s << false << true << false;
+    QTest::newRow("la liste SOURCE sur son propre cadre") << u"fichier"_s << true << false << true;
+}
+
+// Fichiers d'un autre programme déposés sur un cadre : copiés dans son
+// répertoire par le même moteur, avec la question de remplacement.
+void TestCopier::depot() {
+    QFETCH(QString, quoi);
+    QFETCH(bool, source);
+    QFETCH(bool, deja);
+    QFETCH(bool, interne);
+    planter_arbre();
+    QTemporaryDir ailleurs;
+    QFile fichier(ailleurs.filePath(u"lettre.txt"_s));
+    QVERIFY(fichier.open(QIODevice::WriteOnly) && fichier.write("lettre") == 6);
+    fichier.close();
+    charger();
+    const QString vers = source ? c->hote(u"doc"_s) : c->hote(u"dest"_s);
+    if (deja) {
+        c->creer_fichier(u"dest/LETTRE.TXT"_s, "ancienne");
+        d->repondre(7);
+    }
+    QList<QUrl> urls;
+    if (quoi != u"arbre"_s)
+        urls << QUrl::fromLocalFile(fichier.fileName());
+    if (quoi != u"fichier"_s)
+        urls << QUrl::fromLocalFile(c->hote(u"doc/arbre/"_s)); // '/' final d'un bureau
+    QMimeData donnees;
+    donnees.setUrls(urls);
+    if (interne)
+        donnees.setData(u"application/x-kaldron-source"_s,
+                        QByteArray::number(QCoreApplication::applicationPid()));
+    QWidget* cadre = source ? f->Cadre_srce : f->Cadre_dest;
+    const QPointF point(cadre->width() / 2, cadre->height() / 2);
+    QDragEnterEvent entree(point.toPoint(), Qt::CopyAction | Qt::MoveAction, &donnees,
+                           Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(cadre, &entree);
+    QCOMPARE(entree.isAccepted(), !interne);
+    QDropEvent depot(point, Qt::CopyAction | Qt::MoveAction, &donnees, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(cadre, &depot);
+    QCOMPARE(depot.isAccepted(), !interne);
+    if (interne) {
+        QTest::qWait(0);
+        QVERIFY(!QFileInfo::exists(vers + u"/lettre.txt"_s));
+        return;
+    }
+    // La copie vient après le dépôt, par la boucle d'événements.
+    if (quoi != u"arbre"_s && !deja)
+        QTRY_VERIFY(QFileInfo::exists(vers + u"/lettre.txt"_s));
+    if (deja)
+        QTRY_COMPARE(d->questions().size(), 1);
+    if (quoi != u"fichier"_s) {
+        QTRY_VERIFY(QFileInfo::exists(vers + u"/arbre/sous/cle"_s));
+        QTRY_VERIFY(!etat_commande().commande_en_cours);
+        if (!source)
+            verifier_arbre(vers + u"/arbre"_s);
+    }
+    QTRY_VERIFY(!etat_commande().commande_en_cours);
+    if (quoi != u"arbre"_s) {
+        // Même nom à la casse près : c'est le fichier déjà là (DOS), gardé sur Non.
+        QCOMPARE(QDir(vers).entryList({u"lettre.txt"_s}, QDir::Files, QDir::Name),
+                 QStringList{deja ? u"LETTRE.TXT"_s : u"lettre.txt"_s});
+        QCOMPARE(d->questions().size(), deja ? 1 : 0);
+    }
+    QCOMPARE(caches(vers), QStringList());
+    QVERIFY(QFileInfo::exists(fichier.fileName()));
+}
+
+// Un lien vers un répertoire, choisi dans la liste, part comme lien : même
+// s'il désigne la DESTINATION, ce n'est pas copier un répertoire en lui-même.
+void TestCopier::repertoire_lien() {
+    charger();
+    QVERIFY(QFile::link(u"../dest"_s, c->hote(u"doc/vers_dest"_s)));
+    f->Deplacer_repertoire(c->dos(u"doc/vers_dest"_s));
+    const QFileInfo lien(c->hote(u"dest/vers_dest"_s));
+    QVERIFY(lien.isSymLink());
+    QCOMPARE(lien.symLinkTarget(), c->hote(u"dest"_s));
+    QVERIFY(!QFileInfo(c->hote(u"doc/vers_dest"_s)).isSymLink());
+    QVERIFY(QFileInfo(c->hote(u"dest"_s)).isDir());
+    QVERIFY(d->questions().isEmpty());
 }
 
 QTEST_MAIN(TestCopier)

@@ -309,14 +309,15 @@ bool Gestion_Fichiers::etape_copie(const std::function<void()>& etape) {
     });
 }
 
-void Gestion_Fichiers::Confirmer_remplacement(bool toujours) {
+void Gestion_Fichiers::Confirmer_remplacement(bool toujours, const QString& repertoire) {
     EtatCommande& etat = etat_commande();
     etat.réponse_de_commande = plateforme::REP_OUI;
     if (!reglages().remplace && !toujours)
         return;
     dialogues().bip();
     const QString texte = u"Le fichier "_s + etat.fichier_courant + CR +
-                          u"existe déjà dans le répertoire"_s + CR + Répertoire_dest->path() + CR +
+                          u"existe déjà dans le répertoire"_s + CR +
+                          (repertoire.isEmpty() ? Répertoire_dest->path() : repertoire) + CR +
                           u"voulez-vous le remplacer ?"_s;
     etat.réponse_de_commande = dialogues().message(
         texte, plateforme::MB_OUI_NON_ANNULER + plateforme::MB_QUESTION + plateforme::MB_DEFAUT_2,

@@ -169,14 +169,19 @@ bool copier_vers(const QByteArray& source, const QByteArray& provisoire,
     return true;
 }
 
-QString nom_provisoire_hote(const QString& repertoire_hote) {
+// Octets de l'hôte : un répertoire au nom non UTF-8 doit rester le même.
+QByteArray nom_provisoire_octets(const QByteArray& repertoire_hote) {
     for (;;) {
         const quint32 tirage = QRandomGenerator::global()->bounded(0x100000u);
         const QString nom = u".KC%1.TMP"_s.arg(tirage, 5, 16, QChar(u'0')).toUpper();
-        QString chemin = repertoire_hote + u'/' + nom;
-        if (::access(QFile::encodeName(chemin).constData(), F_OK) != 0)
+        QByteArray chemin = repertoire_hote + '/' + nom.toLatin1();
+        if (::access(chemin.constData(), F_OK) != 0)
             return chemin;
     }
+}
+
+QString nom_provisoire_hote(const QString& repertoire_hote) {
+    return QFile::decodeName(nom_provisoire_octets(QFile::encodeName(repertoire_hote)));
 }
 
 } // namespace
@@ -222,17 +227,17 @@ QString nom_provisoire(const QString& destination) {
 
 namespace {
 
-Issue poser_copie(const QString& source, const QString& destination, const Rappels& rappels,
-                  const Ouverts& ouverts, const Pose& pose) {
-    const QByteArray entree = QFile::encodeName(plateforme::dos_vers_hote(source));
-    const QString hote = plateforme::dos_vers_hote(destination);
-    const QByteArray sortie = QFile::encodeName(hote);
+// La copie sur les chemins de l'hôte ; 'provisoire_choisi' reçoit le nom
+// du provisoire avant qu'il n'existe.
+Issue poser_copie_hote(const QByteArray& entree, const QByteArray& sortie, const Rappels& rappels,
+                       const Pose& pose,
+                       const std::function<void(const QString&)>& provisoire_choisi = {}) {
     refuser_lecture_seule(sortie);
-    const QString provisoire_hote = nom_provisoire_hote(QFileInfo(hote).path());
-    const QByteArray provisoire = QFile::encodeName(provisoire_hote);
-    if (ouverts.chemin_ecrit)
-        *ouverts.chemin_ecrit = plateforme::joindre(plateforme::repertoire_parent(destination),
-                                                    QFileInfo(provisoire_hote).fileName());
+    const qsizetype barre = sortie.lastIndexOf('/');
+    const QByteArray provisoire =
+        nom_provisoire_octets(barre <= 0 ? QByteArray() : sortie.left(barre));
+    if (provisoire_choisi)
+        provisoire_choisi(QFile::decodeName(provisoire.mid(provisoire.lastIndexOf('/') + 1)));
     // Noté avant d'exister : un arrêt brutal ne laisse qu'un nom connu.
     plateforme::noter_provisoire(provisoire);
     bool cree = false;
@@ -248,16 +253,31 @@ Issue poser_copie(const QString& source, const QString& destination, const Rappe
         else if (::rename(provisoire.constData(), sortie.constData()) != 0)
             lever_depuis_errno();
         plateforme::provisoire_fini(provisoire);
-        plateforme::noter_nom_cree(hote);
+        // Un nom que DOS ne sait pas dire n'entre pas dans les noms connus.
+        if (plateforme::nom_exprimable(sortie.mid(barre + 1)))
+            plateforme::noter_nom_cree(QFile::decodeName(sortie));
     } catch (...) {
         if (cree)
             ::unlink(provisoire.constData());
         plateforme::provisoire_fini(provisoire);
         throw;
     }
-    if (ouverts.chemin_ecrit)
-        *ouverts.chemin_ecrit = destination;
     return Issue::Copiee;
+}
+
+Issue poser_copie(const QString& source, const QString& destination, const Rappels& rappels,
+                  const Ouverts& ouverts, const Pose& pose) {
+    const QByteArray entree = QFile::encodeName(plateforme::dos_vers_hote(source));
+    const QByteArray sortie = QFile::encodeName(plateforme::dos_vers_hote(destination));
+    const Issue issue =
+        poser_copie_hote(entree, sortie, rappels, pose, [&](const QString& provisoire) {
+            if (ouverts.chemin_ecrit)
+                *ouverts.chemin_ecrit =
+                    plateforme::joindre(plateforme::repertoire_parent(destination), provisoire);
+        });
+    if (issue == Issue::Copiee && ouverts.chemin_ecrit)
+        *ouverts.chemin_ecrit = destination;
+    return issue;
 }
 
 } // namespace
@@ -267,6 +287,13 @@ Issue copier_blocs(const QString& source, const QString& destination, const Rapp
     return poser_copie(
         source, destination, rappels, ouverts,
         {.remplacer = true, .durable = suite == Source::Effacee, .attributs = false});
+}
+
+Issue copier_blocs_hote(const QByteArray& source, const QByteArray& destination,
+                        const Rappels& rappels, Source suite) {
+    const bool effacee = suite == Source::Effacee;
+    return poser_copie_hote(source, destination, rappels,
+                            {.remplacer = true, .durable = effacee, .attributs = effacee});
 }
 
 Issue deplacer_blocs(const QString& source, const QString& destination, const Rappels& rappels,

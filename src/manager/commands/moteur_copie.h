@@ -40,6 +40,12 @@ enum class Source { Gardee, Effacee };
 Issue copier_blocs(const QString& source, const QString& destination, const Rappels& rappels,
                    const Ouverts& ouverts = {}, Source suite = Source::Gardee);
 
+// La même copie entre deux chemins de l'hôte (contenu d'un répertoire copié
+// entier, dont les noms ne sont pas tous exprimables en DOS). Pour un
+// déplacement, les attributs étendus suivent aussi.
+Issue copier_blocs_hote(const QByteArray& source, const QByteArray& destination,
+                        const Rappels& rappels, Source suite = Source::Gardee);
+
 // Déplacement entre deux systèmes de fichiers d'une même unité, fait comme
 // un renommage : copie par blocs (attributs compris), qui prend son nom sans
 // jamais remplacer (58) une fois sur le disque ; la source, même en lecture

@@ -101,7 +101,8 @@ void Gestion_Fichiers::connecter_clavier() {
 }
 
 // F5 et F6 n'ont pas de bouton en mode répertoire (COPIER est caché,
-// DEPLACER éteint) ; F8 y supprime le répertoire, toujours après question.
+// DEPLACER éteint : Touche_commande les prend) ; F8 y supprime le
+// répertoire, toujours après question.
 QPushButton* Gestion_Fichiers::bouton_de_touche(int cle) const {
     const bool repertoire = etat_commande().mode_répertoire;
     switch (cle) {
@@ -125,6 +126,19 @@ QPushButton* Gestion_Fichiers::bouton_de_touche(int cle) const {
 }
 
 void Gestion_Fichiers::Touche_commande(int cle) {
+    // En mode répertoire, F5 et F6 copient ou déplacent le répertoire choisi.
+    if (etat_commande().mode_répertoire && (cle == Qt::Key_F5 || cle == Qt::Key_F6)) {
+        if (etat_commande().commande_en_cours) {
+            plateforme::dialogues().bip();
+            return;
+        }
+        Tip->hide();
+        if (cle == Qt::Key_F5)
+            Copier_repertoire();
+        else
+            Deplacer_repertoire();
+        return;
+    }
     QPushButton* b = bouton_de_touche(cle);
     // Le clic du bouton, et lui seul : confirmation, erreurs et sélection
     // globale restent ceux de la commande.

@@ -37,6 +37,7 @@ Gestion_Fichiers::Gestion_Fichiers(QWidget* parent) : QWidget(parent) {
     connecter_copie();
     connecter_effacement();
     connecter_repertoires();
+    connecter_glisser_deposer();
     connecter_infos();
     connecter_recherche();
     connecter_configuration();

@@ -28,6 +28,7 @@ inline constexpr int ROLE_CHEMIN_REEL = Qt::UserRole;
 QString chemin_entree(const QListWidgetItem* entree);
 namespace copie {
 struct Rappels;
+enum class Fin;
 } // namespace copie
 namespace plateforme {
 class ErreurExecution;
@@ -105,7 +106,9 @@ public:
     void connecter_copie();
     // 'deplacement' : la source sera effacée, la copie va d'abord sur le disque.
     void Copier_fichier(bool deplacement = false);
-    void Confirmer_remplacement(bool toujours = false); // toujours : même sans l'option
+    // toujours : même sans l'option ; 'repertoire' : celui où est le fichier
+    // (vide : DESTINATION).
+    void Confirmer_remplacement(bool toujours = false, const QString& repertoire = {});
     void Afficher_en_cours();
     bool Verifier_place_destination();
 
@@ -126,6 +129,33 @@ private:
 
 public:
     // --- fin copie ---
+
+    // --- Répertoires entiers et glisser-déposer (commands/copier_repertoire.cpp,
+    // main_window/glisser_deposer.cpp) ---
+    // Le répertoire sous le curseur de Répertoire_srce (ou 'chemin'), avec
+    // tout ce qu'il contient, copié ou déplacé dans le répertoire DESTINATION.
+    void Copier_repertoire(const QString& chemin = {});
+    void Deplacer_repertoire(const QString& chemin = {});
+    // Fichiers ou répertoires de l'hôte déposés depuis un autre programme :
+    // copiés dans le répertoire du cadre SOURCE ou DESTINATION.
+    void Deposer_fichiers(const QList<QByteArray>& chemins_hote, bool dans_source);
+    void connecter_glisser_deposer();
+
+private:
+    void transferer_repertoire(const QString& chemin, bool deplacement);
+    // Faux si le transfert est refusé (racine, boucle, fichier spécial...).
+    bool transfert_admis(const QString& chemin, const QByteArray& source, const QByteArray& cible,
+                         bool deplacement);
+    // Un élément (répertoire, fichier ou lien de l'hôte) copié ou déplacé
+    // sous 'cible', dans le répertoire DOS 'repertoire' ; 'montre' est son
+    // nom pour les messages.
+    copie::Fin transferer_element(const QByteArray& source, const QByteArray& cible,
+                                  const QString& montre, bool deplacement,
+                                  const QString& repertoire, bool verifier_place);
+    bool etape_dossier(const std::function<void()>& etape);
+
+public:
+    // --- fin répertoires entiers ---
 
     // --- Effacement et fenêtre Corbeille (commands/effacer.cpp, recycle_bin/) ---
     void Effacer_Click();
@@ -342,6 +372,8 @@ private:
     void ajouter_commandes_menu(QMenu* menu, QWidget* liste);
     void ajouter_au_menu(QMenu* menu, QPushButton* b, const QString& touche,
                          const QString& legende = {});
+    void ajouter_repertoire_entier(QMenu* menu, bool touches);
+    QString répertoire_visé; // entrée de Répertoire_srce sous le bouton droit
 
 public:
     // --- fin clavier ---

@@ -57,6 +57,14 @@ void Gestion_Fichiers::Menu_contextuel(QWidget* liste, QPoint position) {
     if (etat_commande().commande_en_cours)
         return;
     Tip->hide();
+    // Le bouton droit ne déplace pas le curseur d'une liste de répertoires :
+    // le menu vise l'entrée sous la souris, sans l'ouvrir.
+    répertoire_visé.clear();
+    if (liste == Répertoire_srce) {
+        répertoire_visé = Répertoire_srce->cheminEn(position);
+        if (répertoire_visé.isEmpty())
+            répertoire_visé = Répertoire_srce->path();
+    }
     QMenu* menu = construire_menu_contextuel(liste);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const auto* vue = qobject_cast<QAbstractItemView*>(liste);
@@ -67,6 +75,7 @@ QMenu* Gestion_Fichiers::construire_menu_contextuel(QWidget* liste) {
     auto* menu = new QMenu(this);
     menu->setObjectName(u"Menu_contextuel"_s);
     ajouter_commandes_menu(menu, liste);
+    répertoire_visé.clear(); // vaut pour ce menu seulement
     menu->addSeparator();
     // Entrées du cadre de la liste : remonter d'un répertoire, tout relire.
     const bool source = Cadre_srce->isAncestorOf(liste);
@@ -107,6 +116,26 @@ void Gestion_Fichiers::ajouter_au_menu(QMenu* menu, QPushButton* b, const QStrin
         Qt::QueuedConnection);
 }
 
+// Copier ou déplacer tout le répertoire visé dans DESTINATION ; la racine
+// d'une unité ne part pas.
+void Gestion_Fichiers::ajouter_repertoire_entier(QMenu* menu, bool touches) {
+    const QString chemin = répertoire_visé.isEmpty() ? Répertoire_srce->path() : répertoire_visé;
+    const bool admis = chemin.size() > 3;
+    menu->addSeparator();
+    QAction* copier = menu->addAction(u"&Copier le répertoire dans 'DESTINATION'"_s +
+                                      (touches ? u"\tF5"_s : QString()));
+    copier->setEnabled(admis);
+    connect(
+        copier, &QAction::triggered, this, [this, chemin] { Copier_repertoire(chemin); },
+        Qt::QueuedConnection);
+    QAction* deplacer = menu->addAction(u"&Déplacer le répertoire dans 'DESTINATION'"_s +
+                                        (touches ? u"\tF6"_s : QString()));
+    deplacer->setEnabled(admis);
+    connect(
+        deplacer, &QAction::triggered, this, [this, chemin] { Deplacer_repertoire(chemin); },
+        Qt::QueuedConnection);
+}
+
 void Gestion_Fichiers::ajouter_commandes_menu(QMenu* menu, QWidget* liste) {
     const bool repertoire = etat_commande().mode_répertoire;
     if (liste == Fichier_srce || liste == Fichier_sél || liste == Répertoire_srce) {
@@ -128,8 +157,10 @@ void Gestion_Fichiers::ajouter_commandes_menu(QMenu* menu, QWidget* liste) {
             ajouter_au_menu(menu, Imprimer, QString());
             ajouter_au_menu(menu, Info, QString());
         }
-        if (liste == Répertoire_srce)
+        if (liste == Répertoire_srce) {
+            ajouter_repertoire_entier(menu, repertoire);
             ajouter_au_menu(menu, Mode, QString());
+        }
         return;
     }
     // Cadre DESTINATION : il ne sert qu'à voir ; on peut l'échanger avec SOURCE.
