@@ -8,6 +8,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
@@ -57,6 +58,34 @@ int largeur_entete(const QHeaderView* entete, const QString& texte) {
     return QFontMetrics(gras).horizontalAdvance(texte) + 2 * marge;
 }
 
+// Effacer au bord d'un morceau d'une longue ligne ôte le caractère voisin,
+// pas la coupure : le fichier ne gagne ni ne perd de fin de ligne.
+class FiltreCoupures : public QObject {
+public:
+    explicit FiltreCoupures(QPlainTextEdit* zone) : QObject(zone), m_zone(zone) {
+        setObjectName(u"filtre_coupures"_s);
+    }
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (objet != m_zone || e->type() != QEvent::KeyPress || m_zone->isReadOnly())
+            return false;
+        const auto* touche = static_cast<QKeyEvent*>(e);
+        if (touche->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        if (touche->key() != Qt::Key_Backspace && touche->key() != Qt::Key_Delete)
+            return false;
+        QTextCursor c = m_zone->textCursor();
+        if (!morvine::effacer_pres_coupure(c, touche->key() == Qt::Key_Delete))
+            return false;
+        m_zone->setTextCursor(c);
+        return true;
+    }
+
+private:
+    QPlainTextEdit* m_zone;
+};
+
 } // namespace
 
 void Fenêtre::cacher_affichages() {
@@ -76,6 +105,8 @@ void Fenêtre::definir_texte(const QString& octets) {
 }
 
 void Fenêtre::montrer_texte(const QString& octets, bool editable) {
+    if (!Text1->findChild<QObject*>(u"filtre_coupures"_s, Qt::FindDirectChildrenOnly))
+        Text1->installEventFilter(new FiltreCoupures(Text1));
     definir_texte(octets);
     Text1->setReadOnly(!editable);
     Text1->show();
