@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -846,6 +847,39 @@ private slots:
         QCOMPARE(w->Text1->textCursor().selectionStart(), trouve.selectionStart());
         w->mnuSFind->trigger();
         QCOMPARE(e->recherche->Text1->text(), QString::fromLatin1(mot));
+    }
+
+    // Un grand texte entre par parts sous une fenêtre d'avancement : arrêté,
+    // rien n'est ouvert (un texte incomplet ne se laisse pas enregistrer) ni
+    // dit ; mené au bout, il est entier, non modifié, et Ctrl+Z ne l'ôte pas.
+    void grand_texte_arrete_ou_complet() {
+        const QByteArray contenu = QByteArray("une ligne ordinaire\r\n").repeated(150000);
+        c->creer_fichier(u"GRAND.TXT"_s, contenu);
+        Editeur& f = demarrer();
+        int arrets = 0;
+        QTimer arret;
+        connect(&arret, &QTimer::timeout, this, [&arrets] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* avancement = qobject_cast<QProgressDialog*>(w)) {
+                    avancement->cancel();
+                    ++arrets;
+                }
+            }
+        });
+        arret.start(0);
+        f.Charger_fichier(u"C:\\GRAND.TXT"_s, {});
+        arret.stop();
+        QVERIFY(arrets > 0);
+        QVERIFY(f.Echec_chargement);
+        QVERIFY(f.fenetres_ouvertes().isEmpty());
+        QCOMPARE(d->questions().size(), 0);
+        f.Charger_fichier(u"C:\\GRAND.TXT"_s, {});
+        QVERIFY(!f.Echec_chargement);
+        Fenêtre* w = f.fenetre_active();
+        QVERIFY(w);
+        QVERIFY(!w->etat().modifie);
+        QVERIFY(!w->Text1->document()->isUndoAvailable());
+        QCOMPARE(w->texte().toLatin1(), contenu);
     }
 
     void fermeture_refusee_si_enregistrement_annule() {

@@ -15,6 +15,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <utility>
@@ -27,6 +29,8 @@ constexpr int LARGEUR_VIDAGE = 9255; // twips
 constexpr int HAUTEUR_VIDAGE = 4230;
 constexpr int MARGE_COLONNE = 250;
 constexpr int LARGEUR_LIGNE_VIDAGE = 76; // 75 caractères et une marge
+// Caractères d'un texte mis dans la zone entre deux nouvelles de l'avancement.
+constexpr qsizetype PART_TEXTE = qsizetype(1) << 20;
 
 // Police à chasse fixe dont une ligne de vidage tient dans la liste.
 QFont police_vidage(int largeur_utile) {
@@ -98,18 +102,48 @@ QString Fenêtre::texte() const {
     return morvine::depuis_editeur(Text1->document()->toRawText(), fin_ligne);
 }
 
-void Fenêtre::definir_texte(const QString& octets) {
-    const morvine::TexteEditeur t = morvine::vers_editeur(octets);
+bool Fenêtre::definir_texte(QString octets, const Progression& progression) {
+    morvine::TexteEditeur t = morvine::vers_editeur(octets);
+    octets = QString(); // la mémoire du texte lu, rendue avant de remplir la zone
     fin_ligne = t.fin_ligne;
-    Text1->setPlainText(t.texte);
+    if (!progression || t.texte.size() <= 2 * PART_TEXTE) {
+        Text1->setPlainText(t.texte);
+        return true;
+    }
+    // Un grand texte entre par parts (chacune finie à une fin de paragraphe),
+    // pour montrer l'avancement et pouvoir s'arrêter ; rien de cela ne
+    // s'annule par Ctrl+Z.
+    QTextDocument* document = Text1->document();
+    const auto fin_part = [&t](qsizetype debut) {
+        const qsizetype i = t.texte.indexOf(QChar::ParagraphSeparator, debut + PART_TEXTE);
+        return i < 0 ? t.texte.size() : i + 1;
+    };
+    qsizetype fait = fin_part(0);
+    Text1->setPlainText(t.texte.first(fait));
+    document->setUndoRedoEnabled(false);
+    QTextCursor fin(document);
+    bool complet = true;
+    while (fait < t.texte.size()) {
+        if (!progression(fait, t.texte.size())) {
+            complet = false;
+            break;
+        }
+        const qsizetype suite = fin_part(fait);
+        fin.movePosition(QTextCursor::End);
+        fin.insertText(t.texte.sliced(fait, suite - fait));
+        fait = suite;
+    }
+    document->setUndoRedoEnabled(true);
+    return complet;
 }
 
-void Fenêtre::montrer_texte(const QString& octets, bool editable) {
+bool Fenêtre::montrer_texte(QString octets, bool editable, const Progression& progression) {
     if (!Text1->findChild<QObject*>(u"filtre_coupures"_s, Qt::FindDirectChildrenOnly))
         Text1->installEventFilter(new FiltreCoupures(Text1));
-    definir_texte(octets);
+    const bool complet = definir_texte(std::move(octets), progression);
     Text1->setReadOnly(!editable);
     Text1->show();
+    return complet;
 }
 
 void Fenêtre::montrer_vidage(const QString& vidage_hote) {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class Editeur;
 class QAction;
@@ -76,7 +77,11 @@ public:
 
     // Affichages (affichages.cpp) : un seul contrôle visible à la fois.
     void cacher_affichages();
-    void montrer_texte(const QString& octets, bool editable);
+    // 'progression' (fait, total), si donnée, est appelée entre les parts
+    // d'un grand texte ; faux d'elle arrête : la zone reste alors incomplète
+    // et montrer_texte rend faux.
+    using Progression = std::function<bool(qint64, qint64)>;
+    bool montrer_texte(QString octets, bool editable, const Progression& progression = {});
     void montrer_vidage(const QString& vidage_hote);
     void montrer_table(morvine::TableDbase table);
     // 'motif' : ce que la fenêtre dit d'une image qui n'a pu être décodée.
@@ -84,7 +89,7 @@ public:
     void vider_image();
     // Texte de Text1 en caractères Windows-1252, fins de ligne du fichier.
     QString texte() const;
-    void definir_texte(const QString& octets);
+    bool definir_texte(QString octets, const Progression& progression = {});
     // Menus d'un texte modifiable, d'un vidage, d'une table, d'une image.
     void menus_texte();
     void menus_vidage();
