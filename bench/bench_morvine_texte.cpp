@@ -153,17 +153,19 @@ void ecrire_texte(const QString& chemin, qint64 taille, int ligne) {
     if (!fichier.open(QIODevice::WriteOnly))
         echec("création du texte");
     QRandomGenerator generateur(11);
+    QByteArray hasard(k_mio, Qt::Uninitialized);
     QByteArray bloc;
     qint64 colonne = 0;
     for (qint64 fait = 0; fait < taille;) {
+        generateur.fillRange(reinterpret_cast<quint32*>(hasard.data()), hasard.size() / 4);
         bloc.clear();
-        while (bloc.size() < k_mio && fait + bloc.size() < taille) {
+        for (qsizetype i = 0; i < hasard.size() && fait + bloc.size() < taille; ++i) {
+            const auto tirage = quint8(hasard[i]);
             if (ligne > 0 && colonne >= ligne - 2) {
                 bloc += "\r\n";
                 colonne = 0;
             } else {
-                const quint32 tirage = generateur.bounded(7);
-                bloc += tirage == 0 ? ' ' : char('a' + generateur.bounded(26));
+                bloc += tirage % 7 == 0 ? ' ' : char('a' + tirage % 26);
                 ++colonne;
             }
         }

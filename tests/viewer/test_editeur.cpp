@@ -853,7 +853,9 @@ private slots:
     // rien n'est ouvert (un texte incomplet ne se laisse pas enregistrer) ni
     // dit ; mené au bout, il est entier, non modifié, et Ctrl+Z ne l'ôte pas.
     void grand_texte_arrete_ou_complet() {
-        const QByteArray contenu = QByteArray("une ligne ordinaire\r\n").repeated(150000);
+        const QByteArray lignes = QByteArray("une ligne ordinaire\r\n").repeated(75000);
+        const QByteArray contenu = lignes + "LF seul\n" + lettres(3 * morvine::LONGUEUR_MORCEAU) +
+                                   "\r\n\r" + lignes + "\n";
         c->creer_fichier(u"GRAND.TXT"_s, contenu);
         Editeur& f = demarrer();
         int arrets = 0;

@@ -103,34 +103,37 @@ QString Fenêtre::texte() const {
 }
 
 bool Fenêtre::definir_texte(QString octets, const Progression& progression) {
-    morvine::TexteEditeur t = morvine::vers_editeur(octets);
-    octets = QString(); // la mémoire du texte lu, rendue avant de remplir la zone
-    fin_ligne = t.fin_ligne;
-    if (!progression || t.texte.size() <= 2 * PART_TEXTE) {
+    if (!progression || octets.size() <= 2 * PART_TEXTE) {
+        morvine::TexteEditeur t = morvine::vers_editeur(octets);
+        octets = QString(); // la mémoire du texte lu, rendue avant de remplir la zone
+        fin_ligne = t.fin_ligne;
         Text1->setPlainText(t.texte);
         return true;
     }
-    // Un grand texte entre par parts (chacune finie à une fin de paragraphe),
-    // pour montrer l'avancement et pouvoir s'arrêter ; rien de cela ne
-    // s'annule par Ctrl+Z.
-    QTextDocument* document = Text1->document();
-    const auto fin_part = [&t](qsizetype debut) {
-        const qsizetype i = t.texte.indexOf(QChar::ParagraphSeparator, debut + PART_TEXTE);
-        return i < 0 ? t.texte.size() : i + 1;
+    // Un grand texte entre par parts, chacune finie à une fin de ligne et
+    // convertie à son tour (le texte converti n'est jamais entier en mémoire
+    // à côté de la zone), pour montrer l'avancement et pouvoir s'arrêter ;
+    // rien de cela ne s'annule par Ctrl+Z.
+    fin_ligne = morvine::fin_dominante(octets);
+    const auto part = [this, &octets](qsizetype debut, qsizetype& fin) {
+        fin = morvine::fin_de_part(octets, debut, PART_TEXTE, fin_ligne);
+        return morvine::vers_editeur(QStringView(octets).sliced(debut, fin - debut), fin_ligne);
     };
-    qsizetype fait = fin_part(0);
-    Text1->setPlainText(t.texte.first(fait));
+    qsizetype fait = 0;
+    Text1->setPlainText(part(0, fait));
+    QTextDocument* document = Text1->document();
     document->setUndoRedoEnabled(false);
     QTextCursor fin(document);
     bool complet = true;
-    while (fait < t.texte.size()) {
-        if (!progression(fait, t.texte.size())) {
+    while (fait < octets.size()) {
+        if (!progression(fait, octets.size())) {
             complet = false;
             break;
         }
-        const qsizetype suite = fin_part(fait);
+        qsizetype suite = 0;
+        const QString texte = part(fait, suite);
         fin.movePosition(QTextCursor::End);
-        fin.insertText(t.texte.sliced(fait, suite - fait));
+        fin.insertText(texte);
         fait = suite;
     }
     document->setUndoRedoEnabled(true);

@@ -125,10 +125,13 @@ QString couper_longues_lignes(QString texte) {
 
 } // namespace
 
-TexteEditeur vers_editeur(const QString& octets) {
-    const Fin principale = dominante(octets);
-    TexteEditeur r{{}, texte_fin(principale)};
-    const char16_t* p = donnees(octets);
+QString fin_dominante(const QString& octets) {
+    return texte_fin(dominante(octets));
+}
+
+QString vers_editeur(QStringView octets, const QString& fin_ligne) {
+    const Fin principale = fin_ligne == u"\n"_s ? LF : fin_ligne == u"\r"_s ? CR : CRLF;
+    const char16_t* p = octets.utf16();
     const qsizetype n = octets.size();
     QString plat;
     plat.reserve(n);
@@ -137,7 +140,7 @@ TexteEditeur vers_editeur(const QString& octets) {
         qsizetype j = i;
         while (j < n && p[j] != u'\r' && p[j] != u'\n')
             ++j;
-        plat.append(octets.constData() + i, j - i);
+        plat.append(reinterpret_cast<const QChar*>(p + i), j - i);
         if (j == n)
             break;
         int longueur;
@@ -148,8 +151,27 @@ TexteEditeur vers_editeur(const QString& octets) {
             plat += symboles(f);
         i = j + longueur;
     }
-    r.texte = couper_longues_lignes(std::move(plat));
+    return couper_longues_lignes(std::move(plat));
+}
+
+TexteEditeur vers_editeur(const QString& octets) {
+    TexteEditeur r{{}, fin_dominante(octets)};
+    r.texte = vers_editeur(QStringView(octets), r.fin_ligne);
     return r;
+}
+
+qsizetype fin_de_part(const QString& octets, qsizetype debut, qsizetype longueur,
+                      const QString& fin_ligne) {
+    const char16_t* p = donnees(octets);
+    const qsizetype n = octets.size();
+    for (qsizetype i = std::min(debut + longueur, n); i < n; ++i) {
+        int taille;
+        const Fin f = fin_en(p, n, i, taille);
+        if (f != AUCUNE && texte_fin(f) == fin_ligne && (i == 0 || f != LF || p[i - 1] != u'\r'))
+            return i + taille;
+        i += taille - 1;
+    }
+    return n;
 }
 
 QString depuis_editeur(const QString& brut, const QString& fin_ligne) {

@@ -33,6 +33,15 @@ inline constexpr qsizetype LONGUEUR_MORCEAU = 4096;
 
 // "\r\n" pour un fichier sans fin de ligne (un nouveau texte).
 TexteEditeur vers_editeur(const QString& octets);
+// Par parts, pour un grand texte : sa fin de ligne dominante, puis le texte
+// de la zone pour chaque part (finie par fin_de_part), qui s'ajoutent bout à
+// bout comme le texte entier.
+QString fin_dominante(const QString& octets);
+QString vers_editeur(QStringView octets, const QString& fin_ligne);
+// Fin de la part commencée en 'debut', d'au moins 'longueur' caractères :
+// juste après une fin de ligne dominante, sinon la fin du texte.
+qsizetype fin_de_part(const QString& octets, qsizetype debut, qsizetype longueur,
+                      const QString& fin_ligne);
 // 'brut' est le texte de la zone tel qu'il est rangé (QTextDocument::toRawText).
 QString depuis_editeur(const QString& brut, const QString& fin_ligne);
 
