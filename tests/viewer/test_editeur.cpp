@@ -15,6 +15,7 @@
 #include "viewer/ui/recherche_dialogue.h"
 #include "viewer/ui/texte_editeur.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -803,7 +804,16 @@ private slots:
         QCOMPARE(w->Text1->document()->characterAt(coupure - 1), QChar(morvine::SYMBOLE_SUITE));
         const qsizetype k = coupure - 2; // caractères du premier morceau
         const auto avec = [&](QByteArray octets) { return octets + "\r\n"; };
+        // Copié à cheval sur la coupure (bouton ou clavier) : sans elle.
         QTextCursor curseur = w->Text1->textCursor();
+        curseur.setPosition(coupure - 5);
+        curseur.setPosition(coupure + 3, QTextCursor::KeepAnchor);
+        w->Text1->setTextCursor(curseur);
+        e->Copier_texte();
+        QCOMPARE(QApplication::clipboard()->text().toLatin1(), l.mid(k - 3, 6));
+        QApplication::clipboard()->clear();
+        QTest::keySequence(w->Text1, QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text().toLatin1(), l.mid(k - 3, 6));
         curseur.setPosition(coupure);
         w->Text1->setTextCursor(curseur);
         QTest::keyClick(w->Text1, Qt::Key_X);

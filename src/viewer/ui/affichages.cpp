@@ -72,10 +72,16 @@ public:
 
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override {
-        if (objet != m_zone || e->type() != QEvent::KeyPress || m_zone->isReadOnly())
+        if (objet != m_zone || e->type() != QEvent::KeyPress)
             return false;
         const auto* touche = static_cast<QKeyEvent*>(e);
-        if (touche->modifiers() & ~Qt::KeypadModifier)
+        const bool couper = touche->matches(QKeySequence::Cut) && !m_zone->isReadOnly();
+        if (couper || touche->matches(QKeySequence::Copy)) {
+            couper ? m_zone->cut() : m_zone->copy();
+            morvine::presse_papiers_sans_coupures();
+            return true;
+        }
+        if (m_zone->isReadOnly() || (touche->modifiers() & ~Qt::KeypadModifier))
             return false;
         if (touche->key() != Qt::Key_Backspace && touche->key() != Qt::Key_Delete)
             return false;

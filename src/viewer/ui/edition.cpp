@@ -47,6 +47,7 @@ void Editeur::Couper_texte() {
         return f->vider_image();
     default:
         f->Text1->cut();
+        morvine::presse_papiers_sans_coupures();
     }
 }
 
@@ -61,6 +62,7 @@ void Editeur::Copier_texte() {
         return QApplication::clipboard()->setPixmap(f->Image1->pixmap());
     default:
         f->Text1->copy();
+        morvine::presse_papiers_sans_coupures();
     }
 }
 

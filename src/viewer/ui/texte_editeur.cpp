@@ -1,5 +1,7 @@
 #include "viewer/ui/texte_editeur.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -285,6 +287,15 @@ bool effacer_pres_coupure(QTextCursor& curseur, bool en_avant) {
         curseur.deletePreviousChar();
     }
     return true;
+}
+
+void presse_papiers_sans_coupures() {
+    QClipboard* presse_papiers = QGuiApplication::clipboard();
+    // Le texte copié de la zone a ses fins de paragraphe en sauts de ligne.
+    const QString coupure = u"\n"_s + QChar(SYMBOLE_SUITE);
+    QString texte = presse_papiers->text();
+    if (texte.contains(coupure))
+        presse_papiers->setText(texte.remove(coupure));
 }
 
 } // namespace morvine

@@ -59,5 +59,8 @@ qsizetype depuis_zone(qsizetype position, const QList<qsizetype>& coupures);
 // jamais la coupure seule (qui changerait le fichier d'une fin de ligne).
 // Faux si aucune coupure ne touche le curseur : l'effacement ordinaire vaut.
 bool effacer_pres_coupure(QTextCursor& curseur, bool en_avant);
+// Après Copier ou Couper : le presse-papiers reçoit la ligne entière, sans
+// les coupures de la zone.
+void presse_papiers_sans_coupures();
 
 } // namespace morvine
