@@ -1,8 +1,8 @@
 // Banc d'essai du visualiseur : un texte ouvert comme par le bouton Ouvrir
 // (dialogue répondu, fenêtre réelle, boucle d'événements vivante), jusqu'au
-// premier écran dessiné, puis Ctrl+Fin jusqu'au dernier écran ; mémoire de
-// pointe au-dessus de celle du cadre vide. Chaque essai dans un processus à
-// lui, sur un fichier fait pour lui.
+// premier écran dessiné et jusqu'au texte entier chargé, puis Ctrl+Fin
+// jusqu'au dernier écran ; mémoire de pointe au-dessus de celle du cadre
+// vide. Chaque essai dans un processus à lui, sur un fichier fait pour lui.
 // Sortie : une ligne « NOM;notre_ms;pair_ms;pair » par mesure (médiane).
 #include "platform/dialogues.h"
 #include "viewer/ui/bouton_image.h"
@@ -75,8 +75,30 @@ qint64 statut_kio(const char* cle) {
     return -1;
 }
 
+// Premier dessin d'une zone de texte non vide : le premier écran que voit
+// l'usager, même si le chargement se poursuit dessous.
+class GuetteurDessin : public QObject {
+public:
+    std::chrono::steady_clock::time_point premier{};
+    bool vu = false;
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (!vu && e->type() == QEvent::Paint) {
+            auto* zone = qobject_cast<QPlainTextEdit*>(objet->parent());
+            if (zone && zone->objectName() == u"Text1"_s && zone->viewport() == objet &&
+                !zone->document()->isEmpty()) {
+                premier = std::chrono::steady_clock::now();
+                vu = true;
+            }
+        }
+        return false;
+    }
+};
+
 struct Mesure {
     double premier_ecran_ms = 0;
+    double charge_ms = 0; // jusqu'au retour du geste, tout le texte dans la zone
     double fin_ms = 0;
     double pointe_mio = 0; // au-dessus du cadre vide
 };
@@ -96,6 +118,8 @@ struct Mesure {
     editeur.MDIForm_Load({});
     QApplication::processEvents();
     const qint64 base = statut_kio("VmRSS:");
+    GuetteurDessin guetteur;
+    application.installEventFilter(&guetteur);
     const auto t0 = std::chrono::steady_clock::now();
     editeur.FileOpen->action(); // le geste du bouton Ouvrir
     Fenêtre* f = editeur.fenetre_active();
@@ -104,6 +128,8 @@ struct Mesure {
     QApplication::processEvents();
     f->Text1->viewport()->repaint();
     const auto t1 = std::chrono::steady_clock::now();
+    if (!guetteur.vu)
+        std::_Exit(7);
     QKeyEvent appui(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
     QApplication::sendEvent(f->Text1, &appui);
     QApplication::processEvents();
@@ -115,7 +141,8 @@ struct Mesure {
     if (const QString image = qEnvironmentVariable("BANC_IMAGE"); !image.isEmpty())
         f->Text1->viewport()->grab().save(image);
     Mesure m;
-    m.premier_ecran_ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
+    m.premier_ecran_ms = std::chrono::duration<double, std::milli>(guetteur.premier - t0).count();
+    m.charge_ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
     m.fin_ms = std::chrono::duration<double, std::milli>(t2 - t1).count();
     m.pointe_mio = double(statut_kio("VmHWM:") - base) / 1024.0;
     const bool ecrit = ::write(ecrire, &m, sizeof m) == sizeof m;
@@ -192,7 +219,7 @@ void afficher(const QString& nom, const std::vector<double>& v, const char* unit
 }
 
 void cas(const QTemporaryDir& dossier, const QString& nom, qint64 taille, int ligne) {
-    std::vector<double> ecran, fin, pointe;
+    std::vector<double> ecran, charge, fin, pointe;
     for (int i = 0; i < k_essais; ++i) {
         // Un fichier neuf pour chaque essai.
         const QString chemin = dossier.filePath(u"T%1.TXT"_s.arg(i));
@@ -200,10 +227,12 @@ void cas(const QTemporaryDir& dossier, const QString& nom, qint64 taille, int li
         const Mesure m = un_essai(chemin, dossier.path());
         QFile::remove(chemin);
         ecran.push_back(m.premier_ecran_ms);
+        charge.push_back(m.charge_ms);
         fin.push_back(m.fin_ms);
         pointe.push_back(m.pointe_mio);
     }
     afficher(nom + u" : premier écran"_s, ecran, "ms");
+    afficher(nom + u" : tout le texte chargé"_s, charge, "ms");
     afficher(nom + u" : Ctrl+Fin"_s, fin, "ms");
     // La mémoire en Mio dans la colonne des millisecondes.
     afficher(nom + u" : mémoire de pointe au-dessus du cadre (Mio)"_s, pointe, "Mio");

@@ -206,9 +206,14 @@ QString Editeur::afficher_selon_type(Fenêtre* f, Affichage a, const QString& ty
         avancement.setWindowModality(Qt::ApplicationModal);
         avancement.setMinimumDuration(300);
         avancement.setAutoReset(false);
-        const auto progression = [&avancement](qint64 fait, qint64 total) {
-            if (avancement.value() < 0)
-                avancement.setValue(0); // l'attente avant de paraître part d'ici
+        const auto progression = [this, &avancement, f, s](qint64 fait, qint64 total) {
+            if (avancement.value() < 0) {
+                // Le début du texte se montre tout de suite, sous la fenêtre
+                // d'avancement, dont l'attente avant de paraître part d'ici.
+                morvine::taille_ordinaire(s, zone, f->indice());
+                s->show();
+                avancement.setValue(0);
+            }
             avancement.setValue(int(fait * 100 / std::max<qint64>(total, 1)));
             // Avant que la fenêtre d'avancement (modale) ne paraisse, les
             // signaux d'arrêt et l'affichage suivent, pas les clics.
