@@ -149,10 +149,10 @@ bool Fenêtre::definir_texte(QString octets, const Progression& progression) {
 bool Fenêtre::montrer_texte(QString octets, bool editable, const Progression& progression) {
     if (!Text1->findChild<QObject*>(u"filtre_coupures"_s, Qt::FindDirectChildrenOnly))
         Text1->installEventFilter(new FiltreCoupures(Text1));
-    const bool complet = definir_texte(std::move(octets), progression);
+    // Montrée d'abord : le début d'un grand texte se voit pendant qu'il entre.
     Text1->setReadOnly(!editable);
     Text1->show();
-    return complet;
+    return definir_texte(std::move(octets), progression);
 }
 
 void Fenêtre::montrer_vidage(const QString& vidage_hote) {
