@@ -375,7 +375,7 @@ private slots:
         f->Mode->click();
         QCOMPARE(menu_de(f->Répertoire_srce),
                  u"Créer,Renommer,Supprimer,Infos,Copier le répertoire dans 'DESTINATION',"
-                   "Déplacer le répertoire dans 'DESTINATION',Mode fichier"_s +
+                 "Déplacer le répertoire dans 'DESTINATION',Mode fichier"_s +
                      cadre);
     }
 };

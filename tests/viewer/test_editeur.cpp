@@ -12,19 +12,26 @@
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/instance_morvine.h"
 #include "viewer/ui/ligne_commande.h"
+#include "viewer/ui/recherche_dialogue.h"
+#include "viewer/ui/texte_editeur.h"
 
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QtTest>
 #include <memory>
@@ -88,6 +95,36 @@ class TestEditeur : public QObject {
             plateforme::ecrire_profil(u"Fichiers"_s, u"Fichier"_s + QString::number(i + 1), noms[i],
                                       INI);
     }
+    // Un texte d'une ligne plus longue que plusieurs morceaux, ouvert ; la
+    // fenêtre est vérifiée découpée en morceaux de taille bornée.
+    Fenêtre* ouvrir_longue_ligne(const QByteArray& contenu) {
+        c->creer_fichier(u"LONG.TXT"_s, contenu);
+        Editeur& f = demarrer({u"C:\\LONG.TXT"_s});
+        Fenêtre* w = f.fenetre_active();
+        if (!w)
+            return nullptr;
+        int plus_long = 0;
+        for (QTextBlock b = w->Text1->document()->begin(); b.isValid(); b = b.next())
+            plus_long = std::max(plus_long, b.length() - 1);
+        if (plus_long > morvine::LONGUEUR_MORCEAU + 1 || w->Text1->document()->blockCount() < 3)
+            return nullptr;
+        return w;
+    }
+    QByteArray enregistrer_sous(Fenêtre* w, const QString& nom) {
+        d->repondre_fichier(c->hote(nom));
+        w->mnuFSaveAs->trigger();
+        return c->contenu(nom);
+    }
+    // Une ligne de 'n' lettres tirées sans blanc : un mot de quelques
+    // lettres n'y est qu'une fois, un décalage d'un caractère se voit.
+    static QByteArray lettres(qsizetype n) {
+        QRandomGenerator tirage(42);
+        QByteArray l(n, 'a');
+        for (char& lettre : l)
+            lettre = char('a' + tirage.bounded(26));
+        return l;
+    }
+
     Editeur& demarrer(const QStringList& arguments = {}) {
         e = std::make_unique<Editeur>();
         e->MDIForm_Load(morvine::fichiers_ligne_commande(arguments));
@@ -771,6 +808,140 @@ private slots:
         QVERIFY(!QFile::exists(vidage));
         QVERIFY(QFile::exists(autrui));
         QFile::remove(autrui);
+    }
+
+    // ---- Lignes très longues ----
+
+    // Une ligne très longue est montrée en morceaux, mais le fichier est
+    // rendu octet pour octet, dans son encodage, après la conversion
+    // DOS/Windows aller et retour comme sans elle.
+    void longue_ligne_rendue_telle_quelle_data() {
+        QTest::addColumn<QByteArray>("contenu");
+        const QByteArray l = lettres(3 * morvine::LONGUEUR_MORCEAU + 100);
+        QTest::newRow("seule, CR LF") << l + "\r\n";
+        QTest::newRow("entre deux lignes, LF") << "avant\n" + l + "\nfin\n";
+        QTest::newRow("UTF-8 avec marque")
+            << "\xef\xbb\xbf" + l + "\xc3\xa9t\xc3\xa9 " + l + "\r\n";
+        QTest::newRow("Windows-1252") << l + "\xe9t\xe9" + l + "\r\n";
+        QTest::newRow("avec des blancs") << QByteArray("mot ").repeated(4000) + "\r\n";
+        QTest::newRow("CR LF minoritaire coupé")
+            << l.left(morvine::LONGUEUR_MORCEAU - 1) + "\r\n" + l + "\n\n\n";
+    }
+    void longue_ligne_rendue_telle_quelle() {
+        QFETCH(QByteArray, contenu);
+        Fenêtre* w = ouvrir_longue_ligne(contenu);
+        QVERIFY(w);
+        QVERIFY(!w->etat().modifie);
+        QCOMPARE(enregistrer_sous(w, u"COPIE.TXT"_s), contenu);
+        // Hors de l'ASCII, l'aller et retour de la conversion n'est pas neutre.
+        if (!QByteArrayView(contenu).isValidUtf8() ||
+            QString::fromUtf8(contenu).toLatin1() != contenu)
+            return;
+        w->mnuEAnsi->trigger();
+        w->mnuEAnsi->trigger();
+        QVERIFY(w->etat().modifie);
+        QCOMPARE(enregistrer_sous(w, u"CONVERTI.TXT"_s), contenu);
+    }
+
+    // Au bord de deux morceaux, taper, effacer en arrière ou en avant agit
+    // sur le caractère voisin, jamais sur la coupure ; Entrée au milieu d'un
+    // morceau ajoute une vraie fin de ligne ; annuler rend le texte lu.
+    void edition_au_bord_d_un_morceau() {
+        const QByteArray l = lettres(3 * morvine::LONGUEUR_MORCEAU);
+        Fenêtre* w = ouvrir_longue_ligne(l + "\r\n");
+        QVERIFY(w);
+        const int coupure = w->Text1->document()->findBlockByNumber(1).position() + 1; // après ↪
+        QCOMPARE(w->Text1->document()->characterAt(coupure - 1), QChar(morvine::SYMBOLE_SUITE));
+        const qsizetype k = coupure - 2; // caractères du premier morceau
+        const auto avec = [&](QByteArray octets) { return octets + "\r\n"; };
+        // Copié à cheval sur la coupure (bouton ou clavier) : sans elle.
+        QTextCursor curseur = w->Text1->textCursor();
+        curseur.setPosition(coupure - 5);
+        curseur.setPosition(coupure + 3, QTextCursor::KeepAnchor);
+        w->Text1->setTextCursor(curseur);
+        e->Copier_texte();
+        QCOMPARE(QApplication::clipboard()->text().toLatin1(), l.mid(k - 3, 6));
+        QApplication::clipboard()->clear();
+        QTest::keySequence(w->Text1, QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text().toLatin1(), l.mid(k - 3, 6));
+        curseur.setPosition(coupure);
+        w->Text1->setTextCursor(curseur);
+        QTest::keyClick(w->Text1, Qt::Key_X);
+        QCOMPARE(w->texte().toLatin1(), avec(QByteArray(l).insert(k, 'x')));
+        QTest::keyClick(w->Text1, Qt::Key_Backspace);
+        QTest::keyClick(w->Text1, Qt::Key_Backspace); // le dernier du premier morceau
+        QCOMPARE(w->texte().toLatin1(), avec(QByteArray(l).remove(k - 1, 1)));
+        curseur.setPosition(coupure - 3); // fin du premier morceau, devant la coupure
+        w->Text1->setTextCursor(curseur);
+        QTest::keyClick(w->Text1, Qt::Key_Delete); // le premier du second morceau
+        QCOMPARE(w->texte().toLatin1(), avec(QByteArray(l).remove(k - 1, 2)));
+        w->mnuEDelete->trigger();
+        QCOMPARE(w->texte().toLatin1(), avec(QByteArray(l).remove(k - 1, 3)));
+        curseur.setPosition(coupure + 10);
+        w->Text1->setTextCursor(curseur);
+        QTest::keyClick(w->Text1, Qt::Key_Return);
+        QCOMPARE(w->texte().toLatin1(),
+                 avec(QByteArray(l).remove(k - 1, 3).insert(k + 10, "\r\n")));
+        while (w->Text1->document()->isUndoAvailable())
+            w->Text1->undo();
+        QCOMPARE(w->texte().toLatin1(), avec(l));
+    }
+
+    // Un mot à cheval sur deux morceaux est trouvé et choisi en entier ; la
+    // sélection proposée au dialogue est ce mot, sans la coupure.
+    void mot_a_cheval_sur_deux_morceaux_trouve() {
+        const QByteArray l = lettres(2 * morvine::LONGUEUR_MORCEAU);
+        const QByteArray mot = l.mid(morvine::LONGUEUR_MORCEAU - 3, 8);
+        Fenêtre* w = ouvrir_longue_ligne("debut\r\n" + l + "\r\n");
+        QVERIFY(w);
+        e->etat_recherche.chaine = QString::fromLatin1(mot);
+        e->etat_recherche.premiere_recherche = true;
+        e->Chercher_texte();
+        QCOMPARE(d->questions().size(), 0);
+        const QTextCursor trouve = w->Text1->textCursor();
+        QCOMPARE(trouve.selectionStart(), 6 + morvine::LONGUEUR_MORCEAU - 3);
+        QCOMPARE(trouve.selectionEnd(), 6 + morvine::LONGUEUR_MORCEAU - 3 + 8 + 2);
+        // Suivant : pas d'autre occurrence, le curseur ne bouge pas.
+        d->repondre(plateforme::REP_OK);
+        e->Chercher_texte();
+        QCOMPARE(w->Text1->textCursor().selectionStart(), trouve.selectionStart());
+        w->mnuSFind->trigger();
+        QCOMPARE(e->recherche->Text1->text(), QString::fromLatin1(mot));
+    }
+
+    // Un grand texte entre par parts sous une fenêtre d'avancement : arrêté,
+    // rien n'est ouvert (un texte incomplet ne se laisse pas enregistrer) ni
+    // dit ; mené au bout, il est entier, non modifié, et Ctrl+Z ne l'ôte pas.
+    void grand_texte_arrete_ou_complet() {
+        const QByteArray lignes = QByteArray("une ligne ordinaire\r\n").repeated(75000);
+        const QByteArray contenu = lignes + "LF seul\n" + lettres(3 * morvine::LONGUEUR_MORCEAU) +
+                                   "\r\n\r" + lignes + "\n";
+        c->creer_fichier(u"GRAND.TXT"_s, contenu);
+        Editeur& f = demarrer();
+        int arrets = 0;
+        QTimer arret;
+        connect(&arret, &QTimer::timeout, this, [&arrets] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* avancement = qobject_cast<QProgressDialog*>(w)) {
+                    avancement->cancel();
+                    ++arrets;
+                }
+            }
+        });
+        arret.start(0);
+        f.Charger_fichier(u"C:\\GRAND.TXT"_s, {});
+        arret.stop();
+        QVERIFY(arrets > 0);
+        QVERIFY(f.Echec_chargement);
+        QVERIFY(f.fenetres_ouvertes().isEmpty());
+        QCOMPARE(d->questions().size(), 0);
+        f.Charger_fichier(u"C:\\GRAND.TXT"_s, {});
+        QVERIFY(!f.Echec_chargement);
+        Fenêtre* w = f.fenetre_active();
+        QVERIFY(w);
+        QVERIFY(!w->etat().modifie);
+        QVERIFY(!w->Text1->document()->isUndoAvailable());
+        QCOMPARE(w->texte().toLatin1(), contenu);
     }
 
     void fermeture_refusee_si_enregistrement_annule() {

@@ -746,6 +746,8 @@ private slots:
         QTest::newRow("sans fin") << u"ab"_s << u"\r\n"_s << 0;
         QTest::newRow("LF dominant") << u"a\nb\nc\r\n"_s << u"\n"_s << 2;
         QTest::newRow("CR seul") << u"a\rb"_s << u"\r"_s << 1;
+        QTest::newRow("CR LF mêlés") << u"ab\r\ncd\nef\r\n\r\ng\r\r\n"_s << u"\r\n"_s << 4;
+        QTest::newRow("LF avec CR LF") << u"a\r\nb\nc\nd\n"_s << u"\n"_s << 3;
     }
     void texte_editeur_aller_retour() {
         QFETCH(QString, octets);
@@ -755,6 +757,17 @@ private slots:
         QCOMPARE(t.fin_ligne, fin);
         QCOMPARE(int(t.texte.count(QChar::ParagraphSeparator)), paragraphes);
         QCOMPARE(morvine::depuis_editeur(t.texte, t.fin_ligne), octets);
+        // Par parts de toutes longueurs, bout à bout : le même texte.
+        for (qsizetype longueur = 0; longueur <= octets.size(); ++longueur) {
+            QString parts;
+            for (qsizetype debut = 0, fin = 0; debut < octets.size(); debut = fin) {
+                fin = morvine::fin_de_part(octets, debut, longueur, t.fin_ligne);
+                QVERIFY(fin > debut);
+                parts += morvine::vers_editeur(QStringView(octets).sliced(debut, fin - debut),
+                                               t.fin_ligne);
+            }
+            QCOMPARE(parts, t.texte);
+        }
     }
 
     // ---- Édition ----

@@ -126,12 +126,12 @@ qint64 memoire_disponible() {
     return std::max<qint64>(disponible, 0);
 }
 
-// Fins de ligne de l'éditeur (paragraphe, ligne) et symboles de celles qui
-// ne sont pas de la sorte dominante.
+// Fins de ligne de l'éditeur (paragraphe, ligne), symboles de celles qui
+// ne sont pas de la sorte dominante et de la suite d'une longue ligne.
 bool contient_reserve(const QString& texte) {
     for (const QChar c : texte) {
         const char16_t u = c.unicode();
-        if (u == 0x2028 || u == 0x2029 || u == 0x240A || u == 0x240D)
+        if (u == 0x2028 || u == 0x2029 || u == 0x240A || u == 0x240D || u == 0x21AA)
             return true;
     }
     return false;

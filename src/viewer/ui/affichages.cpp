@@ -9,11 +9,14 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <utility>
@@ -27,6 +30,8 @@ constexpr int HAUTEUR_VIDAGE = 4230;
 constexpr int MARGE_COLONNE = 250;
 constexpr int LARGEUR_LIGNE_VIDAGE = 76; // 75 caractères et une marge
 constexpr int LIGNES_MESUREES = 2000;    // lignes d'une table mesurées à l'ouverture
+// Caractères d'un texte mis dans la zone entre deux nouvelles de l'avancement.
+constexpr qsizetype PART_TEXTE = qsizetype(1) << 20;
 
 // Police à chasse fixe dont une ligne de vidage tient dans la liste.
 QFont police_vidage(int largeur_utile) {
@@ -58,6 +63,40 @@ int largeur_entete(const QHeaderView* entete, const QString& texte) {
     return QFontMetrics(gras).horizontalAdvance(texte) + 2 * marge;
 }
 
+// Effacer au bord d'un morceau d'une longue ligne ôte le caractère voisin,
+// pas la coupure : le fichier ne gagne ni ne perd de fin de ligne.
+class FiltreCoupures : public QObject {
+public:
+    explicit FiltreCoupures(QPlainTextEdit* zone) : QObject(zone), m_zone(zone) {
+        setObjectName(u"filtre_coupures"_s);
+    }
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* e) override {
+        if (objet != m_zone || e->type() != QEvent::KeyPress)
+            return false;
+        const auto* touche = static_cast<QKeyEvent*>(e);
+        const bool couper = touche->matches(QKeySequence::Cut) && !m_zone->isReadOnly();
+        if (couper || touche->matches(QKeySequence::Copy)) {
+            couper ? m_zone->cut() : m_zone->copy();
+            morvine::presse_papiers_sans_coupures();
+            return true;
+        }
+        if (m_zone->isReadOnly() || (touche->modifiers() & ~Qt::KeypadModifier))
+            return false;
+        if (touche->key() != Qt::Key_Backspace && touche->key() != Qt::Key_Delete)
+            return false;
+        QTextCursor c = m_zone->textCursor();
+        if (!morvine::effacer_pres_coupure(c, touche->key() == Qt::Key_Delete))
+            return false;
+        m_zone->setTextCursor(c);
+        return true;
+    }
+
+private:
+    QPlainTextEdit* m_zone;
+};
+
 } // namespace
 
 void Fenêtre::cacher_affichages() {
@@ -70,16 +109,51 @@ QString Fenêtre::texte() const {
     return morvine::depuis_editeur(Text1->document()->toRawText(), fin_ligne);
 }
 
-void Fenêtre::definir_texte(const QString& octets) {
-    const morvine::TexteEditeur t = morvine::vers_editeur(octets);
-    fin_ligne = t.fin_ligne;
-    Text1->setPlainText(t.texte);
+bool Fenêtre::definir_texte(QString octets, const Progression& progression) {
+    if (!progression || octets.size() <= 2 * PART_TEXTE) {
+        morvine::TexteEditeur t = morvine::vers_editeur(octets);
+        octets = QString(); // la mémoire du texte lu, rendue avant de remplir la zone
+        fin_ligne = t.fin_ligne;
+        Text1->setPlainText(t.texte);
+        return true;
+    }
+    // Un grand texte entre par parts, chacune finie à une fin de ligne et
+    // convertie à son tour (le texte converti n'est jamais entier en mémoire
+    // à côté de la zone), pour montrer l'avancement et pouvoir s'arrêter ;
+    // rien de cela ne s'annule par Ctrl+Z.
+    fin_ligne = morvine::fin_dominante(octets);
+    const auto part = [this, &octets](qsizetype debut, qsizetype& fin) {
+        fin = morvine::fin_de_part(octets, debut, PART_TEXTE, fin_ligne);
+        return morvine::vers_editeur(QStringView(octets).sliced(debut, fin - debut), fin_ligne);
+    };
+    qsizetype fait = 0;
+    Text1->setPlainText(part(0, fait));
+    QTextDocument* document = Text1->document();
+    document->setUndoRedoEnabled(false);
+    QTextCursor fin(document);
+    bool complet = true;
+    while (fait < octets.size()) {
+        if (!progression(fait, octets.size())) {
+            complet = false;
+            break;
+        }
+        qsizetype suite = 0;
+        const QString texte = part(fait, suite);
+        fin.movePosition(QTextCursor::End);
+        fin.insertText(texte);
+        fait = suite;
+    }
+    document->setUndoRedoEnabled(true);
+    return complet;
 }
 
-void Fenêtre::montrer_texte(const QString& octets, bool editable) {
-    definir_texte(octets);
+bool Fenêtre::montrer_texte(QString octets, bool editable, const Progression& progression) {
+    if (!Text1->findChild<QObject*>(u"filtre_coupures"_s, Qt::FindDirectChildrenOnly))
+        Text1->installEventFilter(new FiltreCoupures(Text1));
+    // Montrée d'abord : le début d'un grand texte se voit pendant qu'il entre.
     Text1->setReadOnly(!editable);
     Text1->show();
+    return definir_texte(std::move(octets), progression);
 }
 
 bool Fenêtre::montrer_vidage(const QString& source_hote, QString* erreur) {

@@ -12,6 +12,7 @@ namespace morvine {
 namespace {
 
 int g_tube[2] = {-1, -1};
+bool g_arret = false;
 
 // Seul geste permis dans un gestionnaire de signal : écrire un octet.
 void noter_signal(int) {
@@ -29,6 +30,7 @@ void arreter_sur_signal(std::function<void()> nettoyage) {
         char octet;
         while (::read(g_tube[0], &octet, 1) > 0) {
         }
+        g_arret = true;
         nettoyage();
         // exit et non quit : quit demanderait aux fenêtres de se fermer (et
         // d'enregistrer), ce qu'un signal d'arrêt n'attend pas.
@@ -40,6 +42,10 @@ void arreter_sur_signal(std::function<void()> nettoyage) {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(signal, &action, nullptr);
+}
+
+bool arret_demande() {
+    return g_arret;
 }
 
 } // namespace morvine

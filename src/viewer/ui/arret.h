@@ -7,5 +7,8 @@ namespace morvine {
 
 // À appeler une fois, avec l'application construite.
 void arreter_sur_signal(std::function<void()> nettoyage);
+// Vrai dès qu'un signal d'arrêt est reçu : un long chargement, qui fait
+// tourner les événements, s'interrompt au lieu de finir pour rien.
+bool arret_demande();
 
 } // namespace morvine

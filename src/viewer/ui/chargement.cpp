@@ -9,6 +9,7 @@
 #include "viewer/core/traitement_texte.h"
 #include "viewer/core/types_fichier.h"
 #include "viewer/core/vidage.h"
+#include "viewer/ui/arret.h"
 #include "viewer/ui/bouton_image.h"
 #include "viewer/ui/configuration.h"
 #include "viewer/ui/curseur.h"
@@ -19,12 +20,14 @@
 #include "viewer/ui/vue_vidage.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
+#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -123,7 +126,15 @@ Fenêtre* Editeur::fenetre_pour(int indice) {
 }
 
 void Editeur::Charger_fichier(const QString& nom_donne, const QString& type_force) {
+    // Un grand texte fait tourner les événements pendant qu'il entre : un
+    // nom reçu d'une seconde copie attend la fin de ce chargement.
+    if (m_case_en_chargement != 0) {
+        QTimer::singleShot(
+            100, this, [this, nom_donne, type_force] { Charger_fichier(nom_donne, type_force); });
+        return;
+    }
     Echec_chargement = false;
+    m_chargement_arrete = false;
     const QString nom = morvine::nom_document(nom_donne);
     QString erreur;
     QString avertissement;
@@ -138,6 +149,11 @@ void Editeur::Charger_fichier(const QString& nom_donne, const QString& type_forc
             abandonner_chargement();
             erreur = plateforme::description_erreur(plateforme::ERR_MEMOIRE);
         }
+    }
+    // Arrêté par l'usager : rien d'ouvert, et rien à lui expliquer.
+    if (m_chargement_arrete) {
+        Echec_chargement = true;
+        return;
     }
     if (!erreur.isEmpty())
         return signaler_echec_ouverture(nom_donne, erreur);
@@ -179,6 +195,11 @@ QString Editeur::charger_dans_une_case(const QString& nom, const QString& type_f
     Imprimer->show();
     Enregistrer->setEnabled(true);
     const QString avertissement = afficher_selon_type(f, a, type, hote, std::move(texte));
+    if (m_chargement_arrete) {
+        // Un texte incomplet ne doit pas pouvoir être enregistré sur le fichier.
+        abandonner_chargement();
+        return {};
+    }
     etat(i).modifie = false;
     f->sous_fenetre()->show();
     activer(f);
@@ -205,8 +226,30 @@ QString Editeur::afficher_selon_type(Fenêtre* f, Affichage a, const QString& ty
     QMdiSubWindow* s = f->sous_fenetre();
     switch (a) {
     case Affichage::Texte: {
-        f->montrer_texte(texte, true);
-        texte.clear();
+        // Un grand texte montre son avancement et peut être arrêté.
+        QProgressDialog avancement(u"Chargement de "_s + e.chemin, u"&Arrêter"_s, 0, 100, this);
+        avancement.setWindowTitle(titre_application);
+        avancement.setWindowModality(Qt::ApplicationModal);
+        avancement.setMinimumDuration(300);
+        avancement.setAutoReset(false);
+        const auto progression = [this, &avancement, f, s](qint64 fait, qint64 total) {
+            if (avancement.value() < 0) {
+                // Le début du texte se montre tout de suite, sous la fenêtre
+                // d'avancement, dont l'attente avant de paraître part d'ici.
+                morvine::taille_ordinaire(s, zone, f->indice());
+                s->show();
+                avancement.setValue(0);
+            }
+            avancement.setValue(int(fait * 100 / std::max<qint64>(total, 1)));
+            // Avant que la fenêtre d'avancement (modale) ne paraisse, les
+            // signaux d'arrêt et l'affichage suivent, pas les clics.
+            if (!avancement.isVisible())
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return !avancement.wasCanceled() && !morvine::arret_demande();
+        };
+        m_chargement_arrete = !f->montrer_texte(std::move(texte), true, progression);
+        if (m_chargement_arrete)
+            return {};
         bouton_enregistrer(true);
         boutons_edition(true);
         f->menus_texte();

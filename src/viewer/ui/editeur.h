@@ -143,6 +143,8 @@ private:
     QString afficher_selon_type(Fenêtre* f, morvine::Affichage a, const QString& type,
                                 const QString& hote, QString texte);
     int m_case_en_chargement = 0;
+    // L'usager (ou un signal d'arrêt) a arrêté le chargement en cours.
+    bool m_chargement_arrete = false;
 
     // Document ouvert pendant que le cadre n'était pas actif (fichiers d'une
     // seconde copie) : il redevient le document actif quand le cadre l'est.

@@ -47,6 +47,7 @@ void Editeur::Couper_texte() {
         return f->vider_image();
     default:
         f->Text1->cut();
+        morvine::presse_papiers_sans_coupures();
     }
 }
 
@@ -61,6 +62,7 @@ void Editeur::Copier_texte() {
         return QApplication::clipboard()->setPixmap(f->Image1->pixmap());
     default:
         f->Text1->copy();
+        morvine::presse_papiers_sans_coupures();
     }
 }
 
@@ -78,17 +80,19 @@ void Fenêtre::mnuEDelete_Click() {
     if (etat().image != morvine::PAS_IMAGE)
         return vider_image();
     QTextCursor c = Text1->textCursor();
-    const int fin = Text1->document()->characterCount() - 1;
+    const QTextDocument* document = Text1->document();
+    const int fin = document->characterCount() - 1;
     if (c.selectionStart() >= fin)
         return;
+    if (morvine::effacer_pres_coupure(c, true))
+        return Text1->setTextCursor(c);
     if (!c.hasSelection()) {
         const int debut = c.position();
         c.setPosition(debut + 1, QTextCursor::KeepAnchor);
         // Un retour chariot isolé avant son saut de ligne part avec lui ; une
         // fin de paragraphe vaut déjà les deux.
-        const QString texte = Text1->document()->toRawText();
-        if (texte.at(debut) == QChar(morvine::SYMBOLE_CR) && debut + 1 < fin &&
-            texte.at(debut + 1) == QChar(morvine::SYMBOLE_LF))
+        if (document->characterAt(debut) == QChar(morvine::SYMBOLE_CR) && debut + 1 < fin &&
+            document->characterAt(debut + 1) == QChar(morvine::SYMBOLE_LF))
             c.setPosition(debut + 2, QTextCursor::KeepAnchor);
     }
     c.removeSelectedText();

@@ -86,7 +86,11 @@ public:
 
     // Affichages (affichages.cpp) : un seul contrôle visible à la fois.
     void cacher_affichages();
-    void montrer_texte(const QString& octets, bool editable);
+    // 'progression' (fait, total), si donnée, est appelée entre les parts
+    // d'un grand texte ; faux d'elle arrête : la zone reste alors incomplète
+    // et montrer_texte rend faux.
+    using Progression = std::function<bool(qint64, qint64)>;
+    bool montrer_texte(QString octets, bool editable, const Progression& progression = {});
     // Lignes formées depuis 'source_hote' ; faux (et '*erreur') s'il ne se lit pas.
     bool montrer_vidage(const QString& source_hote, QString* erreur = nullptr);
     // Table du fichier lue à la demande ; 'progression' comme pour
@@ -97,7 +101,7 @@ public:
     void vider_image();
     // Texte de Text1 en caractères Windows-1252, fins de ligne du fichier.
     QString texte() const;
-    void definir_texte(const QString& octets);
+    bool definir_texte(QString octets, const Progression& progression = {});
     // Menus d'un texte modifiable, d'un vidage, d'une table, d'une image.
     void menus_texte();
     void menus_vidage();

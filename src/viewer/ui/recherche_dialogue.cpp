@@ -4,6 +4,7 @@
 #include "platform/dialogues.h"
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
+#include "viewer/ui/texte_editeur.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -111,8 +112,12 @@ void Editeur::Chercher_texte() {
     QTextCursor c = f->Text1->textCursor();
     // Sans dialogue encore ouvert, la case « Maj. = Min. » est cochée.
     const bool maj_egal_min = !recherche || recherche->chkCase->isChecked();
+    // Cherché dans la ligne entière : un mot à cheval sur deux morceaux d'une
+    // longue ligne est trouvé.
+    QList<qsizetype> coupures;
+    const QString texte = morvine::sans_coupures(f->Text1->document()->toRawText(), coupures);
     const qsizetype trouve = morvine::chercher_texte(
-        etat_recherche, f->Text1->document()->toRawText(), c.selectionStart(), maj_egal_min);
+        etat_recherche, texte, morvine::depuis_zone(c.selectionStart(), coupures), maj_egal_min);
     if (trouve < 0) {
         plateforme::dialogues().bip();
         plateforme::dialogues().message(
@@ -120,15 +125,20 @@ void Editeur::Chercher_texte() {
             plateforme::MB_EXCLAMATION, f->legende());
         return;
     }
-    c.setPosition(int(trouve));
-    c.setPosition(int(trouve + etat_recherche.chaine.size()), QTextCursor::KeepAnchor);
+    c.setPosition(int(morvine::vers_zone(trouve, coupures)));
+    c.setPosition(int(morvine::vers_zone(trouve + etat_recherche.chaine.size(), coupures, true)),
+                  QTextCursor::KeepAnchor);
     f->Text1->setTextCursor(c);
 }
 
 void Fenêtre::mnuSFind_Click() {
     Recherche* r = editeur.dialogue_recherche();
     const QTextCursor c = Text1->textCursor();
-    r->Text1->setText(c.hasSelection() ? c.selectedText() : editeur.etat_recherche.chaine);
+    // Une sélection à cheval sur deux morceaux d'une longue ligne se
+    // cherche sans la coupure.
+    QString choisi = c.selectedText();
+    choisi.remove(QString(QChar(QChar::ParagraphSeparator)) + QChar(morvine::SYMBOLE_SUITE));
+    r->Text1->setText(c.hasSelection() ? choisi : editeur.etat_recherche.chaine);
     r->show();
     r->raise();
     r->activateWindow();
