@@ -726,13 +726,13 @@ void EssaiKaldron::visualiser_texte_et_binaire() {
     const Arbre m = Pilote::attendre_arbre(*morvine, [](const Arbre& x) {
         const Fenetre f = cadre_morvine(x);
         return f.de_classe(u"QPlainTextEdit"_s).texte().contains(u"Bonjour"_s) &&
-               f.de_classe(u"QListView"_s).nombre_elements() == 16;
+               f.de_classe(u"morvine::VueVidage"_s).nombre_elements() == 16;
     });
     QVERIFY2(m.valide(), "la sonde de MORVINE ne répond pas");
     const Fenetre editeur = cadre_morvine(m);
     const Controle texte_montre = editeur.de_classe(u"QPlainTextEdit"_s);
     QCOMPARE(texte_montre.texte(), u"Bonjour MORVINE\nseconde ligne\n"_s);
-    const Controle vidage = editeur.de_classe(u"QListView"_s);
+    const Controle vidage = editeur.de_classe(u"morvine::VueVidage"_s);
     QCOMPARE(vidage.nombre_elements(), 16);
     QCOMPARE(vidage.elements().at(0),
              u"00000: 00 01 02 03 04 05 06 07 - 08 09 0A 0B 0C 0D 0E 0F  ................ "_s);
