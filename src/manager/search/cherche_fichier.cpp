@@ -14,6 +14,7 @@
 #include "platform/erreurs.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
@@ -222,6 +223,8 @@ bool Cherche_Fichier::balayer(const QString& unite) {
 // Place dans Liste_sél les trouvés à partir de 'depuis', montrés tels
 // qu'ils sont sur le disque et rangés par leur forme en minuscules (puis par
 // le chemin réel, pour deux noms qui ne diffèrent que par la casse).
+// Les nouveaux qui vont au même endroit entrent d'un bloc : une insertion
+// par trouvé ferait refaire la mise en page de la liste autant de fois.
 void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
     using Cle = std::pair<QString, QString>; // minuscules, chemin réel
     std::vector<Cle> nouveaux;
@@ -230,24 +233,41 @@ void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
         nouveaux.emplace_back(trouves.at(i).toLower(), trouves.at(i));
     std::sort(nouveaux.begin(), nouveaux.end());
     const auto cle = [this](int ligne) {
-        const QListWidgetItem* e = Liste_sél->item(ligne);
-        const QString reel = e->data(ROLE_CHEMIN_REEL).toString();
+        const QString reel = Liste_sél->item(ligne)->data(ROLE_CHEMIN_REEL).toString();
         return Cle(reel.toLower(), reel);
     };
     // Les nouveaux étant triés, chacun se cherche après la place du précédent.
     int debut = 0;
-    for (Cle& n : nouveaux) {
+    for (size_t k = 0; k < nouveaux.size();) {
         int fin = Liste_sél->count();
         while (debut < fin) {
             const int milieu = debut + (fin - debut) / 2;
-            if (cle(milieu) < n)
+            if (cle(milieu) < nouveaux[k])
                 debut = milieu + 1;
             else
                 fin = milieu;
         }
-        auto* entree = new QListWidgetItem(plateforme::chemin_montre(n.second));
-        entree->setData(ROLE_CHEMIN_REEL, n.second);
-        Liste_sél->insertItem(debut++, entree);
+        // Le bloc : les suivants qui passent encore avant la ligne trouvée.
+        size_t bout = k + 1;
+        if (debut < Liste_sél->count()) {
+            const Cle suivante = cle(debut);
+            while (bout < nouveaux.size() && nouveaux[bout] < suivante)
+                ++bout;
+        } else {
+            bout = nouveaux.size();
+        }
+        QStringList textes;
+        textes.reserve(qsizetype(bout - k));
+        for (size_t j = k; j < bout; ++j)
+            textes.append(plateforme::chemin_montre(nouveaux[j].second));
+        Liste_sél->insertItems(debut, textes);
+        {
+            // Le chemin réel n'est pas montré : aucune vue n'a à l'apprendre.
+            const QSignalBlocker silence(Liste_sél->model());
+            for (size_t j = k; j < bout; ++j)
+                Liste_sél->item(debut++)->setData(ROLE_CHEMIN_REEL, nouveaux[j].second);
+        }
+        k = bout;
     }
 }
 
@@ -289,12 +309,23 @@ void Cherche_Fichier::OK_Click() {
     nombre_rendu = 0;
     QListWidget* sel = m_principale->Fichier_sél;
     sel->clear();
+    // D'un bloc, comme dans Liste_sél : des milliers de trouvés choisis.
+    QStringList textes;
+    QStringList reels;
     for (int i = 0; i < Liste_sél->count(); ++i) {
-        if (Liste_sél->item(i)->isSelected()) {
-            sel->addItem(Liste_sél->item(i)->clone());
-            ++nombre_rendu;
+        const QListWidgetItem* e = Liste_sél->item(i);
+        if (e->isSelected()) {
+            textes.append(e->text());
+            reels.append(e->data(ROLE_CHEMIN_REEL).toString());
         }
     }
+    sel->addItems(textes);
+    {
+        const QSignalBlocker silence(sel->model());
+        for (int i = 0; i < sel->count(); ++i)
+            sel->item(i)->setData(ROLE_CHEMIN_REEL, reels.at(i));
+    }
+    nombre_rendu = int(textes.size());
     Liste_sél->clear();
     fermer();
 }
