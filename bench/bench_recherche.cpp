@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -136,18 +137,24 @@ double par_find(const QString& racine, const QString& motif, int attendu) {
 double par_chercher(Gestion_Fichiers& f, const QString& motif, int attendu) {
     auto* minuterie = new QTimer(&f);
     minuterie->setInterval(1);
-    QObject::connect(minuterie, &QTimer::timeout, &f, [&f, motif] {
+    auto etape = std::make_shared<int>(0); // une réponse par fenêtre, pas deux
+    QObject::connect(minuterie, &QTimer::timeout, &f, [&f, motif, etape] {
         Cde_Chercher* cde = f.cde_chercher;
         if (!cde)
             return;
-        if (cde->isVisible()) {
+        // Le clic part de la boucle, pas d'ici : la fenêtre qu'il ouvre a sa
+        // propre boucle, où cette minuterie doit encore tourner.
+        if (*etape == 0 && cde->isVisible()) {
+            *etape = 1;
             cde->Fichiers_cherchés->setText(motif);
             cde->Fichiers_exclus->clear();
-            cde->Ok->click();
-        } else if (cde->résultats->isVisible() && f.résultats_recherche &&
+            QMetaObject::invokeMethod(cde->Ok, &QPushButton::click, Qt::QueuedConnection);
+        } else if (*etape == 1 && cde->résultats->isVisible() && f.résultats_recherche &&
                    cde->résultats->Ok->isVisible()) {
+            *etape = 2;
             cde->résultats->Liste_sél->selectAll();
-            cde->résultats->Ok->click();
+            QMetaObject::invokeMethod(cde->résultats->Ok, &QPushButton::click,
+                                      Qt::QueuedConnection);
         }
     });
     minuterie->start();

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
 #include <deque>
@@ -539,14 +540,17 @@ bool Actualisation::est_fichier_ordinaire(const FichierGarde& fichier) const {
 }
 
 std::optional<unsigned> Actualisation::attributs(const FichierGarde& fichier) const {
-    const int rep = d->repertoire();
-    if (rep >= 0 && proc_disponible())
-        return attributs_hote(chemin_par_descripteur(rep, fichier.nom));
     if (!d->contenu)
         return std::nullopt;
     const QByteArray& hote = d->contenu->hote;
-    return attributs_hote((hote.endsWith('/') ? hote : hote + '/') +
-                          QFile::encodeName(fichier.nom));
+    const QByteArray chemin =
+        (hote.endsWith('/') ? hote : hote + '/') + QFile::encodeName(fichier.nom);
+    // Le chemin complet tant que le système l'accepte : le passage par /proc
+    // coûte bien plus par fichier.
+    if (chemin.size() < PATH_MAX || !proc_disponible())
+        return attributs_hote(chemin);
+    const int rep = d->repertoire();
+    return rep >= 0 ? attributs_hote(chemin_par_descripteur(rep, fichier.nom)) : std::nullopt;
 }
 
 bool est_fichier_ordinaire(const ContenuRepertoire& contenu, const FichierGarde& fichier) {
