@@ -1,6 +1,7 @@
 // KALDRON, gestionnaire de fichiers : démarrage par l'écran d'accueil.
 #include "manager/common/dialogue.h"
 #include "manager/common/rapport_erreur.h"
+#include "manager/configuration/reglages.h"
 #include "manager/main_window/apropos.h"
 #include "manager/main_window/auto_controle.h"
 #include "manager/main_window/gestion_fichiers.h"
@@ -12,13 +13,17 @@
 #include "platform/options_terminal.h"
 #include "platform/sonde.h"
 #include "platform/unites.h"
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QPixmap>
 #include <QPointer>
 #include <cstring>
+#include <memory>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -35,6 +40,23 @@ void installer_dialogue() {
     });
 }
 
+// Bancs d'essai du démarrage : une ligne sur le descripteur $KALDRON_PRET_FD
+// dès que la boucle d'événements n'a plus rien à faire, la fenêtre
+// principale chargée.
+void signaler_pret_si_demande() {
+    bool ok = false;
+    const int fd = qEnvironmentVariableIntValue("KALDRON_PRET_FD", &ok);
+    if (!ok || fd < 0)
+        return;
+    auto connexion = std::make_shared<QMetaObject::Connection>();
+    *connexion = QObject::connect(QAbstractEventDispatcher::instance(),
+                                  &QAbstractEventDispatcher::aboutToBlock, [fd, connexion] {
+                                      QObject::disconnect(*connexion);
+                                      (void)!::write(fd, "pret\n", 5);
+                                      ::close(fd);
+                                  });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -48,7 +70,9 @@ int main(int argc, char** argv) {
         return *option;
     plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"KALDRON"_s);
-    QApplication::setWindowIcon(QIcon(u":/icones/kaldron.png"_s));
+    // Format nommé : une icône lue par son seul nom ferait charger tous les
+    // greffons d'images pour le deviner, le plus long du démarrage.
+    QApplication::setWindowIcon(QIcon(QPixmap(u":/icones/kaldron.png"_s, "PNG")));
     if (argc > 1 && std::strcmp(argv[1], "--self-test") == 0) {
         QTextStream sortie(stdout);
         return auto_controle(sortie);
@@ -97,8 +121,13 @@ int main(int argc, char** argv) {
         // Comme à l'origine, la fenêtre ne paraît qu'une fois chargée.
         f->Form_Load(true);
         f->show();
+        signaler_pret_si_demande();
     });
     apropos->Form_Load();
     apropos->show();
+    // En icône, l'accueil n'a pas à se peindre avant le chargement de la
+    // fenêtre principale : celle-ci se charge sans attendre le pas de la minuterie.
+    if (est_oui(reglages().iconisé))
+        apropos->Attente->start(0);
     return app.exec();
 }

@@ -290,6 +290,13 @@ unsigned attributs(const QString& chemin_dos) {
     return attributs_de(chemin, etat_de(chemin));
 }
 
+std::optional<unsigned> attributs_hote(const QByteArray& chemin_hote) {
+    struct stat st;
+    if (::stat(chemin_hote.constData(), &st) != 0)
+        return std::nullopt;
+    return attributs_de(chemin_hote, st);
+}
+
 void definir_attributs(const QString& chemin_dos, unsigned attributs) {
     const QByteArray chemin = hote_de(chemin_dos);
     const struct stat st = etat_de(chemin);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <memory>
+#include <optional>
 
 namespace plateforme {
 
@@ -45,6 +46,9 @@ bool est_repertoire(const QString& chemin_dos);
 qint64 longueur(const QString& chemin_dos);             // 64 bits ; lève 53
 QDateTime date_modification(const QString& chemin_dos); // lève 53
 unsigned attributs(const QString& chemin_dos);          // lève 53
+// Les mêmes, pour un chemin de l'hôte déjà connu (un parcours) ; rien pour
+// un fichier disparu.
+std::optional<unsigned> attributs_hote(const QByteArray& chemin_hote);
 void definir_attributs(const QString& chemin_dos, unsigned attributs);
 
 // Ne remplace jamais : lève 58 si la cible existe. Entre deux systèmes de

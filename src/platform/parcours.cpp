@@ -2,6 +2,7 @@
 
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
+#include "platform/fichiers.h"
 #include "platform/unites.h"
 
 #include <QByteArrayView>
@@ -10,8 +11,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <dirent.h>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -101,7 +104,18 @@ public:
     }
     Descripteur(const Descripteur&) = delete;
     Descripteur& operator=(const Descripteur&) = delete;
+    Descripteur(Descripteur&& autre) noexcept : m_fd(autre.m_fd) { autre.m_fd = -1; }
+    Descripteur& operator=(Descripteur&& autre) noexcept {
+        if (this != &autre) {
+            if (m_fd >= 0)
+                ::close(m_fd);
+            m_fd = autre.m_fd;
+            autre.m_fd = -1;
+        }
+        return *this;
+    }
     int fd() const { return m_fd; }
+    void lacher() { m_fd = -1; }
 
 private:
     int m_fd;
@@ -131,9 +145,63 @@ struct HacheIdentite {
 struct Noeud {
     QByteArray hote;
     dev_t dev_parent = 0;
+    size_t parent = 0; // index du répertoire qui le contient
     bool racine = false;
     bool entrer = true; // faux pour un lien : listé, jamais parcouru
 };
+
+// Dernier composant d'un chemin de l'hôte.
+const char* nom_de(const QByteArray& hote) {
+    return hote.constData() + hote.lastIndexOf('/') + 1;
+}
+
+// Descripteurs des répertoires dont les sous-répertoires attendent leur
+// tour : chacun est ouvert par son nom dans son parent, sans refaire tout
+// le chemin (le coût en grandirait avec la profondeur). Le parcours étant
+// en largeur, les enfants d'un répertoire se suivent et les parents
+// viennent dans l'ordre : une file suffit. Au-delà de 'k_max', le chemin
+// complet sert.
+class ParentsOuverts {
+public:
+    ParentsOuverts() = default;
+    ~ParentsOuverts() {
+        for (const auto& [index, fd] : m_file)
+            ::close(fd);
+    }
+    ParentsOuverts(const ParentsOuverts&) = delete;
+    ParentsOuverts& operator=(const ParentsOuverts&) = delete;
+
+    // Descripteur du parent 'index', ou -1 ; les parents d'avant sont finis.
+    int parent(size_t index) {
+        while (!m_file.empty() && m_file.front().first < index) {
+            ::close(m_file.front().second);
+            m_file.pop_front();
+        }
+        return !m_file.empty() && m_file.front().first == index ? m_file.front().second : -1;
+    }
+    // Garde 'fd' (rendu vrai) ou le laisse à l'appelant (faux).
+    bool garder(size_t index, int fd) {
+        if (m_file.size() >= k_max)
+            return false;
+        m_file.emplace_back(index, fd);
+        return true;
+    }
+
+private:
+    static constexpr size_t k_max = 256;
+    std::deque<std::pair<size_t, int>> m_file;
+};
+
+// Ouvre le répertoire 'hote', par son nom dans 'parent' quand il est ouvert ;
+// 'mode' : O_RDONLY pour le lire, O_PATH pour y voir ses entrées.
+int ouvrir_repertoire(int parent, const QByteArray& hote, bool racine, int mode = O_RDONLY) {
+    // O_NOFOLLOW : un nom devenu lien depuis la lecture du parent n'est pas
+    // suivi (ELOOP, ou ENOTDIR avec O_PATH).
+    const int drapeaux = mode | O_DIRECTORY | O_CLOEXEC | (racine ? 0 : O_NOFOLLOW);
+    if (parent >= 0 && !racine)
+        return ::openat(parent, nom_de(hote), drapeaux);
+    return ::open(hote.constData(), drapeaux);
+}
 
 struct Enfant {
     QString nom;
@@ -241,7 +309,7 @@ public:
     Parcours(const QString& dos, const QByteArray& hote, bool avec_fichiers)
         : m_avec_fichiers(avec_fichiers) {
         m_resultat.repertoires.append(dos);
-        m_noeuds.push_back({hote, 0, true, true});
+        m_noeuds.push_back({hote, 0, 0, true, true});
         if (m_avec_fichiers)
             m_resultat.contenus.emplace_back();
     }
@@ -261,12 +329,10 @@ public:
 
 private:
     void lire(size_t i) {
-        const Noeud n = m_noeuds[i];
+        const Noeud& n = m_noeuds[i];
         if (!n.entrer)
             return;
-        // O_NOFOLLOW : un nom devenu lien depuis la lecture du parent n'est pas suivi.
-        const int drapeaux = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (n.racine ? 0 : O_NOFOLLOW);
-        const Descripteur fd(::open(n.hote.constData(), drapeaux));
+        Descripteur fd(ouvrir_repertoire(m_parents.parent(n.parent), n.hote, n.racine));
         struct stat st;
         if (fd.fd() < 0 || ::fstat(fd.fd(), &st) != 0 || !nouveau(st))
             return;
@@ -275,9 +341,17 @@ private:
         if ((montage || zone_de(n.hote) != Zone::Ordinaire) && virtuel_ouvert(fd.fd(), n.hote))
             return;
         Lecture lecture = lire_entrees(fd.fd(), m_tampon, m_avec_fichiers);
-        ajouter(i, n.hote, st.st_dev, lecture.repertoires);
-        if (m_avec_fichiers)
-            garder(m_resultat.contenus[i], n.hote, st, n.racine, std::move(lecture.fichiers));
+        const QByteArray hote = n.hote; // m_noeuds grandit : la référence ne tient plus
+        const bool racine = n.racine;
+        ajouter(i, hote, st.st_dev, lecture.repertoires);
+        if (m_avec_fichiers) {
+            ContenuRepertoire& contenu = m_resultat.contenus[i];
+            garder(contenu, hote, st, racine, std::move(lecture.fichiers));
+            contenu.parent = racine ? -1 : qsizetype(m_noeuds[i].parent);
+            contenu.parent_de_repertoires = !lecture.repertoires.empty();
+        }
+        if (!lecture.repertoires.empty() && m_parents.garder(i, fd.fd()))
+            fd.lacher();
     }
 
     // Chaque répertoire réel n'est parcouru qu'une fois (montages liés).
@@ -289,7 +363,7 @@ private:
         const QByteArray prefixe_hote = hote.endsWith('/') ? hote : hote + '/';
         for (const Enfant& e : liste) {
             m_resultat.repertoires.append(prefixe_dos + e.nom);
-            m_noeuds.push_back({prefixe_hote + e.octets, dev, false, !e.lien});
+            m_noeuds.push_back({prefixe_hote + e.octets, dev, i, false, !e.lien});
             if (m_avec_fichiers)
                 m_resultat.contenus.emplace_back();
         }
@@ -299,6 +373,7 @@ private:
     ResultatParcours m_resultat;
     std::vector<Noeud> m_noeuds;
     std::unordered_set<Identite, HacheIdentite> m_vus;
+    ParentsOuverts m_parents;
     std::vector<char> m_tampon = std::vector<char>(std::size_t(64) * 1024);
 };
 
@@ -346,30 +421,136 @@ ResultatParcours parcourir_repertoires(const QString& racine_dos, const OptionsP
     return parcours.executer(options.continuer);
 }
 
-EtatContenu actualiser_contenu(ContenuRepertoire& contenu) {
+namespace {
+
+// Relit 'contenu' si son empreinte a changé ; 'parent' : descripteur du
+// répertoire qui le contient, ou -1 (chemin complet). 'fd' reçoit le
+// répertoire ouvert (O_PATH) quand il a été ouvert : pour être relu, ou pour
+// ses sous-répertoires.
+EtatContenu relire(ContenuRepertoire& contenu, int parent, Descripteur& fd) {
     if (contenu.hote.isEmpty())
         return EtatContenu::Illisible;
-    const int suivre = contenu.racine ? 0 : AT_SYMLINK_NOFOLLOW;
+    const bool relatif = parent >= 0 && !contenu.racine;
     struct stat st;
-    if (::fstatat(AT_FDCWD, contenu.hote.constData(), &st, suivre) != 0)
+    if (::fstatat(relatif ? parent : AT_FDCWD,
+                  relatif ? nom_de(contenu.hote) : contenu.hote.constData(), &st,
+                  contenu.racine ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
         return sauter_ou_lever(contenu, errno);
     if (!S_ISDIR(st.st_mode))
         return sauter_ou_lever(contenu, ENOTDIR);
-    if (contenu.sur && empreinte_de(st) == contenu.empreinte)
+    const bool inchange = contenu.sur && empreinte_de(st) == contenu.empreinte;
+    if (inchange && !contenu.parent_de_repertoires)
         return EtatContenu::Garde;
-    const int drapeaux = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (contenu.racine ? 0 : O_NOFOLLOW);
-    const Descripteur fd(::open(contenu.hote.constData(), drapeaux));
-    if (fd.fd() < 0)
+    fd = Descripteur(ouvrir_repertoire(parent, contenu.hote, contenu.racine, O_PATH));
+    struct stat ouvert;
+    if (fd.fd() < 0 || ::fstat(fd.fd(), &ouvert) != 0)
         return sauter_ou_lever(contenu, errno);
-    if (::fstat(fd.fd(), &st) != 0)
+    // Le même répertoire qu'à l'examen (pas un autre mis à sa place entre-temps).
+    if (inchange && ouvert.st_dev == st.st_dev && ouvert.st_ino == st.st_ino)
+        return EtatContenu::Garde;
+    const Descripteur lecture(::openat(fd.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (lecture.fd() < 0 || ::fstat(lecture.fd(), &st) != 0)
         return sauter_ou_lever(contenu, errno);
     // Un système monté depuis par-dessus : même règle que le parcours.
-    if (quint64(st.st_dev) != contenu.empreinte.dev && virtuel_ouvert(fd.fd(), contenu.hote))
+    if (quint64(st.st_dev) != contenu.empreinte.dev && virtuel_ouvert(lecture.fd(), contenu.hote))
         return sauter_ou_lever(contenu, EACCES);
     std::vector<char> tampon(std::size_t(64) * 1024);
-    Lecture lecture = lire_entrees(fd.fd(), tampon, true);
-    garder(contenu, contenu.hote, st, contenu.racine, std::move(lecture.fichiers));
+    Lecture lu = lire_entrees(lecture.fd(), tampon, true);
+    garder(contenu, contenu.hote, st, contenu.racine, std::move(lu.fichiers));
     return EtatContenu::Relu;
+}
+
+// Chemin d'un fichier par le descripteur de son répertoire : court quel que
+// soit le chemin complet (les attributs étendus ne se lisent que par un chemin).
+QByteArray chemin_par_descripteur(int fd, const QString& nom) {
+    return "/proc/self/fd/" + QByteArray::number(fd) + '/' + QFile::encodeName(nom);
+}
+
+bool proc_disponible() {
+    static const bool oui = ::access("/proc/self/fd", X_OK) == 0;
+    return oui;
+}
+
+} // namespace
+
+EtatContenu actualiser_contenu(ContenuRepertoire& contenu) {
+    Descripteur fd(-1);
+    return relire(contenu, -1, fd);
+}
+
+struct Actualisation::Impl {
+    explicit Impl(std::vector<ContenuRepertoire>& c) : contenus(c) {}
+
+    // Le répertoire actualisé en dernier, ouvert au besoin ; -1 s'il ne peut l'être.
+    int repertoire() {
+        if (fd < 0 && contenu && lisible) {
+            courant =
+                Descripteur(ouvrir_repertoire(parent, contenu->hote, contenu->racine, O_PATH));
+            fd = courant.fd();
+            lisible = fd >= 0;
+        }
+        return fd;
+    }
+
+    std::vector<ContenuRepertoire>& contenus;
+    ParentsOuverts parents;
+    // Le dernier actualisé : son parent ouvert (ou -1), et lui-même une fois
+    // ouvert ('courant' s'il n'est pas gardé pour ses sous-répertoires).
+    const ContenuRepertoire* contenu = nullptr;
+    int parent = -1;
+    bool lisible = false;
+    Descripteur courant{-1};
+    int fd = -1;
+};
+
+Actualisation::Actualisation(std::vector<ContenuRepertoire>& contenus)
+    : d(std::make_unique<Impl>(contenus)) {}
+
+Actualisation::~Actualisation() = default;
+
+EtatContenu Actualisation::actualiser(size_t i) {
+    ContenuRepertoire& contenu = d->contenus.at(i);
+    d->courant = Descripteur(-1);
+    d->fd = -1;
+    d->contenu = &contenu;
+    d->parent = contenu.parent >= 0 ? d->parents.parent(size_t(contenu.parent)) : -1;
+    d->lisible = false;
+    Descripteur fd(-1);
+    const EtatContenu etat = relire(contenu, d->parent, fd);
+    if (etat == EtatContenu::Illisible)
+        return etat;
+    d->lisible = true;
+    d->fd = fd.fd();
+    if (fd.fd() >= 0 && contenu.parent_de_repertoires && d->parents.garder(i, fd.fd()))
+        fd.lacher();
+    else
+        d->courant = std::move(fd);
+    return etat;
+}
+
+bool Actualisation::est_fichier_ordinaire(const FichierGarde& fichier) const {
+    if (!fichier.lien)
+        return true;
+    const int rep = d->repertoire();
+    if (rep < 0)
+        return d->contenu && plateforme::est_fichier_ordinaire(*d->contenu, fichier);
+    struct stat st;
+    return ::fstatat(rep, QFile::encodeName(fichier.nom).constData(), &st, 0) == 0 &&
+           S_ISREG(st.st_mode);
+}
+
+std::optional<unsigned> Actualisation::attributs(const FichierGarde& fichier) const {
+    if (!d->contenu)
+        return std::nullopt;
+    const QByteArray& hote = d->contenu->hote;
+    const QByteArray chemin =
+        (hote.endsWith('/') ? hote : hote + '/') + QFile::encodeName(fichier.nom);
+    // Le chemin complet tant que le système l'accepte : le passage par /proc
+    // coûte bien plus par fichier.
+    if (chemin.size() < PATH_MAX || !proc_disponible())
+        return attributs_hote(chemin);
+    const int rep = d->repertoire();
+    return rep >= 0 ? attributs_hote(chemin_par_descripteur(rep, fichier.nom)) : std::nullopt;
 }
 
 bool est_fichier_ordinaire(const ContenuRepertoire& contenu, const FichierGarde& fichier) {

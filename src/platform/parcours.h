@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace plateforme {
@@ -36,6 +38,10 @@ struct ContenuRepertoire {
     // autre, dans le même tic d'horloge, ne changerait pas la date.
     bool sur = false;
     std::vector<FichierGarde> fichiers;
+    // Index du répertoire qui le contient (-1 : la racine) ; vrai s'il
+    // contient des répertoires lus : on le garde ouvert pour eux.
+    qsizetype parent = -1;
+    bool parent_de_repertoires = false;
 };
 
 struct ResultatParcours {
@@ -73,6 +79,28 @@ EtatContenu actualiser_contenu(ContenuRepertoire& contenu);
 
 // Vrai si l'entrée est un fichier ordinaire (un lien : si sa cible l'est).
 bool est_fichier_ordinaire(const ContenuRepertoire& contenu, const FichierGarde& fichier);
+
+// Actualisation de l'arbre gardé répertoire après répertoire, dans l'ordre
+// du parcours : chacun est ouvert par son nom dans son parent ouvert, sans
+// refaire tout son chemin (qui peut dépasser ce que le système accepte).
+class Actualisation {
+public:
+    explicit Actualisation(std::vector<ContenuRepertoire>& contenus);
+    ~Actualisation();
+    Actualisation(const Actualisation&) = delete;
+    Actualisation& operator=(const Actualisation&) = delete;
+
+    // Comme actualiser_contenu, pour contenus[i] ; 'i' ne recule jamais.
+    EtatContenu actualiser(size_t i);
+    // Pour les fichiers du répertoire actualisé en dernier (s'il est lisible) :
+    bool est_fichier_ordinaire(const FichierGarde& fichier) const;
+    // attributs DOS (fichiers.h) ; rien pour un fichier disparu.
+    std::optional<unsigned> attributs(const FichierGarde& fichier) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
 
 // Vrai pour un chemin de l'hôte situé dans un système de fichiers virtuel.
 bool est_systeme_virtuel(const QString& chemin_hote);

@@ -8,10 +8,14 @@
 #include "support/quand.h"
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
+#include <fcntl.h>
 #include <functional>
+#include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -70,6 +74,17 @@ class TestChercher : public EssaiFenetre {
             etat_commande().demande_d_arrêt = false;
         }
         return lignes;
+    }
+    // Chaque ligne porte le chemin réel de ce qu'elle montre (les lignes
+    // entrent par blocs, leur chemin ensuite : aucun ne doit glisser).
+    static QStringList ecarts_de_chemin(const QListWidget* liste) {
+        QStringList ecarts;
+        for (int i = 0; i < liste->count(); ++i) {
+            const QListWidgetItem* e = liste->item(i);
+            if (montre(e->data(ROLE_CHEMIN_REEL).toString()) != e->text())
+                ecarts << e->text();
+        }
+        return ecarts;
     }
     // Un trouvé est montré tel qu'il est sur le disque, lettre d'unité en minuscule.
     static QString montre(const QString& dos) { return dos.left(1).toLower() + dos.mid(1); }
@@ -195,6 +210,7 @@ private slots:
                                        montre_c(u"doc/README.txt"_s), montre_c(u"doc/readme.txt"_s),
                                        montre_c(u"doc/sous/c.txt"_s)}));
         QCOMPARE(res->Mess_infos->text(), u" 5 fichiers trouvés"_s);
+        QCOMPARE(ecarts_de_chemin(res->Liste_sél), QStringList());
         QCOMPARE(res->windowTitle(), u"Sélectionnez le(s) fichier(s)"_s);
         QVERIFY(!res->Ok->isHidden());
         QVERIFY(!res->Ok->isEnabled()); // rien de choisi encore
@@ -231,6 +247,7 @@ private slots:
             triees.sort(Qt::CaseInsensitive);
             if (lignes.size() != m.captured(1).toInt() || lignes != triees)
                 ecarts << res->Mess_infos->text() + u" / "_s + QString::number(lignes.size());
+            ecarts << ecarts_de_chemin(res->Liste_sél);
             avec_trouves += lignes.isEmpty() ? 0 : 1;
         });
         sonde.start(0);
@@ -338,12 +355,51 @@ private slots:
         QVERIFY(!f->résultats_recherche);
     }
 
+    // Caché par son nom ou par son attribut : trouvé seulement quand les
+    // listes montrent les cachés.
     void caches_seulement_si_montres() {
         charger();
         c->creer_fichier(u"doc/.cache.txt"_s, "h");
-        QCOMPARE(chercher(u"*.txt"_s).size(), 3);
+        const QByteArray marque = QFile::encodeName(c->creer_fichier(u"doc/marque.txt"_s, "m"));
+        const bool attribut = ::setxattr(marque.constData(), "user.DOSATTRIB", "2", 1, 0) == 0;
+        QCOMPARE(chercher(u"*.txt"_s).size(), attribut ? 3 : 4);
         f->Fichier_srce->setHidden(true);
-        QVERIFY(chercher(u"*.txt"_s).contains(montre_c(u"doc/.cache.txt"_s)));
+        const QStringList tous = chercher(u"*.txt"_s);
+        QVERIFY(tous.contains(montre_c(u"doc/.cache.txt"_s)));
+        QVERIFY(tous.contains(montre_c(u"doc/marque.txt"_s)));
+    }
+
+    // Un fichier plus profond que la longueur maximale d'un chemin (4 096
+    // octets) est trouvé, et son attribut caché lu, comme un autre.
+    void au_dela_de_la_longueur_maximale_d_un_chemin() {
+        charger();
+        const QString haut = c->hote(u"profond"_s);
+        // QDir ne sait pas effacer au-delà de la longueur maximale ; rm, si.
+        struct Effacer {
+            QString chemin;
+            ~Effacer() { QProcess::execute(u"rm"_s, {u"-rf"_s, chemin}); }
+        } const effacer{haut};
+        const QByteArray nom(200, 'p');
+        QVERIFY(QDir().mkpath(haut));
+        int fd = ::open(QFile::encodeName(haut).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QString relatif = u"profond"_s;
+        for (int i = 0; i < 25 && fd >= 0; ++i) {
+            ::mkdirat(fd, nom.constData(), 0755);
+            const int dedans = ::openat(fd, nom.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(fd);
+            fd = dedans;
+            relatif += u'/' + QString::fromLatin1(nom);
+        }
+        QVERIFY(fd >= 0);
+        for (const char* fichier : {"fond.txt", "cache.txt"})
+            ::close(::openat(fd, fichier, O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+        const int cache = ::openat(fd, "cache.txt", O_RDONLY | O_CLOEXEC);
+        const bool attribut = ::fsetxattr(cache, "user.DOSATTRIB", "2", 1, 0) == 0;
+        ::close(cache);
+        ::close(fd);
+        const QStringList trouves = chercher(u"*.txt"_s);
+        QVERIFY(trouves.contains(montre_c(relatif + u"/fond.txt"_s)));
+        QCOMPARE(trouves.contains(montre_c(relatif + u"/cache.txt"_s)), !attribut);
     }
 
     // Un lien vers un répertoire parent ne fait pas boucler ; un répertoire
@@ -397,6 +453,7 @@ private slots:
         QCOMPARE(f->Fichier_sél->selectedItems().size(), 3);
         for (int i = 0; i < 3; ++i)
             QCOMPARE(f->Fichier_sél->item(i)->text(), choisis[i]);
+        QCOMPARE(ecarts_de_chemin(f->Fichier_sél), QStringList());
         QVERIFY(!f->Fichier_sél->isHidden());
         EtatCommande& e = etat_commande();
         QVERIFY(e.mode_recherche);

@@ -1,15 +1,18 @@
 // Parcours en largeur des répertoires d'une unité.
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
+#include "platform/fichiers.h"
 #include "platform/parcours.h"
 #include "platform/unites.h"
 #include "support/erreur_de.h"
 #include "support/unite_temporaire.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,6 +54,33 @@ public:
 private:
     QByteArray m_cible;
     bool m_ok = false;
+};
+
+// 'niveaux' répertoires de 200 caractères l'un dans l'autre sous 'racine',
+// faits chacun dans le précédent ouvert (leur chemin complet dépasse vite ce
+// que le système accepte), et un fichier au fond ; rend faux sur échec.
+bool creer_profond(const QString& racine, int niveaux, const char* fichier) {
+    const QByteArray nom(200, 'p');
+    int fd = ::open(hote(racine).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < niveaux && fd >= 0; ++i) {
+        const int dedans = ::mkdirat(fd, nom.constData(), 0755) == 0
+                               ? ::openat(fd, nom.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                               : -1;
+        ::close(fd);
+        fd = dedans;
+    }
+    const int f = fd >= 0 ? ::openat(fd, fichier, O_CREAT | O_WRONLY | O_CLOEXEC, 0644) : -1;
+    if (f >= 0)
+        ::close(f);
+    if (fd >= 0)
+        ::close(fd);
+    return f >= 0;
+}
+
+// QDir ne sait pas effacer au-delà de la longueur maximale d'un chemin ; rm, si.
+struct EffacerProfond {
+    QString chemin;
+    ~EffacerProfond() { QProcess::execute("rm", {"-rf", chemin}); }
 };
 
 } // namespace
@@ -239,6 +269,34 @@ private slots:
         QCOMPARE(r.repertoires.size(), 1 + 100 + 100 * 330);
         QCOMPARE(r.repertoires.last(), QStringLiteral("C:\\h99\\b99"));
         QVERIFY(sans_doublon(r.repertoires));
+    }
+
+    // Une arborescence plus profonde que la longueur maximale d'un chemin
+    // (4 096 octets) : chaque répertoire est ouvert dans son parent, tous
+    // sont lus ; l'actualisation aussi les relit tous et voit leurs fichiers.
+    void au_dela_de_la_longueur_maximale_d_un_chemin() {
+        UniteTemporaire c;
+        const EffacerProfond effacer{c.hote("p")};
+        c.creer_repertoire("p");
+        QVERIFY(creer_profond(c.hote("p"), 30, "fond.txt"));
+        OptionsParcours options;
+        options.avec_fichiers = true;
+        ResultatParcours r = parcourir_repertoires(c.racine(), options);
+        QCOMPARE(r.repertoires.size(), 32); // la racine, p et ses 30 niveaux
+        QVERIFY(r.repertoires.last().size() > 6000);
+        QCOMPARE(r.contenus.back().fichiers.size(), size_t(1));
+        QCOMPARE(r.contenus.back().fichiers.front().nom, QStringLiteral("fond.txt"));
+        // Lus à l'instant, ils ne sont pas sûrs : l'actualisation les relit.
+        r.contenus.back().fichiers.clear();
+        Actualisation actualisation(r.contenus);
+        for (size_t i = 0; i < r.contenus.size(); ++i)
+            QVERIFY(actualisation.actualiser(i) != EtatContenu::Illisible);
+        QCOMPARE(r.contenus.back().fichiers.size(), size_t(1));
+        const FichierGarde& fond = r.contenus.back().fichiers.front();
+        QVERIFY(actualisation.est_fichier_ordinaire(fond));
+        const std::optional<unsigned> attributs = actualisation.attributs(fond);
+        QVERIFY(attributs && (*attributs & ATTR_CACHE) == 0);
+        QCOMPARE(actualisation.attributs({"disparu.txt", false}), std::nullopt);
     }
 
     void erreurs() {

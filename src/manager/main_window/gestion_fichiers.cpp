@@ -97,6 +97,8 @@ void Gestion_Fichiers::construire_cadres() {
     Fichier_sél = new QListWidget(Cadre_srce);
     Fichier_sél->setGeometry(Fichier_srce->geometry());
     Fichier_sél->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Des milliers de chemins d'une ligne : la hauteur de la première vaut pour toutes.
+    Fichier_sél->setUniformItemSizes(true);
     Fichier_sél->hide();
 
     Étiquette_sélection = new QLabel(u"Sélection :"_s, this);

@@ -14,6 +14,7 @@
 #include "platform/erreurs.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 #include <utility>
@@ -222,32 +223,53 @@ bool Cherche_Fichier::balayer(const QString& unite) {
 // Place dans Liste_sél les trouvés à partir de 'depuis', montrés tels
 // qu'ils sont sur le disque et rangés par leur forme en minuscules (puis par
 // le chemin réel, pour deux noms qui ne diffèrent que par la casse).
+// Les nouveaux qui vont au même endroit entrent d'un bloc : une insertion
+// par trouvé ferait refaire la mise en page de la liste autant de fois.
 void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
-    using Cle = std::pair<QString, QString>; // minuscules, chemin réel
     std::vector<Cle> nouveaux;
     nouveaux.reserve(size_t(trouves.size() - depuis));
     for (qsizetype i = depuis; i < trouves.size(); ++i)
         nouveaux.emplace_back(trouves.at(i).toLower(), trouves.at(i));
     std::sort(nouveaux.begin(), nouveaux.end());
-    const auto cle = [this](int ligne) {
-        const QListWidgetItem* e = Liste_sél->item(ligne);
-        const QString reel = e->data(ROLE_CHEMIN_REEL).toString();
-        return Cle(reel.toLower(), reel);
-    };
-    // Les nouveaux étant triés, chacun se cherche après la place du précédent.
-    int debut = 0;
-    for (Cle& n : nouveaux) {
-        int fin = Liste_sél->count();
-        while (debut < fin) {
-            const int milieu = debut + (fin - debut) / 2;
-            if (cle(milieu) < n)
-                debut = milieu + 1;
-            else
-                fin = milieu;
+    // Les clés des lignes, gardées à côté : les recalculer à chaque
+    // comparaison coûterait plus que le reste (liste vidée ailleurs : refaites).
+    if (m_cles.size() != size_t(Liste_sél->count())) {
+        m_cles.clear();
+        for (int i = 0; i < Liste_sél->count(); ++i) {
+            const QString reel = Liste_sél->item(i)->data(ROLE_CHEMIN_REEL).toString();
+            m_cles.emplace_back(reel.toLower(), reel);
         }
-        auto* entree = new QListWidgetItem(plateforme::chemin_montre(n.second));
-        entree->setData(ROLE_CHEMIN_REEL, n.second);
-        Liste_sél->insertItem(debut++, entree);
+    }
+    // Les nouveaux étant triés, chacun se cherche après la place du précédent.
+    size_t debut = 0;
+    for (size_t k = 0; k < nouveaux.size();) {
+        debut =
+            size_t(std::lower_bound(m_cles.begin() + qsizetype(debut), m_cles.end(), nouveaux[k]) -
+                   m_cles.begin());
+        // Le bloc : les suivants qui passent encore avant la ligne trouvée.
+        size_t bout = k + 1;
+        if (debut < m_cles.size()) {
+            while (bout < nouveaux.size() && nouveaux[bout] < m_cles[debut])
+                ++bout;
+        } else {
+            bout = nouveaux.size();
+        }
+        QStringList textes;
+        textes.reserve(qsizetype(bout - k));
+        for (size_t j = k; j < bout; ++j)
+            textes.append(plateforme::chemin_montre(nouveaux[j].second));
+        Liste_sél->insertItems(int(debut), textes);
+        {
+            // Le chemin réel n'est pas montré : aucune vue n'a à l'apprendre.
+            const QSignalBlocker silence(Liste_sél->model());
+            for (size_t j = k; j < bout; ++j)
+                Liste_sél->item(int(debut + j - k))->setData(ROLE_CHEMIN_REEL, nouveaux[j].second);
+        }
+        m_cles.insert(m_cles.begin() + qsizetype(debut),
+                      std::make_move_iterator(nouveaux.begin() + qsizetype(k)),
+                      std::make_move_iterator(nouveaux.begin() + qsizetype(bout)));
+        debut += bout - k;
+        k = bout;
     }
 }
 
@@ -289,12 +311,23 @@ void Cherche_Fichier::OK_Click() {
     nombre_rendu = 0;
     QListWidget* sel = m_principale->Fichier_sél;
     sel->clear();
+    // D'un bloc, comme dans Liste_sél : des milliers de trouvés choisis.
+    QStringList textes;
+    QStringList reels;
     for (int i = 0; i < Liste_sél->count(); ++i) {
-        if (Liste_sél->item(i)->isSelected()) {
-            sel->addItem(Liste_sél->item(i)->clone());
-            ++nombre_rendu;
+        const QListWidgetItem* e = Liste_sél->item(i);
+        if (e->isSelected()) {
+            textes.append(e->text());
+            reels.append(e->data(ROLE_CHEMIN_REEL).toString());
         }
     }
+    sel->addItems(textes);
+    {
+        const QSignalBlocker silence(sel->model());
+        for (int i = 0; i < sel->count(); ++i)
+            sel->item(i)->setData(ROLE_CHEMIN_REEL, reels.at(i));
+    }
+    nombre_rendu = int(textes.size());
     Liste_sél->clear();
     fermer();
 }

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <utility>
+#include <vector>
 
 class Gestion_Fichiers;
 namespace plateforme {
@@ -58,4 +60,7 @@ private:
     void fermer();
 
     Gestion_Fichiers* m_principale;
+    // Clés de rangement des lignes de Liste_sél (minuscules, chemin réel).
+    using Cle = std::pair<QString, QString>;
+    std::vector<Cle> m_cles;
 };

@@ -1,6 +1,5 @@
 // Critères de CHERCHER et balayage des fichiers de l'arbre gardé.
 #include "manager/search/moteur_recherche.h"
-#include "platform/erreurs.h"
 #include "platform/fichiers.h"
 #include <algorithm>
 #include <utility>
@@ -31,7 +30,7 @@ bool en_conflit(const QString& cherche, const QString& exclus) {
 Balayage::Balayage(const QStringList& repertoires,
                    std::vector<plateforme::ContenuRepertoire>& contenus, Criteres criteres)
     : m_repertoires(repertoires), m_contenus(contenus), m_criteres(std::move(criteres)),
-      m_motif(m_criteres.motif) {}
+      m_motif(m_criteres.motif), m_actualisation(contenus) {}
 
 bool Balayage::suivant() {
     const qsizetype i = m_index;
@@ -39,12 +38,13 @@ bool Balayage::suivant() {
         return false;
     plateforme::ContenuRepertoire& contenu = m_contenus[size_t(i)];
     // Lève avant d'avancer : sur Réessayer, le même répertoire est repris.
-    if (plateforme::actualiser_contenu(contenu) != plateforme::EtatContenu::Illisible) {
+    if (m_actualisation.actualiser(size_t(i)) != plateforme::EtatContenu::Illisible) {
+        // Le chemin DOS fait du répertoire et du nom lu, le fichier vu par
+        // son répertoire ouvert : rien à résoudre composant par composant.
         const QString& repertoire = m_repertoires.at(i);
         const QString prefixe = repertoire.endsWith(u'\\') ? repertoire : repertoire + u'\\';
         for (const plateforme::FichierGarde& f : contenu.fichiers) {
-            if (m_motif.correspond(f.nom) && plateforme::est_fichier_ordinaire(contenu, f) &&
-                retenu(prefixe + f.nom))
+            if (m_motif.correspond(f.nom) && m_actualisation.est_fichier_ordinaire(f) && retenu(f))
                 m_trouves.append(prefixe + f.nom);
         }
     }
@@ -54,8 +54,8 @@ bool Balayage::suivant() {
 
 // Exclusion sur le nom seul, sans égard à la casse ; un fichier caché
 // seulement quand les listes montrent les cachés.
-bool Balayage::retenu(const QString& chemin) const {
-    const QString nom = chemin.mid(chemin.lastIndexOf(u'\\') + 1);
+bool Balayage::retenu(const plateforme::FichierGarde& fichier) const {
+    const QString& nom = fichier.nom;
     if (!m_criteres.exclus.isEmpty() &&
         plateforme::motif_like_correspond(nom, m_criteres.exclus, Qt::CaseInsensitive))
         return false;
@@ -63,11 +63,9 @@ bool Balayage::retenu(const QString& chemin) const {
         return true;
     if (nom.startsWith(u'.'))
         return false;
-    try {
-        return (plateforme::attributs(chemin) & plateforme::ATTR_CACHE) == 0;
-    } catch (const plateforme::ErreurExecution&) {
-        return false; // disparu depuis la lecture du répertoire
-    }
+    const auto attributs = m_actualisation.attributs(fichier);
+    // Disparu depuis la lecture du répertoire : pas retenu.
+    return attributs && (*attributs & plateforme::ATTR_CACHE) == 0;
 }
 
 // Rangés comme leur forme en minuscules ; deux noms

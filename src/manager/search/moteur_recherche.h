@@ -40,12 +40,14 @@ public:
     QStringList trouves_tries() const;
 
 private:
-    bool retenu(const QString& chemin) const;
+    bool retenu(const plateforme::FichierGarde& fichier) const;
 
     const QStringList& m_repertoires;
     std::vector<plateforme::ContenuRepertoire>& m_contenus;
     Criteres m_criteres;
     plateforme::MotifDos m_motif;
+    // Chaque répertoire ouvert par son nom dans son parent.
+    plateforme::Actualisation m_actualisation;
     qsizetype m_index = 0;
     QStringList m_trouves;
 };
