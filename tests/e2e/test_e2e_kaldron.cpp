@@ -87,6 +87,7 @@ private slots:
     void selection_clic_motif_puis_copier();
     void copier_gros_fichier_arrete();
     void deplacer();
+    void copier_des_milliers_de_fichiers();
     void effacer_puis_restaurer();
     void chercher_puis_copier_les_trouves();
     void visualiser_texte_et_binaire();
@@ -514,6 +515,53 @@ void EssaiKaldron::deplacer() {
     QCOMPARE(p().noms(u"DEPL_DEST"_s), QStringList({u"M1.TXT"_s, u"M2.TXT"_s}));
     QCOMPARE(p().contenu(u"DEPL_DEST/M1.TXT"_s), QByteArray("premier"));
     QCOMPARE(p().contenu(u"DEPL_DEST/M2.TXT"_s), octets_varies(40000));
+}
+
+// Trois mille fichiers choisis d'un coup et copiés par le bouton : la
+// fenêtre revient au repos, chaque fichier est entier sur le disque, la
+// DESTINATION les montre tous et la ligne d'état compte toujours la sélection.
+void EssaiKaldron::copier_des_milliers_de_fichiers() {
+    constexpr int n = 3000;
+    const auto contenu = [](int i) { return u"fichier %1 "_s.arg(i).toUtf8().repeated(1 + i % 7); };
+    const auto nom = [](int i) { return u"F%1.DAT"_s.arg(i, 4, 10, QChar(u'0')); };
+    qint64 total = 0;
+    for (int i = 0; i < n; ++i) {
+        p().creer_fichier(u"MILLE/"_s + nom(i), contenu(i));
+        total += contenu(i).size();
+    }
+    p().creer_repertoire(u"MILLE_DEST"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\MILLE_DEST"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\MILLE"_s));
+    QVERIFY(cliquer(u"Sélecte"_s));
+    const QString compte = u"%1 fichiers sélectionnés,"_s.arg(n);
+    const auto ligne_juste = [&](const Arbre& x) {
+        const QString ligne = x.controle(u"Ligne_message"_s).texte();
+        return ligne.contains(compte) && total_affiche(ligne) == total;
+    };
+    Arbre a = attendre(ligne_juste);
+    QVERIFY2(ligne_juste(a), qPrintable(a.controle(u"Ligne_message"_s).texte()));
+    QVERIFY(cliquer(u"Copier"_s));
+    // La fin : Arret parti, Permuter revenu, la liste DESTINATION complète.
+    a = attendre(
+        [&](const Arbre& x) {
+            return !x.controle(u"Arret"_s).existe() && x.controle(u"Croiser"_s).actif() &&
+                   x.controle(u"Fichier_dest"_s).elements().size() == n;
+        },
+        180000);
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements().size(), n);
+    QVERIFY(au_repos());
+    QCOMPARE(p().noms(u"MILLE_DEST"_s).size(), n);
+    for (int i = 0; i < n; ++i)
+        QCOMPARE(p().contenu(u"MILLE_DEST/"_s + nom(i)), contenu(i));
+    a = arbre();
+    QVERIFY2(ligne_juste(a), qPrintable(a.controle(u"Ligne_message"_s).texte()));
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements().first(), nom(0));
+    QCOMPARE(a.controle(u"Fichier_dest"_s).elements().last(), nom(n - 1));
+    // La sélection globale cesse pour les scénarios suivants.
+    QVERIFY(cliquer(u"Sélecte"_s));
+    a = attendre(
+        [](const Arbre& x) { return x.controle(u"Sélecte"_s).texte() == u"Sélectionner tout"; });
+    QCOMPARE(a.controle(u"Sélecte"_s).texte(), u"Sélectionner tout"_s);
 }
 
 void EssaiKaldron::effacer_puis_restaurer() {
