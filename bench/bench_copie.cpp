@@ -48,11 +48,7 @@ void echouer(const char* quoi) {
 // Réponses sans fenêtre : Oui, GLOBAL.
 class SansQuestion : public plateforme::ServiceDialogues {
 public:
-    int message(const QString& texte, int, const QString&) override {
-        if (qEnvironmentVariableIsSet("KALDRON_BANC_PETITS"))
-            (void)std::fprintf(stderr, "message : %s\n", qPrintable(texte));
-        return plateforme::REP_OUI;
-    }
+    int message(const QString&, int, const QString&) override { return plateforme::REP_OUI; }
     QString saisie(const QString&, const QString&, const QString&) override { return {}; }
     int message_dialogue(const QString&, const QString&, const QString&, const QString&,
                          const QString&, const QString&) override {
@@ -115,8 +111,6 @@ double mesurer(const std::function<void()>& travail) {
 }
 
 double commande(const QString& ligne) {
-    if (qEnvironmentVariableIsSet("KALDRON_BANC_PETITS"))
-        (void)std::fprintf(stderr, "pair : %s\n", qPrintable(ligne));
     return mesurer([&] {
         if (QProcess::execute(u"/bin/sh"_s, {u"-c"_s, ligne}) != 0)
             echouer("outil pair");
@@ -177,9 +171,6 @@ public:
                                            [&] { dernier.start(); });
         const auto lien2 = QObject::connect(suivie->model(), &QAbstractItemModel::rowsRemoved,
                                             [&] { dernier.start(); });
-        if (qEnvironmentVariableIsSet("KALDRON_BANC_PETITS"))
-            (void)std::fprintf(stderr, "avant : %s / %d\n", qPrintable(f.Ligne_message->text()),
-                               f.Fichier_srce->listCount());
         timespec cpu0{}, cpu1{};
         clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu0);
         const double ms = mesurer([&] {
@@ -187,15 +178,15 @@ public:
             QApplication::processEvents();
             QApplication::sendPostedEvents();
             QApplication::processEvents();
+            fin = dernier.isValid() ? double(dernier.nsecsElapsed()) / 1e6 : 0;
         });
-        if (qEnvironmentVariableIsSet("KALDRON_BANC_PETITS"))
-        {
+        // Essai rapide : la part du processeur dit ce qui attend le disque.
+        if (qEnvironmentVariableIsSet("KALDRON_BANC_PETITS")) {
             clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu1);
             (void)std::fprintf(stderr, "%.0f ms (processeur %.0f ms)\n", ms,
                                double(cpu1.tv_sec - cpu0.tv_sec) * 1e3 +
                                    double(cpu1.tv_nsec - cpu0.tv_nsec) / 1e6);
         }
-        fin = dernier.isValid() ? double(dernier.nsecsElapsed()) / 1e6 : 0;
         QObject::disconnect(lien);
         QObject::disconnect(lien2);
         return ms;

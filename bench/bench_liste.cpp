@@ -5,6 +5,7 @@
 // Sortie : « NOM;notre_médiane_ms;pair_médiane_ms;pair (étendues) ».
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/controles.h"
+#include "platform/dialogues.h"
 #include "platform/fichiers.h"
 #include "platform/unites.h"
 
@@ -88,7 +89,7 @@ double liste_seule(int& vus) {
     liste->show();
     QApplication::processEvents();
     const auto debut = Horloge::now();
-    liste->setPath(QStringLiteral("C:\\fichiers"));
+    liste->setPath(QStringLiteral("K:\\fichiers"));
     QApplication::processEvents();
     const double duree = depuis(debut);
     vus = liste->listCount();
@@ -112,6 +113,28 @@ void verifier(int vus) {
         std::exit(1);
     }
 }
+
+class Echec : public plateforme::ServiceDialogues {
+    [[noreturn]] static void sortir(const QString& texte) {
+        (void)std::fprintf(stderr, "bench_liste : question inattendue : %s\n", qPrintable(texte));
+        std::exit(1);
+    }
+
+public:
+    int message(const QString& texte, int, const QString&) override { sortir(texte); }
+    QString saisie(const QString& texte, const QString&, const QString&) override { sortir(texte); }
+    int message_dialogue(const QString& texte, const QString&, const QString&, const QString&,
+                         const QString&, const QString&) override {
+        sortir(texte);
+    }
+    QString ouvrir_fichier(const QString& texte, const QString&, const QString&) override {
+        sortir(texte);
+    }
+    QString enregistrer_fichier(const QString& texte, const QString&, const QString&) override {
+        sortir(texte);
+    }
+    void bip() override {}
+};
 
 double mediane(QList<double> v) {
     std::sort(v.begin(), v.end());
@@ -140,11 +163,22 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QString racine = repertoire();
-    QTemporaryDir programme;
+    // Le programme sur l'unité K: : elle est l'unité courante au démarrage.
+    const QString programme = racine + QStringLiteral("/kaldron");
+    QDir().mkpath(programme);
     QTemporaryDir windows;
+    {
+        QFile ini(programme + QStringLiteral("/KALDRON.INI"));
+        const QByteArray texte = "[Options]\r\nConfirme=Non\r\n";
+        if (!ini.open(QIODevice::WriteOnly) || ini.write(texte) != texte.size())
+            std::exit(1);
+    }
+    // Une question inattendue arrête le banc au lieu de l'attendre.
+    Echec echec;
+    plateforme::installer_dialogues(&echec);
     qputenv("KALDRON_WINDOWS", QFile::encodeName(windows.path()));
-    qputenv("KALDRON_PROGRAMME", QFile::encodeName(programme.path()));
-    plateforme::TableUnites::instance().ajouter(u'C', racine);
+    qputenv("KALDRON_PROGRAMME", QFile::encodeName(programme));
+    plateforme::TableUnites::instance().ajouter(u'K', racine);
     const QString chemin = racine + QStringLiteral("/fichiers");
     Gestion_Fichiers f;
     f.Form_Load(true);
@@ -155,8 +189,8 @@ int main(int argc, char** argv) {
     int vus = 0;
     for (int t = 0; t <= k_essais; ++t) {
         // Chaque tour part d'ailleurs : le répertoire est vraiment changé.
-        par_chemin_tape(f, QStringLiteral("C:\\"), vus);
-        const double notre = par_chemin_tape(f, QStringLiteral("C:\\fichiers"), vus);
+        par_chemin_tape(f, QStringLiteral("K:\\"), vus);
+        const double notre = par_chemin_tape(f, QStringLiteral("K:\\fichiers"), vus);
         verifier(vus);
         const double pair = par_ls(chemin, vus);
         verifier(vus);
@@ -172,5 +206,6 @@ int main(int argc, char** argv) {
     }
     afficher("liste : 100 000 fichiers après un chemin tapé (fenêtre)", tape, ls_tape);
     afficher("liste : 100 000 fichiers, la liste seule", seule, ls_seule);
+    plateforme::installer_dialogues(nullptr);
     return 0;
 }

@@ -159,7 +159,7 @@ void ListeRepertoires::setPath(const QString& chemin_dos) {
     const QString absolu = casse_du_disque(chemin_dos_absolu(chemin_dos));
     if (!est_repertoire(absolu))
         lever(est_repertoire(absolu.left(3)) ? ERR_CHEMIN_INTROUVABLE : ERR_DISQUE_PAS_PRET);
-    const QStringList sous = lister_repertoires(absolu, m_caches);
+    const QStringList sous = lire(absolu);
     const bool change = absolu != m_chemin;
     m_chemin = absolu;
     remplir(sous);
@@ -171,10 +171,33 @@ void ListeRepertoires::rafraichir() {
     if (m_chemin.isEmpty())
         return;
     const QString curseur = cheminSousCurseur();
-    remplir(lister_repertoires(m_chemin, m_caches));
+    remplir(lire(m_chemin));
     for (int i = 0; i < count(); ++i)
         if (item(i)->data(ROLE_CHEMIN).toString() == curseur)
             setCurrentRow(i);
+}
+
+QStringList ListeRepertoires::lire(const QString& chemin) {
+    if (m_lecture_unique > 0 && !m_lu.isEmpty() && m_lu == chemin && m_lus_caches == m_caches)
+        return m_lus;
+    QStringList sous = lister_repertoires(chemin, m_caches);
+    if (m_lecture_unique > 0) {
+        m_lu = chemin;
+        m_lus = sous;
+        m_lus_caches = m_caches;
+    }
+    return sous;
+}
+
+ListeRepertoires::LectureUnique::LectureUnique(ListeRepertoires* liste) : m_liste(liste) {
+    ++m_liste->m_lecture_unique;
+}
+
+ListeRepertoires::LectureUnique::~LectureUnique() {
+    if (--m_liste->m_lecture_unique == 0) {
+        m_liste->m_lu.clear();
+        m_liste->m_lus.clear();
+    }
 }
 
 void ListeRepertoires::setHidden(bool caches) {

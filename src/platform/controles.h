@@ -38,6 +38,19 @@ private:
 class ListeRepertoires : public QListWidget {
     Q_OBJECT
 public:
+    // Tant qu'elle vit, un répertoire déjà lu ne l'est plus (voir la même
+    // chose pour la liste des fichiers).
+    class LectureUnique {
+    public:
+        explicit LectureUnique(ListeRepertoires* liste);
+        ~LectureUnique();
+        LectureUnique(const LectureUnique&) = delete;
+        LectureUnique& operator=(const LectureUnique&) = delete;
+
+    private:
+        ListeRepertoires* m_liste;
+    };
+
     explicit ListeRepertoires(QWidget* parent = nullptr);
     QString path() const;
     // Lève 76 si le répertoire n'existe pas, 68 si l'unité est inconnue.
@@ -65,6 +78,12 @@ protected:
 private:
     void remplir(const QStringList& sous_repertoires);
     void activer(const QString& chemin);
+    QStringList lire(const QString& chemin);
+
+    int m_lecture_unique = 0;
+    QString m_lu;      // répertoire de la dernière lecture gardée
+    QStringList m_lus; // ses sous-répertoires
+    bool m_lus_caches = false;
 
     QString m_chemin;
     QStringList m_sous;

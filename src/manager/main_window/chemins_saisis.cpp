@@ -143,6 +143,7 @@ void Gestion_Fichiers::saisir_chemin(const Cadre& c, int touche) {
     // (répertoire, motif, relecture finale) qui la redemandent.
     const plateforme::ListeFichiers::LectureUnique lecture_srce(Fichier_srce);
     const plateforme::ListeFichiers::LectureUnique lecture_dest(Fichier_dest);
+    const plateforme::ListeRepertoires::LectureUnique repertoires(c.repertoire);
     if (aller_au_chemin_saisi(c, commande)) {
         c.fichier->setFocus();
     } else {
