@@ -1,8 +1,11 @@
 // Banc d'essai de la liste des fichiers : un répertoire de 100 000 fichiers
-// montré dans la liste des fichiers (lecture, tri, remplissage, mise en page
-// et dessin), comparé à ls, qui trie aussi.
-// Sortie : une ligne « NOM;notre_ms;pair_ms;pair » par mesure.
+// montré après un chemin tapé dans la fenêtre principale (Entrée dans
+// Chemin_srce : lecture, tri, remplissage, mise en page et dessin), et par la
+// liste seule à côté ; comparé à ls, qui trie aussi, tour par tour.
+// Sortie : « NOM;notre_médiane_ms;pair_médiane_ms;pair (étendues) ».
+#include "manager/main_window/gestion_fichiers.h"
 #include "platform/controles.h"
+#include "platform/dialogues.h"
 #include "platform/fichiers.h"
 #include "platform/unites.h"
 
@@ -10,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +26,7 @@
 namespace {
 
 constexpr int k_fichiers = 100000;
-constexpr int k_essais = 3;
+constexpr int k_essais = 5;
 const QByteArray k_version = "liste 1\n";
 
 void creer_fichiers(const QString& racine) {
@@ -58,47 +63,37 @@ QString repertoire() {
 
 using Horloge = std::chrono::steady_clock;
 
-// Millisecondes par essai (moyenne après un tour de chauffe) ; 'essai'
-// rend la durée de sa partie mesurée et le nombre de fichiers vus.
-double mesurer(const std::function<double(int&)>& essai) {
-    int vus = 0;
-    essai(vus);
-    double total = 0;
-    for (int i = 0; i < k_essais; ++i) {
-        total += essai(vus);
-        if (vus != k_fichiers) {
-            (void)std::fprintf(stderr, "bench_liste : %d fichiers au lieu de %d\n", vus,
-                               k_fichiers);
-            std::exit(1);
-        }
-    }
-    return total / k_essais;
-}
-
 double depuis(Horloge::time_point debut) {
     return std::chrono::duration<double, std::milli>(Horloge::now() - debut).count();
 }
 
-// Une liste neuve, déjà montrée : seul le changement de répertoire compte,
-// jusqu'à ce que la liste soit mise en page et dessinée.
-double afficher_liste(int& vus) {
+// Le chemin tapé dans Chemin_srce puis Entrée, par le gestionnaire de la
+// touche, sur la vraie fenêtre montrée : jusqu'à la liste remplie, mise en
+// page et dessinée, la fenêtre au repos.
+double par_chemin_tape(Gestion_Fichiers& f, const QString& chemin, int& vus) {
+    f.Chemin_srce->setText(chemin);
+    const auto debut = Horloge::now();
+    f.Chemin_srce_KeyPress(13);
+    QApplication::processEvents();
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+    const double duree = depuis(debut);
+    vus = f.Fichier_srce->listCount();
+    return duree;
+}
+
+// La liste seule, neuve et montrée : le changement de répertoire.
+double liste_seule(int& vus) {
     auto liste = std::make_unique<plateforme::ListeFichiers>();
     liste->resize(400, 600);
     liste->show();
     QApplication::processEvents();
     const auto debut = Horloge::now();
-    liste->setPath(QStringLiteral("C:\\fichiers"));
+    liste->setPath(QStringLiteral("K:\\fichiers"));
     QApplication::processEvents();
     const double duree = depuis(debut);
     vus = liste->listCount();
     return duree;
-}
-
-double lire_seulement(int& vus) {
-    const auto debut = Horloge::now();
-    vus = int(
-        plateforme::lister_fichiers(QStringLiteral("C:\\fichiers"), QStringLiteral("*.*")).size());
-    return depuis(debut);
 }
 
 double par_ls(const QString& chemin, int& vus) {
@@ -112,8 +107,53 @@ double par_ls(const QString& chemin, int& vus) {
     return duree;
 }
 
-void afficher(const char* nom, double notre, double pair, const char* outil) {
-    std::printf("%s;%.6f;%.6f;%s\n", nom, notre, pair, outil);
+void verifier(int vus) {
+    if (vus != k_fichiers) {
+        (void)std::fprintf(stderr, "bench_liste : %d fichiers au lieu de %d\n", vus, k_fichiers);
+        std::exit(1);
+    }
+}
+
+class Echec : public plateforme::ServiceDialogues {
+    [[noreturn]] static void sortir(const QString& texte) {
+        (void)std::fprintf(stderr, "bench_liste : question inattendue : %s\n", qPrintable(texte));
+        std::exit(1);
+    }
+
+public:
+    int message(const QString& texte, int, const QString&) override { sortir(texte); }
+    QString saisie(const QString& texte, const QString&, const QString&) override { sortir(texte); }
+    int message_dialogue(const QString& texte, const QString&, const QString&, const QString&,
+                         const QString&, const QString&) override {
+        sortir(texte);
+    }
+    QString ouvrir_fichier(const QString& texte, const QString&, const QString&) override {
+        sortir(texte);
+    }
+    QString enregistrer_fichier(const QString& texte, const QString&, const QString&) override {
+        sortir(texte);
+    }
+    void bip() override {}
+};
+
+double mediane(QList<double> v) {
+    std::sort(v.begin(), v.end());
+    const qsizetype n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Tour par tour, la mesure puis ls ; médiane et étendues.
+void afficher(const char* nom, const QList<double>& notre, const QList<double>& pair) {
+    QList<double> rapports;
+    for (qsizetype i = 0; i < notre.size(); ++i)
+        rapports << notre[i] / pair[i];
+    const auto [nmin, nmax] = std::minmax_element(notre.begin(), notre.end());
+    const auto [pmin, pmax] = std::minmax_element(pair.begin(), pair.end());
+    const auto [rmin, rmax] = std::minmax_element(rapports.begin(), rapports.end());
+    std::printf("%s;%.1f;%.1f;ls, %d tours : nous %.0f–%.0f, pair %.0f–%.0f, rapport %.2f–%.2f\n",
+                nom, mediane(notre), mediane(pair), int(notre.size()), *nmin, *nmax, *pmin, *pmax,
+                *rmin, *rmax);
+    (void)std::fflush(stdout);
 }
 
 } // namespace
@@ -123,10 +163,49 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const QString racine = repertoire();
-    plateforme::TableUnites::instance().ajouter(u'C', racine);
+    // Le programme sur l'unité K: : elle est l'unité courante au démarrage.
+    const QString programme = racine + QStringLiteral("/kaldron");
+    QDir().mkpath(programme);
+    QTemporaryDir windows;
+    {
+        QFile ini(programme + QStringLiteral("/KALDRON.INI"));
+        const QByteArray texte = "[Options]\r\nConfirme=Non\r\n";
+        if (!ini.open(QIODevice::WriteOnly) || ini.write(texte) != texte.size())
+            std::exit(1);
+    }
+    // Une question inattendue arrête le banc au lieu de l'attendre.
+    Echec echec;
+    plateforme::installer_dialogues(&echec);
+    qputenv("KALDRON_WINDOWS", QFile::encodeName(windows.path()));
+    qputenv("KALDRON_PROGRAMME", QFile::encodeName(programme));
+    plateforme::TableUnites::instance().ajouter(u'K', racine);
     const QString chemin = racine + QStringLiteral("/fichiers");
-    const double ls = mesurer([&](int& vus) { return par_ls(chemin, vus); });
-    afficher("liste : affichage de 100 000 fichiers", mesurer(afficher_liste), ls, "ls");
-    afficher("liste : lecture seule de 100 000 fichiers", mesurer(lire_seulement), ls, "ls");
+    Gestion_Fichiers f;
+    f.Form_Load(true);
+    f.espace_libre_de = [](const QString&) { return qint64(1) << 50; };
+    f.show();
+    QApplication::processEvents();
+    QList<double> tape, seule, ls_tape, ls_seule;
+    int vus = 0;
+    for (int t = 0; t <= k_essais; ++t) {
+        // Chaque tour part d'ailleurs : le répertoire est vraiment changé.
+        par_chemin_tape(f, QStringLiteral("K:\\"), vus);
+        const double notre = par_chemin_tape(f, QStringLiteral("K:\\fichiers"), vus);
+        verifier(vus);
+        const double pair = par_ls(chemin, vus);
+        verifier(vus);
+        const double liste = liste_seule(vus);
+        verifier(vus);
+        const double pair2 = par_ls(chemin, vus);
+        if (t == 0)
+            continue; // tour de chauffe
+        tape << notre;
+        ls_tape << pair;
+        seule << liste;
+        ls_seule << pair2;
+    }
+    afficher("liste : 100 000 fichiers après un chemin tapé (fenêtre)", tape, ls_tape);
+    afficher("liste : 100 000 fichiers, la liste seule", seule, ls_seule);
+    plateforme::installer_dialogues(nullptr);
     return 0;
 }

@@ -6,11 +6,13 @@
 #include "platform/motifs.h"
 #include "platform/unites.h"
 
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSet>
 #include <QStyle>
 #include <algorithm>
+#include <sys/stat.h>
 
 namespace plateforme {
 
@@ -55,6 +57,20 @@ QListWidgetItem* entree_repertoire(const QString& chemin, const QString& nom, in
     item->setIcon(style->standardIcon(ouvert ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
     item->setData(ROLE_CHEMIN, chemin);
     return item;
+}
+
+// Ordre des listes lues du disque : sans égard à la casse, puis avec.
+bool nom_avant(const QString& a, const QString& b) {
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+bool motif_correspond_liste(const QString& nom, const QString& motif) {
+    try {
+        return motif_dos_correspond(nom, motif);
+    } catch (const ErreurExecution&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -143,7 +159,7 @@ void ListeRepertoires::setPath(const QString& chemin_dos) {
     const QString absolu = casse_du_disque(chemin_dos_absolu(chemin_dos));
     if (!est_repertoire(absolu))
         lever(est_repertoire(absolu.left(3)) ? ERR_CHEMIN_INTROUVABLE : ERR_DISQUE_PAS_PRET);
-    const QStringList sous = lister_repertoires(absolu, m_caches);
+    const QStringList sous = lire(absolu);
     const bool change = absolu != m_chemin;
     m_chemin = absolu;
     remplir(sous);
@@ -155,10 +171,33 @@ void ListeRepertoires::rafraichir() {
     if (m_chemin.isEmpty())
         return;
     const QString curseur = cheminSousCurseur();
-    remplir(lister_repertoires(m_chemin, m_caches));
+    remplir(lire(m_chemin));
     for (int i = 0; i < count(); ++i)
         if (item(i)->data(ROLE_CHEMIN).toString() == curseur)
             setCurrentRow(i);
+}
+
+QStringList ListeRepertoires::lire(const QString& chemin) {
+    if (m_lecture_unique > 0 && !m_lu.isEmpty() && m_lu == chemin && m_lus_caches == m_caches)
+        return m_lus;
+    QStringList sous = lister_repertoires(chemin, m_caches);
+    if (m_lecture_unique > 0) {
+        m_lu = chemin;
+        m_lus = sous;
+        m_lus_caches = m_caches;
+    }
+    return sous;
+}
+
+ListeRepertoires::LectureUnique::LectureUnique(ListeRepertoires* liste) : m_liste(liste) {
+    ++m_liste->m_lecture_unique;
+}
+
+ListeRepertoires::LectureUnique::~LectureUnique() {
+    if (--m_liste->m_lecture_unique == 0) {
+        m_liste->m_lu.clear();
+        m_liste->m_lus.clear();
+    }
 }
 
 void ListeRepertoires::setHidden(bool caches) {
@@ -258,24 +297,40 @@ QString ListeFichiers::pattern() const {
     return m_motif;
 }
 
-QList<EntreeFichier> ListeFichiers::lire(const QString& chemin, const QString& motif, bool caches,
-                                         bool systeme) const {
+QStringList ListeFichiers::lire(const QString& chemin, const QString& motif, bool caches,
+                                bool systeme) {
     if (chemin.isEmpty())
         return {};
+    // "." ne reconnaît aucun nom (ni point ni caractère) : rien à lire.
+    if (motif == QStringLiteral("."))
+        return {};
+    if (m_lecture_unique > 0 && m_derniere && m_derniere->chemin == chemin &&
+        m_derniere->motif == motif && m_derniere->caches == caches &&
+        m_derniere->systeme == systeme)
+        return m_derniere->noms;
     const unsigned attributs =
         ATTR_NORMAL | (caches ? ATTR_CACHE : 0u) | (systeme ? ATTR_SYSTEME : 0u);
     // La liste n'affiche que les noms : ni taille ni date à lire.
-    QList<EntreeFichier> entrees;
-    for (const QString& nom : lister_noms_fichiers(chemin, motif, attributs))
-        entrees.append({nom, 0, {}, 0});
-    return entrees;
+    QStringList noms = lister_noms_fichiers(chemin, motif, attributs);
+    if (m_lecture_unique > 0)
+        m_derniere = Lecture{chemin, motif, caches, systeme, noms};
+    return noms;
+}
+
+ListeFichiers::LectureUnique::LectureUnique(ListeFichiers* liste) : m_liste(liste) {
+    ++m_liste->m_lecture_unique;
+}
+
+ListeFichiers::LectureUnique::~LectureUnique() {
+    if (--m_liste->m_lecture_unique == 0)
+        m_liste->m_derniere.reset();
 }
 
 void ListeFichiers::setPath(const QString& chemin_dos) {
     const QString absolu = casse_du_disque(chemin_dos_absolu(chemin_dos));
     if (!est_repertoire(absolu))
         lever(est_repertoire(absolu.left(3)) ? ERR_CHEMIN_INTROUVABLE : ERR_DISQUE_PAS_PRET);
-    const QList<EntreeFichier> entrees = lire(absolu, m_motif, m_caches, m_systeme);
+    const QStringList entrees = lire(absolu, m_motif, m_caches, m_systeme);
     const bool change = absolu != m_chemin;
     m_chemin = absolu;
     remplir(entrees, !change);
@@ -286,7 +341,7 @@ void ListeFichiers::setPath(const QString& chemin_dos) {
 // Le motif est vérifié avant tout changement : refusé, rien ne bouge.
 void ListeFichiers::setPattern(const QString& motif) {
     verifier_motif_dos(motif);
-    const QList<EntreeFichier> entrees = lire(m_chemin, motif, m_caches, m_systeme);
+    const QStringList entrees = lire(m_chemin, motif, m_caches, m_systeme);
     const bool change = motif != m_motif;
     m_motif = motif;
     remplir(entrees, true);
@@ -312,7 +367,21 @@ void ListeFichiers::rafraichir() {
     remplir(lire(m_chemin, m_motif, m_caches, m_systeme), true);
 }
 
-void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_selection) {
+void ListeFichiers::remplir(const QStringList& noms, bool garder_selection) {
+    if (memes_noms(noms)) {
+        // Rien à refaire : seule la sélection se perd, si elle ne se garde pas.
+        if (!garder_selection && selectionModel()->hasSelection()) {
+            m_interne = true;
+            m_relecture = true;
+            clearSelection();
+            m_relecture = false;
+            m_interne = false;
+            emit selectionModifiee();
+        }
+        if (!garder_selection)
+            selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        return;
+    }
     const QStringList avant = choisis();
     const QSet<QString> gardes =
         garder_selection ? QSet<QString>(avant.begin(), avant.end()) : QSet<QString>();
@@ -320,19 +389,34 @@ void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_sel
     m_interne = true;
     m_relecture = true;
     clear();
-    // L'entrée est remplie avant d'être ajoutée : une entrée déjà rattachée
-    // à la vue chercherait sa ligne à chaque donnée posée (remplissage
-    // quadratique sur un grand répertoire).
-    for (const EntreeFichier& e : entrees) {
-        // Le nom tel qu'il est sur le disque : README et readme sont deux fichiers.
-        auto* entree = new QListWidgetItem(e.nom);
-        entree->setData(ROLE_CHEMIN, e.nom);
-        addItem(entree);
-        if (gardes.contains(e.nom))
-            entree->setSelected(true);
-        if (garder_selection && e.nom == courant)
-            setCurrentItem(entree, QItemSelectionModel::NoUpdate);
+    // Tous les noms en une insertion : la vue n'est prévenue qu'une fois, et
+    // aucune donnée n'est posée sur une entrée déjà rattachée (elle y
+    // chercherait sa ligne, remplissage quadratique). Le texte est le nom.
+    addItems(noms);
+    // La sélection gardée revient en un seul changement, par plages.
+    QItemSelection choix;
+    int courant_ligne = -1;
+    const int n = int(noms.size());
+    for (int i = 0; i < n; ++i) {
+        if (garder_selection && courant_ligne < 0 && noms[i] == courant)
+            courant_ligne = i;
+        if (!gardes.contains(noms[i]))
+            continue;
+        int fin = i;
+        while (fin + 1 < n && gardes.contains(noms[fin + 1]))
+            ++fin;
+        choix.select(model()->index(i, 0), model()->index(fin, 0));
+        while (i < fin) {
+            ++i;
+            if (garder_selection && courant_ligne < 0 && noms[i] == courant)
+                courant_ligne = i;
+        }
     }
+    if (!choix.isEmpty())
+        selectionModel()->select(choix, QItemSelectionModel::Select);
+    if (courant_ligne >= 0)
+        selectionModel()->setCurrentIndex(model()->index(courant_ligne, 0),
+                                          QItemSelectionModel::NoUpdate);
     m_relecture = false;
     m_interne = false;
     // clear() perd la sélection sans toujours le dire : on compare les noms.
@@ -340,17 +424,33 @@ void ListeFichiers::remplir(const QList<EntreeFichier>& entrees, bool garder_sel
         emit selectionModifiee();
 }
 
-QStringList ListeFichiers::choisis() const {
-    QStringList noms;
+bool ListeFichiers::memes_noms(const QStringList& noms) const {
+    if (noms.size() != count() || noms.isEmpty())
+        return false;
     for (int i = 0; i < count(); ++i)
-        if (item(i)->isSelected())
-            noms.append(list(i));
+        if (item(i)->text() != noms.at(i) || item(i)->data(ROLE_CHEMIN).isValid())
+            return false;
+    return true;
+}
+
+// Dans l'ordre des lignes, en une lecture du modèle de sélection.
+QStringList ListeFichiers::choisis() const {
+    QModelIndexList indices = selectionModel()->selectedIndexes();
+    std::sort(indices.begin(), indices.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    QStringList noms;
+    noms.reserve(indices.size());
+    for (const QModelIndex& i : indices)
+        noms.append(list(i.row()));
     return noms;
 }
 
 QString ListeFichiers::list(int i) const {
     const QListWidgetItem* e = item(i);
-    return e ? e->data(ROLE_CHEMIN).toString() : QString();
+    if (!e)
+        return {};
+    const QVariant nom = e->data(ROLE_CHEMIN);
+    return nom.isValid() ? nom.toString() : e->text();
 }
 
 bool ListeFichiers::selected(int i) const {
@@ -358,12 +458,115 @@ bool ListeFichiers::selected(int i) const {
     return e && e->isSelected();
 }
 
+// Une entrée choisie à côté d'une plage choisie agrandit cette plage : les
+// entrées choisies une à une (pas à pas sur toute la liste) restent une
+// seule plage, et chaque choix ne coûte pas en proportion des précédents.
 void ListeFichiers::setSelected(int i, bool choisi) {
-    if (QListWidgetItem* e = item(i)) {
-        m_interne = true;
-        e->setSelected(choisi);
-        m_interne = false;
+    if (!item(i))
+        return;
+    m_interne = true;
+    int haut = i;
+    int bas = i;
+    if (choisi) {
+        for (const QItemSelectionRange& plage : selectionModel()->selection()) {
+            if (plage.bottom() == i - 1)
+                haut = plage.top();
+            if (plage.top() == i + 1)
+                bas = plage.bottom();
+        }
     }
+    selectionModel()->select(QItemSelection(model()->index(haut, 0), model()->index(bas, 0)),
+                             choisi ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    m_interne = false;
+}
+
+void ListeFichiers::setSelectedRows(const QList<int>& lignes, bool choisi) {
+    QItemSelection choix;
+    for (const int i : lignes)
+        if (i >= 0 && i < count())
+            choix.select(model()->index(i, 0), model()->index(i, 0));
+    if (choix.isEmpty())
+        return;
+    m_interne = true;
+    selectionModel()->select(choix,
+                             choisi ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+    m_interne = false;
+}
+
+// Même ordre que la lecture du disque : sans égard à la casse, puis avec.
+int ListeFichiers::indexDe(const QString& nom) const {
+    int bas = 0;
+    int haut = count();
+    while (bas < haut) {
+        const int milieu = bas + (haut - bas) / 2;
+        if (nom_avant(list(milieu), nom))
+            bas = milieu + 1;
+        else
+            haut = milieu;
+    }
+    return bas < count() && list(bas) == nom ? bas : -1;
+}
+
+// Le fichier même, sous ce nom exact (un homonyme de casse est un autre
+// fichier), régulier ou lien vers un fichier régulier.
+bool ListeFichiers::entree_montree(const QString& nom) const {
+    if (m_chemin.isEmpty() || nom.isEmpty() || nom.contains(QLatin1Char('\\')) ||
+        motif_correspond_liste(nom, m_motif) == false)
+        return false;
+    try {
+        const QByteArray hote =
+            QFile::encodeName(dos_vers_hote(m_chemin)) + '/' + QFile::encodeName(nom);
+        struct stat st;
+        if (::stat(hote.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            return false;
+        if (m_caches && m_systeme)
+            return true;
+        const unsigned montres = (m_caches ? ATTR_CACHE : 0u) | (m_systeme ? ATTR_SYSTEME : 0u);
+        return (attributs(joindre(m_chemin, nom)) & (ATTR_CACHE | ATTR_SYSTEME) & ~montres) == 0;
+    } catch (const ErreurExecution&) {
+        return false;
+    }
+}
+
+void ListeFichiers::actualiserEntree(const QString& nom) {
+    const int ligne = indexDe(nom);
+    const bool montree = entree_montree(nom);
+    if (montree == (ligne >= 0))
+        return;
+    m_interne = true;
+    m_relecture = true;
+    bool choisie = false;
+    if (montree) {
+        int place = 0;
+        for (int haut = count(); place < haut;) {
+            const int milieu = place + (haut - place) / 2;
+            if (nom_avant(list(milieu), nom))
+                place = milieu + 1;
+            else
+                haut = milieu;
+        }
+        insertItem(place, nom);
+    } else {
+        choisie = selected(ligne);
+        delete takeItem(ligne);
+    }
+    m_relecture = false;
+    m_interne = false;
+    if (choisie)
+        emit selectionModifiee();
+}
+
+void ListeFichiers::actualiserFichier(const QString& chemin_dos) {
+    const qsizetype barre = chemin_dos.lastIndexOf(QLatin1Char('\\'));
+    if (barre < 0 || m_chemin.isEmpty())
+        return;
+    QString repertoire = m_chemin;
+    if (!repertoire.endsWith(QLatin1Char('\\')))
+        repertoire += QLatin1Char('\\');
+    // Sans égard à la casse : l'entrée relue dit de toute façon l'état du
+    // disque dans le répertoire de la liste.
+    if (chemin_dos.left(barre + 1).compare(repertoire, Qt::CaseInsensitive) == 0)
+        actualiserEntree(chemin_dos.mid(barre + 1));
 }
 
 void ListeFichiers::setListIndex(int i) {

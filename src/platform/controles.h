@@ -6,10 +6,9 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QString>
+#include <optional>
 
 namespace plateforme {
-
-struct EntreeFichier;
 
 // Liste des unités : "c: [/root]", le répertoire de l'hôte à côté de la
 // lettre ; drive() rend ce texte.
@@ -39,6 +38,19 @@ private:
 class ListeRepertoires : public QListWidget {
     Q_OBJECT
 public:
+    // Tant qu'elle vit, un répertoire déjà lu ne l'est plus (voir la même
+    // chose pour la liste des fichiers).
+    class LectureUnique {
+    public:
+        explicit LectureUnique(ListeRepertoires* liste);
+        ~LectureUnique();
+        LectureUnique(const LectureUnique&) = delete;
+        LectureUnique& operator=(const LectureUnique&) = delete;
+
+    private:
+        ListeRepertoires* m_liste;
+    };
+
     explicit ListeRepertoires(QWidget* parent = nullptr);
     QString path() const;
     // Lève 76 si le répertoire n'existe pas, 68 si l'unité est inconnue.
@@ -68,6 +80,12 @@ protected:
 private:
     void remplir(const QStringList& sous_repertoires);
     void activer(const QString& chemin);
+    QStringList lire(const QString& chemin);
+
+    int m_lecture_unique = 0;
+    QString m_lu;      // répertoire de la dernière lecture gardée
+    QStringList m_lus; // ses sous-répertoires
+    bool m_lus_caches = false;
 
     QString m_chemin;
     QStringList m_sous;
@@ -80,10 +98,24 @@ private:
 // relecture du même répertoire garde la sélection des noms encore présents
 // (clearSelection() pour la perdre). selectionModifiee() suit toute
 // sélection changée, par l'usager ou par le programme, une seule fois par
-// relecture.
+// relecture ou par changement groupé.
 class ListeFichiers : public QListWidget {
     Q_OBJECT
 public:
+    // Tant qu'elle vit, une liste relue avec le même répertoire, le même
+    // motif et les mêmes attributs reprend la lecture déjà faite : une action
+    // qui ne change rien sur le disque n'a pas à le relire à chaque étape.
+    class LectureUnique {
+    public:
+        explicit LectureUnique(ListeFichiers* liste);
+        ~LectureUnique();
+        LectureUnique(const LectureUnique&) = delete;
+        LectureUnique& operator=(const LectureUnique&) = delete;
+
+    private:
+        ListeFichiers* m_liste;
+    };
+
     explicit ListeFichiers(QWidget* parent = nullptr);
     QString path() const;
     void setPath(const QString& chemin_dos); // lève 76
@@ -99,6 +131,18 @@ public:
     void setSelected(int i, bool choisi);
     int listIndex() const { return currentRow(); }
     void setListIndex(int i); // déplace le curseur sans toucher la sélection
+    // Choisit (ou rend) les lignes données en un seul changement de sélection.
+    void setSelectedRows(const QList<int>& lignes, bool choisi);
+    // Ligne du nom tel qu'il est sur le disque ; -1 s'il n'est pas listé.
+    int indexDe(const QString& nom) const;
+    // Un fichier que le programme vient de créer, remplacer ou retirer du
+    // répertoire de la liste : seule son entrée est relue. Elle est mise à
+    // sa place si le fichier existe, passe le motif et les attributs
+    // montrés, retirée sinon ; le reste de la liste et sa sélection restent.
+    void actualiserEntree(const QString& nom);
+    // La même chose pour un chemin DOS complet ; un fichier d'un autre
+    // répertoire ne change pas la liste.
+    void actualiserFichier(const QString& chemin_dos);
 signals:
     void pathChanged();
     void patternChanged();
@@ -113,10 +157,20 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
-    QList<EntreeFichier> lire(const QString& chemin, const QString& motif, bool caches,
-                              bool systeme) const;
-    void remplir(const QList<EntreeFichier>& entrees, bool garder_selection);
+    QStringList lire(const QString& chemin, const QString& motif, bool caches, bool systeme);
+    void remplir(const QStringList& noms, bool garder_selection);
     QStringList choisis() const;
+    bool entree_montree(const QString& nom) const;
+    bool memes_noms(const QStringList& noms) const;
+
+    // Dernière lecture, reprise pendant une LectureUnique.
+    struct Lecture {
+        QString chemin, motif;
+        bool caches = false, systeme = false;
+        QStringList noms;
+    };
+    int m_lecture_unique = 0;
+    std::optional<Lecture> m_derniere;
 
     int m_changements = 0; // sélections changées par l'utilisateur
     bool m_interne = false;

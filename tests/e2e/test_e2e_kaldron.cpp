@@ -88,6 +88,7 @@ private slots:
     void copier_gros_fichier_arrete();
     void deplacer();
     void repertoire_par_menu_puis_glisser_deposer();
+    void copier_des_milliers_de_fichiers();
     void effacer_puis_restaurer();
     void chercher_puis_copier_les_trouves();
     void visualiser_texte_et_binaire();
@@ -583,6 +584,55 @@ void EssaiKaldron::repertoire_par_menu_puis_glisser_deposer() {
     QCOMPARE(p().contenu(u"DOSS_DEST/G3.TXT"_s), QByteArray("trois"));
     QCOMPARE(p().contenu(u"DOSS_DEST/G4.TXT"_s), QByteArray("quatre"));
     QCOMPARE(p().noms(u"DOSS"_s), QStringList({u"ARBRE"_s, u"G1.TXT"_s, u"G3.TXT"_s, u"G4.TXT"_s}));
+}
+
+// Trois mille fichiers choisis d'un coup et copiés par le bouton : la
+// fenêtre revient au repos, chaque fichier est entier sur le disque, la
+// DESTINATION les montre tous et la ligne d'état compte toujours la sélection.
+void EssaiKaldron::copier_des_milliers_de_fichiers() {
+    constexpr int n = 3000;
+    const auto contenu = [](int i) { return u"fichier %1 "_s.arg(i).toUtf8().repeated(1 + i % 7); };
+    const auto nom = [](int i) { return u"F%1.DAT"_s.arg(i, 4, 10, QChar(u'0')); };
+    qint64 total = 0;
+    for (int i = 0; i < n; ++i) {
+        p().creer_fichier(u"MILLE/"_s + nom(i), contenu(i));
+        total += contenu(i).size();
+    }
+    p().creer_repertoire(u"MILLE_DEST"_s);
+    QVERIFY(aller(u"Chemin_dest"_s, u"C:\\MILLE_DEST"_s));
+    QVERIFY(aller(u"Chemin_srce"_s, u"C:\\MILLE"_s));
+    QVERIFY(cliquer(u"Sélecte"_s));
+    const QString compte = u"%1 fichiers sélectionnés,"_s.arg(n);
+    const auto ligne_juste = [&](const Arbre& x) {
+        const QString ligne = x.controle(u"Ligne_message"_s).texte();
+        return ligne.contains(compte) && total_affiche(ligne) == total;
+    };
+    Arbre a = attendre(ligne_juste);
+    QVERIFY2(ligne_juste(a), qPrintable(a.controle(u"Ligne_message"_s).texte()));
+    QVERIFY(cliquer(u"Copier"_s));
+    // La fin : Arret parti, Permuter revenu, la liste DESTINATION complète.
+    a = attendre(
+        [&](const Arbre& x) {
+            return !x.controle(u"Arret"_s).existe() && x.controle(u"Croiser"_s).actif() &&
+                   x.controle(u"Fichier_dest"_s).nombre_elements() == n;
+        },
+        180000);
+    QCOMPARE(a.controle(u"Fichier_dest"_s).nombre_elements(), n);
+    QVERIFY(au_repos());
+    QCOMPARE(p().noms(u"MILLE_DEST"_s).size(), n);
+    for (int i = 0; i < n; ++i)
+        QCOMPARE(p().contenu(u"MILLE_DEST/"_s + nom(i)), contenu(i));
+    a = arbre();
+    QVERIFY2(ligne_juste(a), qPrintable(a.controle(u"Ligne_message"_s).texte()));
+    // La sonde ne décrit que les premières lignes : elles sont dans l'ordre.
+    const QStringList montres = a.controle(u"Fichier_dest"_s).elements();
+    for (int i = 0; i < montres.size(); ++i)
+        QCOMPARE(montres.at(i), nom(i));
+    // La sélection globale cesse pour les scénarios suivants.
+    QVERIFY(cliquer(u"Sélecte"_s));
+    a = attendre(
+        [](const Arbre& x) { return x.controle(u"Sélecte"_s).texte() == u"Sélectionner tout"; });
+    QCOMPARE(a.controle(u"Sélecte"_s).texte(), u"Sélectionner tout"_s);
 }
 
 void EssaiKaldron::effacer_puis_restaurer() {

@@ -59,6 +59,17 @@ QStringList noms(const essai::UniteTemporaire& u) {
     return QDir(u.hote(u""_s)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
+QStringList noms(const plateforme::ListeFichiers* l) {
+    QStringList n;
+    for (int i = 0; i < l->listCount(); ++i)
+        n << l->list(i);
+    return n;
+}
+
+QStringList noms_sur_disque(const essai::UniteTemporaire& u, const QString& repertoire) {
+    return QDir(u.hote(repertoire)).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+}
+
 struct Suivi {
     int montree = -1; // -1 : jamais appelé
     QList<int> valeurs;
@@ -227,6 +238,8 @@ private slots:
     }
 
     void copier_un_fichier();
+    void listes_suivent_chaque_fichier_data();
+    void listes_suivent_chaque_fichier();
     void remplacement_data();
     void remplacement();
     void copie_dans_son_repertoire_data();
@@ -411,6 +424,48 @@ void TestCopier::copier_un_fichier() {
     QCOMPARE(f->Jauge->format(), u"100%"_s);
     QVERIFY(!etat_commande().commande_en_cours);
     QVERIFY(d->questions().isEmpty());
+}
+
+void TestCopier::listes_suivent_chaque_fichier_data() {
+    QTest::addColumn<bool>("deplacer");
+    QTest::newRow("COPIER") << false;
+    QTest::newRow("DEPLACER") << true;
+}
+
+// Sélection globale de nombreux fichiers : à chaque fichier arrivé, les deux
+// listes montrent le disque ; à la fin, la sélection est une seule plage et
+// la ligne d'état la compte.
+void TestCopier::listes_suivent_chaque_fichier() {
+    QFETCH(bool, deplacer);
+    for (int i = 0; i < 60; ++i)
+        c->creer_fichier(u"doc/n%1.dat"_s.arg(i, 2, 10, QChar(u'0')), "n");
+    c->creer_fichier(u"dest/m.dat"_s, "ancien");
+    charger();
+    f->Sélecte_Click();
+    int arrives = 0;
+    QStringList ecarts;
+    connect(f->Fichier_dest->model(), &QAbstractItemModel::rowsInserted, f.get(), [&] {
+        ++arrives;
+        if (noms(f->Fichier_dest) != noms_sur_disque(*c, u"dest"_s) ||
+            noms(f->Fichier_srce) != noms_sur_disque(*c, u"doc"_s))
+            ecarts << f->Fichier_dest->list(f->Fichier_dest->listCount() - 1);
+    });
+    deplacer ? f->Déplacer_Click() : f->Copier_Click();
+    QCOMPARE(arrives, 62);
+    QCOMPARE(ecarts, QStringList());
+    QCOMPARE(noms(f->Fichier_dest), noms_sur_disque(*c, u"dest"_s));
+    QCOMPARE(f->Fichier_dest->listCount(), 63);
+    QCOMPARE(noms(f->Fichier_srce), noms_sur_disque(*c, u"doc"_s));
+    if (deplacer) {
+        QCOMPARE(f->Fichier_srce->listCount(), 0);
+        QCOMPARE(f->Ligne_message->text(), QString());
+    } else {
+        QCOMPARE(f->Fichier_srce->selectedItems().size(), 62);
+        QCOMPARE(f->Fichier_srce->selectionModel()->selection().size(), 1);
+        QVERIFY2(f->Ligne_message->text().trimmed().startsWith(u"62 fichiers sélectionnés"_s),
+                 qPrintable(f->Ligne_message->text()));
+    }
+    QVERIFY(!etat_commande().commande_en_cours);
 }
 
 void TestCopier::remplacement_data() {

@@ -84,6 +84,9 @@ private slots:
     void selection_perdue_ailleurs();
     void fichiers_repertoire_absent();
     void fichiers_clics();
+    void entree_actualisee();
+    void selection_en_un_changement();
+    void lecture_unique();
 };
 
 void TestControles::unites_affichees() {
@@ -332,6 +335,7 @@ void TestControles::fichiers_motif_data() {
     QTest::newRow("nom exact sans égard à la casse")
         << "readme" << false << false << QStringList{"README", "readme"};
     QTest::newRow("aucun") << "*.xls" << false << false << QStringList{};
+    QTest::newRow("point seul") << "." << false << false << QStringList{};
 }
 
 void TestControles::fichiers_motif() {
@@ -351,6 +355,9 @@ void TestControles::fichiers_motif() {
     l.setSystem(systeme);
     l.setPattern(motif);
     QCOMPARE(noms(l), attendus);
+    // La liste montre ce que la lecture du disque rend, sans raccourci.
+    const unsigned a = (caches ? ATTR_CACHE : 0u) | (systeme ? ATTR_SYSTEME : 0u);
+    QCOMPARE(noms(l), lister_noms_fichiers(QStringLiteral("C:\\"), motif, a));
     QCOMPARE(change.size(), motif == QLatin1String("*.*") ? 0 : 1);
     for (int i = 0; i < l.listCount(); ++i)
         QCOMPARE(l.item(i)->text(), attendus[i]);
@@ -444,6 +451,103 @@ void TestControles::fichiers_clics() {
     QCOMPARE(clic.size(), 4);
     QTest::keyClick(&l, Qt::Key_Delete);
     QCOMPARE(touche.last().first().toInt(), int(Qt::Key_Delete));
+}
+
+// Un fichier créé, remplacé ou retiré par le programme : seule son entrée
+// est relue, à sa place dans l'ordre du disque, la sélection des autres reste.
+void TestControles::entree_actualisee() {
+    UniteTemporaire c(u'C');
+    for (const char* n : {"a.txt", "c.txt", "README", "sous/a.txt"})
+        c.creer_fichier(QString::fromUtf8(n));
+    ListeFichiers l;
+    l.setPath(QStringLiteral("C:\\"));
+    l.setPattern(QStringLiteral("*.txt;readme"));
+    l.setSelected(1, true); // c.txt
+    QSignalSpy choix(&l, &ListeFichiers::selectionModifiee);
+    for (const char* n : {"B.TXT", "b.doc", ".cache.txt", "sys.txt"})
+        c.creer_fichier(QString::fromUtf8(n));
+    definir_attributs(QStringLiteral("C:\\sys.txt"), ATTR_SYSTEME);
+    for (const char* n : {"B.TXT", "b.doc", ".cache.txt", "sys.txt", "absent.txt"})
+        l.actualiserEntree(QString::fromUtf8(n));
+    // Un homonyme de casse n'est pas le fichier demandé.
+    l.actualiserEntree(QStringLiteral("readme"));
+    l.actualiserEntree(QStringLiteral("README"));
+    QCOMPARE(noms(l), (QStringList{"a.txt", "B.TXT", "c.txt", "README"}));
+    QCOMPARE(l.indexDe(QStringLiteral("README")), 3);
+    QCOMPARE(l.indexDe(QStringLiteral("readme")), -1);
+    QCOMPARE(l.selectedItems().size(), 1);
+    QVERIFY(l.selected(2));
+    QCOMPARE(choix.size(), 0);
+    // Un fichier d'un autre répertoire ne change rien ; le fichier disparu part.
+    QVERIFY(QFile::remove(c.hote(QStringLiteral("a.txt"))));
+    l.actualiserFichier(QStringLiteral("C:\\sous\\a.txt"));
+    QCOMPARE(l.listCount(), 4);
+    l.actualiserFichier(QStringLiteral("c:\\A.TXT"));
+    QCOMPARE(l.listCount(), 4);
+    l.actualiserFichier(QStringLiteral("c:\\a.txt"));
+    QCOMPARE(noms(l), (QStringList{"B.TXT", "c.txt", "README"}));
+    QCOMPARE(choix.size(), 0);
+    QVERIFY(QFile::remove(c.hote(QStringLiteral("c.txt"))));
+    l.actualiserEntree(QStringLiteral("c.txt"));
+    QCOMPARE(noms(l), (QStringList{"B.TXT", "README"}));
+    QCOMPARE(choix.size(), 1);
+    QVERIFY(l.selectedItems().isEmpty());
+    // La relecture complète dit la même chose.
+    const QStringList suivis = noms(l);
+    l.rafraichir();
+    QCOMPARE(noms(l), suivis);
+}
+
+// Des milliers d'entrées choisies : une plage, rendue en un seul changement.
+void TestControles::selection_en_un_changement() {
+    UniteTemporaire c(u'C');
+    for (int i = 0; i < 300; ++i)
+        c.creer_fichier(QStringLiteral("f%1.txt").arg(i, 3, 10, QLatin1Char('0')));
+    ListeFichiers l;
+    l.setPath(QStringLiteral("C:\\"));
+    // Choisies une à une, comme le pas à pas, les entrées restent une plage.
+    for (int i = 0; i < 200; ++i)
+        l.setSelected(i, true);
+    l.setSelected(250, true);
+    QCOMPARE(l.selectionModel()->selection().size(), 2);
+    QCOMPARE(l.selectedItems().size(), 201);
+    QSignalSpy changements(l.selectionModel(), &QItemSelectionModel::selectionChanged);
+    QSignalSpy choix(&l, &ListeFichiers::selectionModifiee);
+    QVERIFY(QFile::remove(c.hote(QStringLiteral("f100.txt"))));
+    l.rafraichir();
+    // La liste vidée, puis toute la sélection gardée en une fois.
+    QVERIFY2(changements.size() <= 2, qPrintable(QString::number(changements.size())));
+    QCOMPARE(choix.size(), 1);
+    QCOMPARE(l.selectedItems().size(), 200);
+    QVERIFY(l.selected(0) && l.selected(198) && !l.selected(199) && l.selected(249));
+    l.setSelectedRows({5, 7, 9}, false);
+    QCOMPARE(l.selectedItems().size(), 197);
+    QVERIFY(!l.selected(7) && l.selected(8));
+}
+
+// Une action qui ne change rien sur le disque ne relit pas la liste à
+// chaque étape ; hors d'elle, toute relecture voit le disque.
+void TestControles::lecture_unique() {
+    UniteTemporaire c(u'C');
+    c.creer_fichier(QStringLiteral("a.txt"));
+    c.creer_fichier(QStringLiteral("sous/b.txt"));
+    ListeFichiers l;
+    {
+        const ListeFichiers::LectureUnique une(&l);
+        l.setPath(QStringLiteral("C:\\sous"));
+        l.setSelected(0, true);
+        c.creer_fichier(QStringLiteral("sous/c.txt"));
+        l.setPattern(QStringLiteral("."));
+        QCOMPARE(l.listCount(), 0);
+        l.setPattern(QStringLiteral("*.*"));
+        l.setPath(QStringLiteral("C:\\sous"));
+        l.rafraichir();
+        QCOMPARE(noms(l), QStringList{"b.txt"});
+        l.setPath(QStringLiteral("C:\\"));
+        QCOMPARE(noms(l), QStringList{"a.txt"});
+    }
+    l.setPath(QStringLiteral("C:\\sous"));
+    QCOMPARE(noms(l), (QStringList{"b.txt", "c.txt"}));
 }
 
 QTEST_MAIN(TestControles)

@@ -1,5 +1,6 @@
 // Copie et déplacement des fichiers choisis vers la DESTINATION.
 #include "manager/commands/moteur_copie.h"
+#include "manager/common/cession.h"
 #include "manager/common/etat_commande.h"
 #include "manager/common/rapport_erreur.h"
 #include "manager/configuration/reglages.h"
@@ -141,7 +142,7 @@ bool Gestion_Fichiers::deplacer_fichier_choisi(bool& premier) {
             return false;
     }
     Arret->show();
-    QCoreApplication::processEvents();
+    ceder_a_la_fenetre();
     const bool autre_unite = !meme_chemin(Unité_srce->drive().left(2), Unité_dest->drive().left(2));
     if (autre_unite) {
         if (premier && !Verifier_place_destination())
@@ -157,7 +158,9 @@ bool Gestion_Fichiers::deplacer_fichier_choisi(bool& premier) {
     } else if (!renommer_dans_l_unite()) {
         return false;
     }
-    Fichier_dest->rafraichir();
+    // Seule l'entrée du fichier arrivé est relue : relire toute la liste à
+    // chaque fichier rendrait la commande quadratique.
+    Fichier_dest->actualiserFichier(etat.chemin_destination);
     return !etat.demande_d_arrêt && etat.réponse_de_commande != plateforme::REP_ANNULER;
 }
 
@@ -172,7 +175,7 @@ bool Gestion_Fichiers::renommer_dans_l_unite() {
         return false;
     if (!sur_place && !deplacer_entre_systemes())
         return false;
-    Fichier_srce->rafraichir();
+    Fichier_srce->actualiserFichier(etat.chemin_source);
     const int nombre = Fichier_srce->listCount();
     if (nombre == 0) {
         etat.demande_d_arrêt = true;
@@ -216,8 +219,7 @@ copie::Rappels Gestion_Fichiers::rappels_de_copie() {
                 Jauge->setValue(valeur);
                 Jauge->setFormat(QString::number(valeur) + u'%');
             },
-            [] { return etat_commande().demande_d_arrêt; },
-            [] { QCoreApplication::processEvents(); }};
+            [] { return etat_commande().demande_d_arrêt; }, [] { ceder_a_la_fenetre(); }};
 }
 
 void Gestion_Fichiers::Copier_fichier(bool deplacement) {
@@ -274,10 +276,12 @@ void Gestion_Fichiers::montrer_jauge(bool visible) {
     Jauge->setVisible(visible);
 }
 
+// Les listes suivent chaque fichier par sa seule entrée.
 void Gestion_Fichiers::rafraichir_apres_copie() {
-    Fichier_dest->rafraichir();
+    const QString destination = etat_commande().chemin_destination;
+    Fichier_dest->actualiserFichier(destination);
     if (meme_chemin(Répertoire_srce->path(), Répertoire_dest->path())) {
-        Fichier_srce->rafraichir();
+        Fichier_srce->actualiserFichier(destination);
         recaler_parcours();
     }
     Afficher_espace_libre();
@@ -289,13 +293,10 @@ void Gestion_Fichiers::recaler_parcours() {
     EtatCommande& etat = etat_commande();
     if (etat.mode_recherche)
         return;
-    const QString nom = plateforme::dernier_composant(etat.chemin_source);
-    for (int i = 0; i < Fichier_srce->listCount(); ++i) {
-        if (Fichier_srce->list(i) == nom) {
-            etat.curseur = sélection_totale ? i : i + 1;
-            etat.éléments_pas_à_pas = Fichier_srce->listCount();
-            return;
-        }
+    const int i = Fichier_srce->indexDe(plateforme::dernier_composant(etat.chemin_source));
+    if (i >= 0) {
+        etat.curseur = sélection_totale ? i : i + 1;
+        etat.éléments_pas_à_pas = Fichier_srce->listCount();
     }
 }
 
@@ -331,7 +332,7 @@ void Gestion_Fichiers::Afficher_en_cours() {
     En_cours->setText(u" "_s + etat.commande_courante.chopped(1) + u" le fichier "_s +
                       etat.fichier_courant + u" "_s);
     En_cours->show();
-    QCoreApplication::processEvents();
+    ceder_a_la_fenetre();
 }
 
 bool Gestion_Fichiers::Verifier_place_destination() {

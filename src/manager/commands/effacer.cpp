@@ -1,4 +1,5 @@
 // Effacement des fichiers choisis, par la corbeille quand elle sert.
+#include "manager/common/cession.h"
 #include "manager/common/etat_commande.h"
 #include "manager/common/rapport_erreur.h"
 #include "manager/configuration/reglages.h"
@@ -71,7 +72,7 @@ bool Gestion_Fichiers::effacer_fichier_courant() {
     EtatCommande& etat = etat_commande();
     if (etat.mode_de_confirmation != 0) {
         Arret->show();
-        QCoreApplication::processEvents();
+        ceder_a_la_fenetre();
     }
     const bool fait =
         unite_avec_corbeille(Unité_srce->drive())
@@ -83,8 +84,8 @@ bool Gestion_Fichiers::effacer_fichier_courant() {
     if (Unité_dest->drive().left(2) == Unité_srce->drive().left(2))
         Afficher_espace_libre();
     garder_parcours_effacement();
-    if (Répertoire_srce->path() == Répertoire_dest->path() || etat.mode_recherche)
-        Fichier_dest->rafraichir();
+    // Seule l'entrée effacée est relue, si DESTINATION montre son répertoire.
+    Fichier_dest->actualiserFichier(etat.chemin_source);
     return true;
 }
 
@@ -130,11 +131,8 @@ void Gestion_Fichiers::garder_parcours_effacement() {
     EtatCommande& etat = etat_commande();
     if (etat.mode_recherche)
         return;
-    int efface = -1;
-    for (int i = 0; i < Fichier_srce->listCount() && efface < 0; ++i)
-        if (Fichier_srce->list(i) == etat.fichier_courant)
-            efface = i;
-    Fichier_srce->rafraichir();
+    const int efface = Fichier_srce->indexDe(etat.fichier_courant);
+    Fichier_srce->actualiserFichier(etat.chemin_source);
     const int nombre = Fichier_srce->listCount();
     if (nombre == 0) {
         etat.demande_d_arrêt = true;

@@ -56,8 +56,12 @@ void Gestion_Fichiers::Rafraichir_affichage() {
     const int index = Fichier_srce->listIndex();
     const QString nom_courant = index >= 0 ? Fichier_srce->list(index) : QString();
     try {
-        Fichier_srce->rafraichir();
-        Fichier_srce->setPattern(Sélection_fichiers->currentText());
+        // Une seule lecture : le motif n'est reposé que s'il a changé.
+        const QString motif = Sélection_fichiers->currentText();
+        if (motif == Fichier_srce->pattern())
+            Fichier_srce->rafraichir();
+        else
+            Fichier_srce->setPattern(motif);
     } catch (const plateforme::ErreurExecution& e) {
         // Répertoire disparu ou motif refusé : la fenêtre doit rester utilisable.
         Rapport_erreur(Fichier_srce->path(), e);

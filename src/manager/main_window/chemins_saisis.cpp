@@ -138,6 +138,12 @@ void Gestion_Fichiers::saisir_chemin(const Cadre& c, int touche) {
     etat.commande_courante = commande;
     if (touche != 13)
         return;
+    // Rien n'est changé sur le disque jusqu'au retour au repos : chaque
+    // liste de fichiers n'est lue qu'une fois, quelles que soient les étapes
+    // (répertoire, motif, relecture finale) qui la redemandent.
+    const plateforme::ListeFichiers::LectureUnique lecture_srce(Fichier_srce);
+    const plateforme::ListeFichiers::LectureUnique lecture_dest(Fichier_dest);
+    const plateforme::ListeRepertoires::LectureUnique repertoires(c.repertoire);
     if (aller_au_chemin_saisi(c, commande)) {
         c.fichier->setFocus();
     } else {

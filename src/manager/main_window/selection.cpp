@@ -1,4 +1,5 @@
 // Sélection des fichiers SOURCE, motifs et ligne d'état, espace libre.
+#include "manager/common/cession.h"
 #include "manager/common/curseur.h"
 #include "manager/common/etat_commande.h"
 #include "manager/common/rapport_erreur.h"
@@ -337,7 +338,7 @@ void Gestion_Fichiers::Fichier_srce_PathChange() {
 void Gestion_Fichiers::Afficher_espace_libre() {
     const qint64 libres = espace_libre_de(lieu_espace_libre());
     Espace_libre->setText(plateforme::format_milliers(libres / 1000) + u" Ko libres "_s);
-    QCoreApplication::processEvents();
+    ceder_a_la_fenetre();
 }
 
 // Le répertoire DESTINATION, où iront les fichiers : un répertoire de l'unité
