@@ -38,15 +38,21 @@ QList<QByteArray> fichiers_locaux(const QMimeData* donnees) {
 
 class GlisserDeposer : public QObject {
 public:
-    explicit GlisserDeposer(Gestion_Fichiers* f) : QObject(f), f(f) {}
+    // La vue est notée d'avance : à la destruction de la fenêtre, des
+    // événements passent encore ici quand la liste n'existe plus.
+    explicit GlisserDeposer(Gestion_Fichiers* f)
+        : QObject(f), f(f), vue_srce(f->Fichier_srce->viewport()), cadre_srce(f->Cadre_srce),
+          cadre_dest(f->Cadre_dest), chemin_srce(f->Chemin_srce), chemin_dest(f->Chemin_dest) {}
 
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override {
-        if (objet == f->Fichier_srce->viewport())
+        if (e->type() == QEvent::ChildRemoved || e->type() == QEvent::Destroy)
+            return false;
+        if (objet == vue_srce)
             return tirer(e);
-        const bool source = objet == f->Cadre_srce || objet == f->Chemin_srce;
-        if (source || objet == f->Cadre_dest || objet == f->Chemin_dest)
-            return recevoir(source, objet == f->Cadre_srce || objet == f->Cadre_dest, e);
+        const bool source = objet == cadre_srce || objet == chemin_srce;
+        if (source || objet == cadre_dest || objet == chemin_dest)
+            return recevoir(source, objet == cadre_srce || objet == cadre_dest, e);
         return false;
     }
 
@@ -159,6 +165,11 @@ private:
     }
 
     Gestion_Fichiers* f;
+    const QObject* vue_srce;
+    const QObject* cadre_srce;
+    const QObject* cadre_dest;
+    const QObject* chemin_srce;
+    const QObject* chemin_dest;
     bool sur_entree = false;
     int appuye = -1;  // rang de l'entrée sous l'appui
     QList<int> avant; // sélection d'avant l'appui, s'il s'est fait sur elle
