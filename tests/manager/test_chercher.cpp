@@ -432,7 +432,7 @@ private slots:
     // et EFFACER n'agit que sur eux.
     void trois_sur_dix_puis_effacer() {
         for (int i = 0; i < 10; ++i)
-            c->creer_fichier(u"r%1/f%1.txt"_s.arg(i), "x");
+            c->creer_fichier(u"r%1/f%1.txt"_s.arg(i), QByteArray(i + 1, 'x'));
         c->creer_fichier(u"doc/garde.txt"_s, "g");
         ouvrir();
         cde->Fichiers_cherchés->setText(u"f*.txt"_s);
@@ -463,6 +463,7 @@ private slots:
         QVERIFY(f->Croiser->isEnabled() && !f->Croiser->isHidden());
         QVERIFY(!f->résultats_recherche);
         QVERIFY(f->Ligne_message->text().startsWith(u"   3 fichiers sélectionnés"_s));
+        QCOMPARE(f->taille_sélectionnée, 2 + 5 + 9); // recompté d'après les fichiers
 
         d->repondre(2); // GLOBAL
         f->Effacer_Click();

@@ -7,11 +7,15 @@
 #include "platform/dialogues.h"
 #include "platform/fichiers.h"
 #include "platform/formats.h"
+#include "platform/unites.h"
 #include <QApplication>
+#include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
 #include <functional>
+#include <optional>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using plateforme::ErreurExecution;
@@ -43,6 +47,26 @@ int code_touche(int cle_qt) {
 bool changement_de_champ(const QEvent* e) {
     const auto raison = static_cast<const QFocusEvent*>(e)->reason();
     return raison != Qt::PopupFocusReason && raison != Qt::ActiveWindowFocusReason;
+}
+
+// Un trouvé garde son chemin avec la casse du disque : son chemin hôte se
+// déduit sans relire chaque répertoire du chemin, ce qui coûtait plus que
+// tout le reste pour des milliers de trouvés. Rien quand il ne se voit pas
+// ainsi : le décompte ordinaire reprend (et signale l'erreur).
+std::optional<qint64> taille_directe(const QString& chemin_reel) {
+    if (chemin_reel.size() < 3 || chemin_reel.at(1) != u':' || chemin_reel.at(2) != u'\\')
+        return std::nullopt;
+    const auto racine = plateforme::TableUnites::instance().repertoire(chemin_reel.at(0));
+    if (!racine)
+        return std::nullopt;
+    QString hote = *racine;
+    if (!hote.endsWith(u'/'))
+        hote += u'/';
+    hote += QStringView(chemin_reel).mid(3).toString().replace(u'\\', u'/');
+    struct stat st;
+    if (::stat(QFile::encodeName(hote).constData(), &st) != 0)
+        return std::nullopt;
+    return S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
 }
 
 QString avec_barre(const QString& chemin) {
@@ -298,7 +322,11 @@ void Gestion_Fichiers::Fichier_sél_Click() {
     for (int i = 0; i < Fichier_sél->count(); ++i) {
         if (!Fichier_sél->item(i)->isSelected())
             continue;
-        taille_sélectionnée += taille_comptée(chemin_entree(Fichier_sél->item(i)), erreur);
+        const QListWidgetItem* entree = Fichier_sél->item(i);
+        const QString chemin = chemin_entree(entree);
+        const std::optional<qint64> directe =
+            entree->data(ROLE_CHEMIN_REEL).isValid() ? taille_directe(chemin) : std::nullopt;
+        taille_sélectionnée += directe ? *directe : taille_comptée(chemin, erreur);
         ++nombre_sélectionnés;
     }
     afficher_ligne_etat();
