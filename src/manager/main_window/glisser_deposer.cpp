@@ -127,6 +127,14 @@ private:
         auto* glisser = new QDrag(f->Fichier_srce);
         glisser->setMimeData(donnees);
         glisser->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+        // Le glisser a pris le bouton relâché : sans lui, la liste resterait
+        // à choisir une plage et son clic suivant l'étendrait au lieu de
+        // choisir un seul fichier. Relâché hors de toute entrée : pas de clic.
+        const QPointF dehors(-1, -1);
+        QMouseEvent relache(QEvent::MouseButtonRelease, dehors,
+                            f->Fichier_srce->mapToGlobal(dehors), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(f->Fichier_srce->viewport(), &relache);
     }
 
     // 'cadre' : le cadre lui-même ; sur un champ de chemin, un texte déposé
