@@ -982,9 +982,10 @@ void EssaiMorvine::documents_au_clavier_et_menu_fenetres() {
     a = attendre([&](const Arbre& x) { return document_actif(cadre(x)) == clavier; });
     QCOMPARE(document_actif(cadre(a)), clavier);
     // Ctrl+Maj+Tab revient au précédent, Ctrl+Tab de nouveau au suivant.
-    for (const auto& [touche, attendu] :
+    for (const auto& pas :
          {std::pair{u"ctrl+shift+Tab"_s, dos}, std::pair{u"ctrl+Tab"_s, clavier}}) {
-        QVERIFY(p().touche(touche));
+        const QString& attendu = pas.second;
+        QVERIFY(p().touche(pas.first));
         a = attendre([&](const Arbre& x) { return document_actif(cadre(x)) == attendu; });
         QCOMPARE(document_actif(cadre(a)), attendu);
     }

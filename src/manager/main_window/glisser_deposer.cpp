@@ -46,10 +46,11 @@ public:
 
 protected:
     bool eventFilter(QObject* objet, QEvent* e) override {
-        if (e->type() == QEvent::ChildRemoved || e->type() == QEvent::Destroy)
-            return false;
+        // Seuls l'appui et le mouvement touchent à la fenêtre : les autres
+        // événements passent aussi pendant sa destruction.
         if (objet == vue_srce)
-            return tirer(e);
+            return (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseMove) &&
+                   tirer(e);
         const bool source = objet == cadre_srce || objet == chemin_srce;
         if (source || objet == cadre_dest || objet == chemin_dest)
             return recevoir(source, objet == cadre_srce || objet == cadre_dest, e);
