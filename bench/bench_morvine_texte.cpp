@@ -4,6 +4,7 @@
 // jusqu'au dernier écran ; mémoire de pointe au-dessus de celle du cadre
 // vide. Chaque essai dans un processus à lui, sur un fichier fait pour lui.
 // Sortie : une ligne « NOM;notre_ms;pair_ms;pair » par mesure (médiane).
+#include "essai_isole.h"
 #include "platform/dialogues.h"
 #include "viewer/ui/bouton_image.h"
 #include "viewer/ui/editeur.h"
@@ -22,8 +23,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -63,18 +62,6 @@ private:
     QString m_fichier;
 };
 
-// Valeur (en Kio) d'une ligne de /proc/self/status.
-qint64 statut_kio(const char* cle) {
-    QFile statut(u"/proc/self/status"_s);
-    if (!statut.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& ligne : statut.readAll().split('\n')) {
-        if (ligne.startsWith(cle))
-            return ligne.mid(qstrlen(cle)).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
 // Premier dessin d'une zone de texte non vide : le premier écran que voit
 // l'usager, même si le chargement se poursuit dessous.
 class GuetteurDessin : public QObject {
@@ -104,7 +91,7 @@ struct Mesure {
 };
 
 // Dans le processus fils : le cadre, le bouton Ouvrir, le premier écran, Ctrl+Fin.
-[[noreturn]] void essai_fils(const QString& fichier, const QString& programme, int ecrire) {
+Mesure essai_fils(const QString& fichier, const QString& programme) {
     qputenv("KALDRON_PROGRAMME", programme.toUtf8());
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -117,7 +104,7 @@ struct Mesure {
     Editeur editeur;
     editeur.MDIForm_Load({});
     QApplication::processEvents();
-    const qint64 base = statut_kio("VmRSS:");
+    const qint64 base = kio_de("VmRSS:");
     GuetteurDessin guetteur;
     application.installEventFilter(&guetteur);
     const auto t0 = std::chrono::steady_clock::now();
@@ -144,32 +131,14 @@ struct Mesure {
     m.premier_ecran_ms = std::chrono::duration<double, std::milli>(guetteur.premier - t0).count();
     m.charge_ms = std::chrono::duration<double, std::milli>(t1 - t0).count();
     m.fin_ms = std::chrono::duration<double, std::milli>(t2 - t1).count();
-    m.pointe_mio = double(statut_kio("VmHWM:") - base) / 1024.0;
-    const bool ecrit = ::write(ecrire, &m, sizeof m) == sizeof m;
-    std::_Exit(ecrit ? 0 : 6);
+    m.pointe_mio = double(kio_de("VmHWM:") - base) / 1024.0;
+    return m;
 }
 
 Mesure un_essai(const QString& fichier, const QString& programme) {
-    int tube[2];
-    if (::pipe(tube) != 0)
-        echec("pipe");
-    const pid_t fils = ::fork();
-    if (fils < 0)
-        echec("fork");
-    if (fils == 0) {
-        ::close(tube[0]);
-        essai_fils(fichier, programme, tube[1]);
-    }
-    ::close(tube[1]);
     Mesure m;
-    const bool lu = ::read(tube[0], &m, sizeof m) == sizeof m;
-    ::close(tube[0]);
-    int statut = 0;
-    if (::waitpid(fils, &statut, 0) != fils || !lu || !WIFEXITED(statut) ||
-        WEXITSTATUS(statut) != 0) {
-        (void)std::fprintf(stderr, "statut du fils : %d\n", statut);
+    if (!dans_un_processus<Mesure>([&] { return essai_fils(fichier, programme); }, m))
         echec("essai");
-    }
     return m;
 }
 

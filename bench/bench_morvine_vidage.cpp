@@ -8,6 +8,7 @@
 // seul) comparée à cat.
 // Sortie : une ligne « NOM;notre;pair;outil » par mesure (médianes ; les
 // bornes sont dans le nom).
+#include "essai_isole.h"
 #include "platform/unites.h"
 #include "viewer/core/texte.h"
 #include "viewer/core/vidage.h"
@@ -79,21 +80,6 @@ struct Resultat {
     double pointe_mio = 0; // au-dessus du cadre prêt
     int ok = 0;
 };
-
-qint64 kio_de(const char* champ) {
-    QFile statut(u"/proc/self/status"_s);
-    if (!statut.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& ligne : statut.readAll().split('\n')) {
-        if (ligne.startsWith(champ))
-            return ligne.mid(qsizetype(std::strlen(champ)))
-                .trimmed()
-                .split(' ')
-                .value(0)
-                .toLongLong();
-    }
-    return -1;
-}
 
 // Compte les peintures d'un widget.
 class Peintures : public QObject {
@@ -169,26 +155,9 @@ Resultat essai_fenetre(const QString& chemin, bool table,
     return r;
 }
 
-Resultat dans_un_processus(const std::function<Resultat()>& essai) {
-    int tube[2];
-    if (::pipe(tube) != 0)
-        echec("pipe");
-    const pid_t fils = ::fork();
-    if (fils < 0)
-        echec("fork");
-    if (fils == 0) {
-        ::close(tube[0]);
-        const Resultat r = essai();
-        const bool ecrit = ::write(tube[1], &r, sizeof r) == sizeof r;
-        ::_exit(ecrit ? 0 : 1);
-    }
-    ::close(tube[1]);
+Resultat essai_isole(const std::function<Resultat()>& essai) {
     Resultat r;
-    const bool lu = ::read(tube[0], &r, sizeof r) == sizeof r;
-    ::close(tube[0]);
-    int statut = 0;
-    if (::waitpid(fils, &statut, 0) != fils || !lu || !WIFEXITED(statut) ||
-        WEXITSTATUS(statut) != 0 || !r.ok)
+    if (!dans_un_processus(essai, r) || !r.ok)
         echec("un essai par la fenêtre a échoué");
     return r;
 }
@@ -246,7 +215,7 @@ void vidage(const QTemporaryDir& dossier, qint64 taille, const QString& nom) {
         const QString source =
             fichier_aleatoire(dossier.filePath(u"SOURCE%1.BIN"_s.arg(i)), taille + 7, 7 + i);
         const QString attendu = derniere_ligne(source);
-        const Resultat r = dans_un_processus([&] {
+        const Resultat r = essai_isole([&] {
             return essai_fenetre(source, false, [&](QAbstractItemView* v) {
                 return v->currentIndex().row() == v->model()->rowCount() - 1 &&
                        v->currentIndex().data().toString() == attendu;
@@ -320,7 +289,7 @@ void table(const QTemporaryDir& dossier, int fiches) {
     const int lignes = fiches - fiches / 10;
     for (int i = 0; i < essais(); ++i) {
         const QString source = table_dbase(dossier.filePath(u"T%1.DBF"_s.arg(i)), fiches, 11 + i);
-        const Resultat r = dans_un_processus([&] {
+        const Resultat r = essai_isole([&] {
             return essai_fenetre(source, true, [&](QAbstractItemView* v) {
                 return v->currentIndex().row() == lignes - 1 &&
                        v->model()->headerData(lignes - 1, Qt::Vertical).toString() ==
