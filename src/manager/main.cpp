@@ -18,8 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QIcon>
-#include <QPixmap>
 #include <QPointer>
 #include <cstring>
 #include <memory>
@@ -70,9 +68,7 @@ int main(int argc, char** argv) {
         return *option;
     plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"KALDRON"_s);
-    // Format nommé : une icône lue par son seul nom ferait charger tous les
-    // greffons d'images pour le deviner, le plus long du démarrage.
-    QApplication::setWindowIcon(QIcon(QPixmap(u":/icones/kaldron.png"_s, "PNG")));
+    plateforme::poser_icone_programme(u":/icones/kaldron.png"_s);
     if (argc > 1 && std::strcmp(argv[1], "--self-test") == 0) {
         QTextStream sortie(stdout);
         return auto_controle(sortie);

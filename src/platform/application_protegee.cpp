@@ -1,5 +1,7 @@
 #include "platform/application_protegee.h"
 #include "platform/dialogues.h"
+#include <QIcon>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
@@ -24,6 +26,19 @@ bool installer_traduction_qt(QCoreApplication& application) {
         return false;
     }
     return QCoreApplication::installTranslator(traduction);
+}
+
+bool poser_icone_programme(const QString& chemin_png) {
+    // Le format nommé ne suffit pas : tant que la devinette reste permise,
+    // chaque greffon d'images est chargé pour dire s'il lit ce format, le
+    // plus long du démarrage. Le lecteur de PNG intégré à Qt suffit.
+    QImageReader lecteur(chemin_png, "png");
+    lecteur.setAutoDetectImageFormat(false);
+    const QImage image = lecteur.read();
+    if (image.isNull())
+        return false;
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(image)));
+    return true;
 }
 
 ErreurExecution ApplicationProtegee::erreur_en_cours() {

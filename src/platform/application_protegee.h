@@ -11,6 +11,10 @@ namespace plateforme {
 // Charge la traduction française de Qt ; faux si elle manque.
 bool installer_traduction_qt(QCoreApplication& application);
 
+// Icône de toutes les fenêtres du programme, lue d'un PNG sans passer par
+// les greffons d'images ; faux si elle n'a pu être lue.
+bool poser_icone_programme(const QString& chemin_png);
+
 class ApplicationProtegee : public QApplication {
 public:
     // 'imbriquee' : l'erreur vient d'une boucle locale (dialogue, attente) et

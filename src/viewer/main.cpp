@@ -12,7 +12,6 @@
 #include "viewer/ui/ligne_commande.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QTextStream>
 
 #include <csignal>
@@ -33,7 +32,7 @@ int main(int argc, char** argv) {
         return *option;
     plateforme::ApplicationProtegee app(argc, argv);
     QApplication::setApplicationName(u"Visualiseur"_s);
-    QApplication::setWindowIcon(QIcon(u":/icones/morvine.png"_s));
+    plateforme::poser_icone_programme(u":/icones/morvine.png"_s);
     QStringList arguments = QApplication::arguments().mid(1);
     if (arguments.value(0) == u"--self-test"_s) {
         QTextStream sortie(stdout);

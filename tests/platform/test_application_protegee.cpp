@@ -3,6 +3,8 @@
 // défaire ce que le traitement du dessous tient encore.
 #include "platform/application_protegee.h"
 #include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <new>
@@ -15,6 +17,12 @@ struct Vu {
     int numero;
     bool imbriquee;
 };
+
+// Vrai si un greffon d'images de Qt est chargé dans ce processus.
+bool greffon_d_images_charge() {
+    QFile cartes(QStringLiteral("/proc/self/maps"));
+    return cartes.open(QIODevice::ReadOnly) && cartes.readAll().contains("/imageformats/");
+}
 } // namespace
 
 class TestApplicationProtegee : public QObject {
@@ -87,6 +95,29 @@ private slots:
         QTimer::singleShot(0, [&suite] { suite = true; });
         QTRY_VERIFY(suite);
         QCOMPARE(appels, 1);
+    }
+
+    // L'icône des fenêtres est lue sans charger un seul greffon d'images
+    // (les charger tous était le plus long du démarrage) ; une icône
+    // illisible est dite, sans rien poser.
+    void icone_sans_greffons_d_images() {
+        if (greffon_d_images_charge())
+            QSKIP("un greffon d'images est déjà chargé : rien à observer");
+        static const char png[] =
+            "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x02\x00\x00\x00\x02\x08\x06"
+            "\x00\x00\x00\x72\xb6\x0d\x24\x00\x00\x00\x11IDAT\x78\x9c\x63\xf8\xcf\xc0\xf0"
+            "\x1f\x84\x19\x60\x0c\x00\x47\xca\x07\xf9\x67\x59\x6e\xb7\x00\x00\x00\x00IEND"
+            "\xae\x42\x60\x82";
+        QTemporaryDir rep;
+        QFile fichier(rep.filePath(QStringLiteral("icone.png")));
+        QVERIFY(fichier.open(QIODevice::WriteOnly));
+        QCOMPARE(fichier.write(png, sizeof png - 1), qint64(sizeof png - 1));
+        fichier.close();
+        QVERIFY(!plateforme::poser_icone_programme(rep.filePath(QStringLiteral("absente.png"))));
+        QVERIFY(QApplication::windowIcon().isNull());
+        QVERIFY(plateforme::poser_icone_programme(fichier.fileName()));
+        QCOMPARE(QApplication::windowIcon().availableSizes(), QList<QSize>{QSize(2, 2)});
+        QVERIFY(!greffon_d_images_charge());
     }
 };
 
