@@ -6,6 +6,7 @@
 #include "platform/chemins.h"
 #include "platform/fichiers.h"
 #include "platform/formats.h"
+#include "platform/options_terminal.h"
 #include "support/dialogues_scriptes.h"
 #include "support/unite_temporaire.h"
 #include <QDate>
@@ -96,6 +97,21 @@ private slots:
         QVERIFY(f->liste_rep_périmée[0] && f->liste_rep_périmée[1]);
         QVERIFY(f->Espace_libre->text().endsWith(u" Ko libres "_s));
         QVERIFY(!QFile::exists(c->hote(u"kaldron/KALDRON.INI"_s))); // rien n'est écrit
+    }
+
+    // En icône, l'accueil ne met pas son titre en page (le texte riche
+    // ferait charger les polices pour rien) ; montré, il porte nom et version.
+    void accueil_en_icone_sans_titre() {
+        Apropos accueil;
+        accueil.setWindowState(Qt::WindowMinimized);
+        accueil.show();
+        QVERIFY(accueil.Titre->text().isEmpty());
+        accueil.setWindowState(Qt::WindowNoState);
+        QVERIFY(accueil.Titre->text().startsWith(u"<h2>KALDRON</h2>"_s));
+        QVERIFY(accueil.Titre->text().contains(u"version "_s + plateforme::version()));
+        Apropos montre;
+        montre.show();
+        QCOMPARE(montre.Titre->text(), accueil.Titre->text());
     }
 
     void options_lues() {

@@ -39,9 +39,6 @@ Apropos::Apropos(std::function<void()> montrer_principale, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     placer(this, 0, 0, 5400, 3000);
     setFixedSize(size());
-    Titre->setText(u"<h2>KALDRON</h2><p>Gestionnaire de fichiers</p>"
-                   "<p>avec son visualiseur MORVINE<br>version "_s +
-                   plateforme::version() + u"</p>"_s);
     Titre->setAlignment(Qt::AlignCenter);
     placer(Titre, 240, 240, 4920, 1800);
     placer(OK, 2100, 2280, 1200, 375);
@@ -49,6 +46,28 @@ Apropos::Apropos(std::function<void()> montrer_principale, QWidget* parent)
     Attente->setInterval(100);
     connect(Attente, &QTimer::timeout, this, [this] { Attente_Timer(); });
     connect(OK, &QPushButton::clicked, this, [this] { OK_Click(); });
+}
+
+// Le titre en texte riche se met en page dès qu'il est posé, et fait
+// charger les polices : en icône, personne ne le voit, il attend donc que
+// la fenêtre se montre vraiment.
+void Apropos::poser_titre() {
+    if (!Titre->text().isEmpty() || isMinimized())
+        return;
+    Titre->setText(u"<h2>KALDRON</h2><p>Gestionnaire de fichiers</p>"
+                   "<p>avec son visualiseur MORVINE<br>version "_s +
+                   plateforme::version() + u"</p>"_s);
+}
+
+void Apropos::showEvent(QShowEvent* e) {
+    poser_titre();
+    QWidget::showEvent(e);
+}
+
+void Apropos::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::WindowStateChange && isVisible())
+        poser_titre();
+    QWidget::changeEvent(e);
 }
 
 void Apropos::Form_Load() {

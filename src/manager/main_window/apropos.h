@@ -24,8 +24,12 @@ public:
 protected:
     // Entrée et Échap valent OK quand il est montré (pas à l'accueil).
     void keyPressEvent(QKeyEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
+    void poser_titre();
+
     std::function<void()> m_montrer_principale;
 };
 
