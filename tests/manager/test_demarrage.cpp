@@ -14,7 +14,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 #include <memory>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -32,6 +35,27 @@ int boutons_visibles(const Gestion_Fichiers& f) {
     int n = 0;
     for (int i = 1; i <= 7; ++i)
         n += f.Bouton[i]->isVisibleTo(&f) ? 1 : 0;
+    return n;
+}
+// Ouvertures du répertoire 'chemin' lui-même pendant 'action' : chaque
+// lecture de ses entrées en est une. Les fermetures sont suivies aussi, sans
+// quoi le noyau fondrait les ouvertures successives en une seule.
+int ouvertures_pendant(const QString& chemin, const std::function<void()>& action) {
+    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0 || ::inotify_add_watch(fd, QFile::encodeName(chemin).constData(),
+                                      IN_OPEN | IN_CLOSE_NOWRITE) < 0)
+        qFatal("inotify indisponible");
+    action();
+    int n = 0;
+    alignas(inotify_event) char tampon[65536];
+    for (ssize_t lus; (lus = ::read(fd, tampon, sizeof tampon)) > 0;) {
+        for (ssize_t i = 0; i < lus;) {
+            const auto* e = reinterpret_cast<const inotify_event*>(tampon + i);
+            n += e->len == 0 && (e->mask & IN_OPEN) ? 1 : 0;
+            i += ssize_t(sizeof(inotify_event) + e->len);
+        }
+    }
+    ::close(fd);
     return n;
 }
 } // namespace
@@ -112,6 +136,26 @@ private slots:
         Apropos montre;
         montre.show();
         QCOMPARE(montre.Titre->text(), accueil.Titre->text());
+    }
+
+    // Au chargement, rien ne change sur le disque : chaque liste (répertoires
+    // et fichiers, SOURCE et DESTINATION) ne lit qu'une fois la racine, malgré
+    // les étapes qui la redemandent (répertoire, motif, relecture finale).
+    void racine_lue_une_fois_par_liste() {
+        c->creer_fichier(u"A_LIRE.TXT"_s, "x");
+        c->creer_repertoire(u"SOUS"_s);
+        auto f = std::make_unique<Gestion_Fichiers>();
+        const int ouvertures = ouvertures_pendant(c->hote(QString()), [&] { f->Form_Load(true); });
+        QVERIFY2(ouvertures <= 4, qPrintable(QString::number(ouvertures)));
+        for (auto* liste : {f->Fichier_srce, f->Fichier_dest})
+            QCOMPARE(liste->list(0), u"A_LIRE.TXT"_s);
+        QCOMPARE(f->Fichier_srce->selectedItems().size(), 1);
+        for (auto* liste : {f->Répertoire_srce, f->Répertoire_dest})
+            QVERIFY(liste->count() >= 2);
+        // Passé le chargement, une relecture lit de nouveau le disque.
+        c->creer_fichier(u"NOUVEAU.TXT"_s, "x");
+        f->Rafraichir_affichage();
+        QCOMPARE(f->Fichier_srce->listCount(), 2);
     }
 
     void options_lues() {

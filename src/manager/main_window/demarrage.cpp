@@ -16,6 +16,7 @@
 #include <QEventLoop>
 #include <QScreen>
 #include <QTimer>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 using plateforme::ErreurExecution;
@@ -52,7 +53,22 @@ void Gestion_Fichiers::Form_Load(bool premiere_copie) {
     }
     int etape = E_DEBUT;
     bool racine = false;
+    // Du répertoire initial au premier affichage, rien n'est changé sur le
+    // disque : chaque liste n'est lue qu'une fois, quelles que soient les
+    // étapes (répertoire, suivi des listes, motif, relecture) qui la redemandent.
+    struct LecturesUniques {
+        explicit LecturesUniques(const Gestion_Fichiers& f)
+            : fichiers_srce(f.Fichier_srce), fichiers_dest(f.Fichier_dest),
+              repertoires_srce(f.Répertoire_srce), repertoires_dest(f.Répertoire_dest) {}
+        plateforme::ListeFichiers::LectureUnique fichiers_srce, fichiers_dest;
+        plateforme::ListeRepertoires::LectureUnique repertoires_srce, repertoires_dest;
+    };
+    std::optional<LecturesUniques> lectures;
     while (etape <= E_FIN) {
+        if (etape == E_REPERTOIRE && !lectures)
+            lectures.emplace(*this);
+        else if (etape > E_AFFICHAGE)
+            lectures.reset();
         try {
             executer_etape(etape == E_REPERTOIRE && racine ? -E_REPERTOIRE : etape);
             ++etape;
