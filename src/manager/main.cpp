@@ -18,9 +18,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QPointer>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -67,6 +69,11 @@ int main(int argc, char** argv) {
     if (option)
         return *option;
     plateforme::ApplicationProtegee app(argc, argv);
+    // La configuration des polices (fontconfig relit et analyse la sienne à
+    // chaque lancement) se prépare sur un autre cœur pendant que le reste
+    // démarre : la première zone de saisie de la fenêtre principale
+    // l'attendait. Déclaré après l'application, le fil la précède à la sortie.
+    const std::jthread polices([] { QFontDatabase::families(); });
     QApplication::setApplicationName(u"KALDRON"_s);
     plateforme::poser_icone_programme(u":/icones/kaldron.png"_s);
     if (argc > 1 && std::strcmp(argv[1], "--self-test") == 0) {
