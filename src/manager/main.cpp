@@ -15,10 +15,12 @@
 #include "platform/unites.h"
 #include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QImageReader>
 #include <QPointer>
 #include <cstring>
 #include <memory>
@@ -57,6 +59,15 @@ void signaler_pret_si_demande() {
                                   });
 }
 
+// Charge les greffons d'images de Qt, comme le ferait la lecture d'une image
+// dont le format est à deviner, sans rien lire.
+void charger_greffons_d_images() {
+    QBuffer vide;
+    vide.open(QIODevice::ReadOnly);
+    QImageReader lecteur(&vide, "png");
+    (void)lecteur.canRead();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -70,10 +81,14 @@ int main(int argc, char** argv) {
         return *option;
     plateforme::ApplicationProtegee app(argc, argv);
     // La configuration des polices (fontconfig relit et analyse la sienne à
-    // chaque lancement) se prépare sur un autre cœur pendant que le reste
-    // démarre : la première zone de saisie de la fenêtre principale
-    // l'attendait. Déclaré après l'application, le fil la précède à la sortie.
-    const std::jthread polices([] { QFontDatabase::families(); });
+    // chaque lancement) et les greffons d'images (chargés tous pour lire les
+    // icônes de dossiers du style) se préparent sur un autre cœur pendant que
+    // le reste démarre : les listes de la fenêtre principale les attendaient.
+    // Déclaré après l'application, le fil la précède à la sortie.
+    const std::jthread preparation([] {
+        QFontDatabase::families();
+        charger_greffons_d_images();
+    });
     QApplication::setApplicationName(u"KALDRON"_s);
     plateforme::poser_icone_programme(u":/icones/kaldron.png"_s);
     if (argc > 1 && std::strcmp(argv[1], "--self-test") == 0) {
