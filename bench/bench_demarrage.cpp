@@ -25,6 +25,7 @@
 #include <memory>
 #include <spawn.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -57,9 +58,29 @@ int fenetre_nue(int argc, char** argv) {
     return app.exec();
 }
 
-// Lance 'programme' et rend les millisecondes jusqu'à sa ligne « prêt ».
-double lancer(const std::string& programme, const std::vector<std::string>& arguments,
-              const QString& repertoire) {
+// Temps d'un lancement : horloge jusqu'à la ligne « prêt », et, à titre
+// d'indication peu sensible à la charge de la machine, le temps de
+// processeur du fil principal à cet instant et celui de tout le processus
+// jusqu'à son arrêt (fils de préparation compris).
+struct Lancement {
+    double ms = 0, fil_principal_ms = 0, processus_ms = 0;
+};
+
+double processeur_fil_principal_ms(pid_t pid) {
+    const std::string chemin = "/proc/" + std::to_string(pid) + "/schedstat";
+    std::FILE* f = std::fopen(chemin.c_str(), "r");
+    unsigned long long ns = 0;
+    if (f) {
+        if (std::fscanf(f, "%llu", &ns) != 1)
+            ns = 0;
+        (void)std::fclose(f);
+    }
+    return double(ns) / 1e6;
+}
+
+// Lance 'programme' et rend ses temps jusqu'à sa ligne « prêt ».
+Lancement lancer(const std::string& programme, const std::vector<std::string>& arguments,
+                 const QString& repertoire) {
     int tube[2];
     if (::pipe(tube) != 0)
         echouer("pipe");
@@ -101,14 +122,19 @@ double lancer(const std::string& programme, const std::vector<std::string>& argu
     ::close(tube[1]);
     char ligne[8] = {};
     const ssize_t lus = ::read(tube[0], ligne, sizeof ligne);
-    const double ms = double(t.nsecsElapsed()) / 1e6;
+    Lancement l;
+    l.ms = double(t.nsecsElapsed()) / 1e6;
+    l.fil_principal_ms = processeur_fil_principal_ms(pid);
     ::close(tube[0]);
     ::kill(pid, SIGKILL);
     int statut = 0;
-    ::waitpid(pid, &statut, 0);
+    rusage usage{};
+    ::wait4(pid, &statut, 0, &usage);
+    l.processus_ms = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+                     double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     if (lus != 5 || std::strncmp(ligne, "pret\n", 5) != 0)
         echouer("le programme n'a pas signalé sa fin de démarrage");
-    return ms;
+    return l;
 }
 
 // Répertoire neuf d'un essai : programme (KALDRON.INI), Windows, verrou, maison.
@@ -142,7 +168,7 @@ int main(int argc, char** argv) {
     // Un premier lancement de chaque, non compté : bibliothèques en mémoire.
     lancer(kaldron, {}, preparer(racine, -1, "kaldron"));
     lancer(banc, {"--fenetre-nue"}, preparer(racine, -1, "nue"));
-    std::vector<double> notre, pair;
+    std::vector<Lancement> notre, pair;
     for (int essai = 0; essai < k_essais; ++essai) {
         // Tour à tour le premier : aucun ne profite toujours de l'autre.
         const QString rep_k = preparer(racine, essai, "kaldron");
@@ -155,7 +181,20 @@ int main(int argc, char** argv) {
             notre.push_back(lancer(kaldron, {}, rep_k));
         }
     }
-    afficher_serie("démarrage jusqu'à la fenêtre principale (en icône)", notre, pair,
-                   "fenêtre Qt nue");
+    const auto serie = [](const std::vector<Lancement>& v, double Lancement::*champ) {
+        std::vector<double> r;
+        for (const Lancement& l : v)
+            r.push_back(l.*champ);
+        return r;
+    };
+    (void)std::fprintf(stderr,
+                       "processeur (médianes) : fil principal jusqu'à « prêt » nous %.1f ms, "
+                       "pair %.1f ms ; processus entier nous %.1f ms, pair %.1f ms\n",
+                       mediane(serie(notre, &Lancement::fil_principal_ms)),
+                       mediane(serie(pair, &Lancement::fil_principal_ms)),
+                       mediane(serie(notre, &Lancement::processus_ms)),
+                       mediane(serie(pair, &Lancement::processus_ms)));
+    afficher_serie("démarrage jusqu'à la fenêtre principale (en icône)",
+                   serie(notre, &Lancement::ms), serie(pair, &Lancement::ms), "fenêtre Qt nue");
     return 0;
 }
