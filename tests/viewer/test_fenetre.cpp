@@ -10,6 +10,7 @@
 #include "viewer/ui/programme_associe.h"
 #include "viewer/ui/recherche_dialogue.h"
 #include "viewer/ui/texte_editeur.h"
+#include "viewer/ui/vue_table.h"
 #include "viewer/ui/vue_vidage.h"
 
 #include <QApplication>
@@ -35,12 +36,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -300,7 +301,7 @@ private slots:
             t += (n % 3 == 1 ? '*' : ' ') + texte.leftJustified(40);
         }
         Fenêtre* f = ouvrir(u"MILLE.DBF"_s, t + "\x1a");
-        QTableView* g = f->Grille1;
+        morvine::VueTable* g = f->Grille1;
         const QAbstractItemModel* m = g->model();
         const int lignes = fiches - (fiches + 1) / 3;
         QCOMPARE(m->rowCount(), lignes);
@@ -314,6 +315,16 @@ private slots:
         QTRY_VERIFY(g->isVisible());
         g->scrollToBottom();
         QTRY_VERIFY(g->columnWidth(0) >= large);
+        // Rien n'est gardé par ligne : l'en-tête des numéros n'a qu'une
+        // section par ligne montrée, et il est large comme le dernier numéro.
+        const int montrees = g->viewport()->height() / g->rowHeight() + 1;
+        QVERIFY2(g->numeros()->count() <= montrees,
+                 qPrintable(QString::number(g->numeros()->count())));
+        QVERIFY(g->numeros()->width() >=
+                g->numeros()->fontMetrics().horizontalAdvance(QString::number(lignes)));
+        const QRect derniere = g->visualRect(m->index(lignes - 1, 0));
+        QVERIFY(derniere.top() >= 0 && derniere.bottom() < g->viewport()->height());
+        QCOMPARE(g->numeros()->ligne_a(derniere.center().y()), lignes - 1);
     }
 
     void table_dbase_et_largeurs() {
@@ -349,20 +360,123 @@ private slots:
         for (int n = 1; n <= fiches; ++n)
             t += ' ' + ("valeur " + QByteArray::number(n)).leftJustified(10).repeated(champs);
         Fenêtre* f = ouvrir(u"GRANDE.DBF"_s, t + "\x1a");
-        QTableView* g = f->Grille1;
+        morvine::VueTable* g = f->Grille1;
         f->sous_fenetre()->resize(400, 300);
         QTRY_VERIFY(g->isVisible());
         g->scrollTo(g->model()->index(fiches - 1, champs - 1));
         QTRY_VERIFY(g->rowAt(0) > 0 && g->columnAt(0) > 0);
         QVERIFY(g->horizontalHeader()->isVisible());
-        QVERIFY(g->verticalHeader()->isVisible());
+        QVERIFY(g->numeros()->isVisible());
         // Les en-têtes suivent les données : ce qu'ils montrent est ce qui est
-        // montré dessous.
+        // montré dessous, à la même hauteur.
         QCOMPARE(g->horizontalHeader()->logicalIndexAt(0), g->columnAt(0));
-        const int premiere = g->verticalHeader()->logicalIndexAt(0);
+        const int premiere = g->numeros()->ligne_a(0);
         QCOMPARE(premiere, g->rowAt(0));
+        const QHeaderView* numeros = g->numeros();
+        for (int y : {0, g->rowHeight() * 3 + 1}) {
+            const int section = numeros->logicalIndexAt(y);
+            const int ligne = g->rowAt(y);
+            QCOMPARE(numeros->model()->headerData(section, Qt::Vertical).toString(),
+                     QString::number(ligne + 1));
+            const QRect cellule = g->visualRect(g->model()->index(ligne, g->columnAt(0)));
+            QCOMPARE(numeros->mapTo(f, QPoint(0, numeros->sectionViewportPosition(section))).y(),
+                     g->viewport()->mapTo(f, cellule.topLeft()).y());
+        }
         QCOMPARE(g->model()->headerData(premiere, Qt::Vertical).toString(),
                  QString::number(premiere + 1));
+    }
+
+    // Menée au clavier et à la souris comme une grille ordinaire : flèches,
+    // pages, Ctrl+Fin et Ctrl+Origine, Tab qui passe à la ligne suivante ;
+    // un clic sur un numéro choisit la ligne (son numéro en gras), sur un
+    // nom la colonne ; un clic sur une cellule la rend courante.
+    void table_dbase_clavier_et_clics() {
+        constexpr int champs = 12, fiches = 300;
+        QByteArray t(32, '\0');
+        t[0] = 3;
+        t[10] = char(1 + champs * 12);
+        for (int k = 1; k <= champs; ++k) {
+            QByteArray d(32, '\0');
+            const QByteArray nom = "C" + QByteArray::number(k);
+            d.replace(0, nom.size(), nom);
+            d[11] = 'C';
+            d[16] = 12;
+            t += d;
+        }
+        t += '\r';
+        for (int n = 0; n < fiches; ++n) {
+            for (int k = 0; k < champs; ++k)
+                t += (k == 0 ? " " : "") +
+                     ("v" + QByteArray::number(n) + "_" + QByteArray::number(k)).leftJustified(12);
+        }
+        Fenêtre* f = ouvrir(u"CLAVIER.DBF"_s, t + "\x1a");
+        morvine::VueTable* g = f->Grille1;
+        f->sous_fenetre()->resize(400, 300);
+        QTRY_VERIFY(g->isVisible());
+        g->setFocus();
+        const auto courant = [g] {
+            return std::pair(g->currentIndex().row(), g->currentIndex().column());
+        };
+        g->setCurrentIndex(g->model()->index(0, 0));
+        QTest::keyClick(g, Qt::Key_Down);
+        QTest::keyClick(g, Qt::Key_Right);
+        QCOMPARE(courant(), std::pair(1, 1));
+        QCOMPARE(g->currentIndex().data().toString().trimmed(), u"v1_1"_s);
+        const int page = g->viewport()->height() / g->rowHeight();
+        QTest::keyClick(g, Qt::Key_PageDown);
+        QCOMPARE(courant(), std::pair(1 + page, 1));
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(courant(), std::pair(fiches - 1, champs - 1));
+        // La dernière cellule entière à l'écran, les en-têtes avec elle.
+        const QRect derniere = g->visualRect(g->currentIndex());
+        QVERIFY(g->viewport()->rect().contains(derniere));
+        QCOMPARE(g->indexAt(derniere.center()), g->currentIndex());
+        QVERIFY(g->columnAt(0) > 0);
+        QCOMPARE(g->horizontalHeader()->logicalIndexAt(0), g->columnAt(0));
+        QCOMPARE(g->numeros()->ligne_a(derniere.center().y()), fiches - 1);
+        QTest::keyClick(g, Qt::Key_Home);
+        QCOMPARE(courant(), std::pair(fiches - 1, 0));
+        QTest::keyClick(g, Qt::Key_Up);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClick(g, Qt::Key_End);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QCOMPARE(courant(), std::pair(fiches - 1, 0));
+        QTest::keyClick(g, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(courant(), std::pair(0, 0));
+        QCOMPARE(g->rowAt(0), 0);
+        QCOMPARE(g->columnAt(0), 0);
+
+        // Clic sur le numéro de la troisième ligne montrée.
+        QHeaderView* numeros = g->numeros();
+        const int section = numeros->logicalIndexAt(2 * g->rowHeight());
+        const int y = numeros->sectionViewportPosition(section) + numeros->sectionSize(section) / 2;
+        QTest::mouseClick(numeros->viewport(), Qt::LeftButton, {}, QPoint(3, y));
+        QCOMPARE(g->currentIndex().row(), 2);
+        QItemSelectionModel* choix = g->selectionModel();
+        QVERIFY(choix->isRowSelected(2, {}));
+        QCOMPARE(choix->selectedIndexes().size(), champs);
+        QVERIFY(numeros->selectionModel()->isRowSelected(numeros->logicalIndexAt(y), {}));
+        QVERIFY(!numeros->selectionModel()->isRowSelected(numeros->logicalIndexAt(0), {}));
+        // Clic sur le nom de la deuxième colonne.
+        QHeaderView* noms = g->horizontalHeader();
+        QTest::mouseClick(noms->viewport(), Qt::LeftButton, {},
+                          QPoint(noms->sectionViewportPosition(1) + noms->sectionSize(1) / 2,
+                                 noms->height() / 2));
+        QVERIFY(choix->isColumnSelected(1, {}));
+        QVERIFY(!choix->isRowSelected(2, {}));
+        QCOMPARE(g->currentIndex().column(), 1);
+        // Double clic sur le bord d'un nom : la colonne prend la largeur de
+        // ses cellules.
+        g->setColumnWidth(2, 8);
+        QTest::mouseDClick(
+            noms->viewport(), Qt::LeftButton, {},
+            QPoint(noms->sectionViewportPosition(2) + g->columnWidth(2) - 1, noms->height() / 2));
+        QVERIFY(g->columnWidth(2) >= g->fontMetrics().horizontalAdvance(u"v9_2"_s));
+        // Clic sur une cellule.
+        const QModelIndex cible = g->model()->index(4, 2);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(cible).center());
+        QCOMPARE(g->currentIndex(), cible);
+        QCOMPARE(choix->selectedIndexes(), QModelIndexList{cible});
     }
 
     // Chaque cellule montre son texte entier, marges de la vue comprises : une
@@ -379,7 +493,7 @@ private slots:
         date[11] = 'D';
         date[16] = 8;
         Fenêtre* f = ouvrir(u"C.DBF"_s, t + nom + date + "\r" + " H\xe9l\xe8ne19980315" + "\x1a");
-        QTableView* g = f->Grille1;
+        morvine::VueTable* g = f->Grille1;
         const QAbstractItemModel* m = g->model();
         QCOMPARE(m->index(0, 1).data().toString(), u"15/03/98"_s);
         const QFontMetrics mesure(g->font());
