@@ -50,6 +50,26 @@ private:
     int m_nombre = 0;
 };
 
+namespace {
+
+// Le coin entre les deux en-têtes, dessiné comme une de leurs sections.
+class Coin : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStyleOptionHeader option;
+        option.initFrom(this);
+        option.state &= ~QStyle::State_Enabled;
+        option.position = QStyleOptionHeader::OnlyOneSection;
+        QPainter peintre(this);
+        style()->drawControl(QStyle::CE_Header, &option, &peintre, this);
+    }
+};
+
+} // namespace
+
 NumerosLignes::NumerosLignes(QWidget* parent)
     : QHeaderView(Qt::Vertical, parent), m_fenetre(new NumerosFenetre(this)) {
     setModel(m_fenetre);
@@ -94,7 +114,7 @@ QSize NumerosLignes::sizeHint() const {
 
 VueTable::VueTable(QWidget* parent)
     : QAbstractItemView(parent), m_colonnes(new QHeaderView(Qt::Horizontal, this)),
-      m_numeros(new NumerosLignes(this)) {
+      m_numeros(new NumerosLignes(this)), m_coin(new Coin(this)) {
     // La sonde des essais la décrit comme une table : lignes, cellules, en-têtes.
     setProperty("grille", true);
     setSelectionMode(ExtendedSelection);
@@ -380,6 +400,7 @@ void VueTable::updateGeometries() {
     const QRect vue = viewport()->geometry();
     m_colonnes->setGeometry(vue.left(), vue.top() - haut, vue.width(), haut);
     m_numeros->setGeometry(vue.left() - gauche, vue.top(), gauche, vue.height());
+    m_coin->setGeometry(vue.left() - gauche, vue.top() - haut, gauche, haut);
 
     const int n = lignes();
     const int visibles = lignes_visibles();

@@ -77,6 +77,7 @@ private:
 
     QHeaderView* m_colonnes;
     NumerosLignes* m_numeros;
+    QWidget* m_coin;
 };
 
 } // namespace morvine
