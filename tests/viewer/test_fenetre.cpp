@@ -313,15 +313,20 @@ private slots:
         QVERIFY(g->columnWidth(0) < large);
         f->sous_fenetre()->resize(400, 300);
         QTRY_VERIFY(g->isVisible());
-        g->scrollToBottom();
-        QTRY_VERIFY(g->columnWidth(0) >= large);
         // Rien n'est gardé par ligne : l'en-tête des numéros n'a qu'une
-        // section par ligne montrée, et il est large comme le dernier numéro.
+        // section par ligne montrée ; il est large comme le dernier numéro,
+        // même quand il ne le montre pas.
         const int montrees = g->viewport()->height() / g->rowHeight() + 1;
         QVERIFY2(g->numeros()->count() <= montrees,
                  qPrintable(QString::number(g->numeros()->count())));
-        QVERIFY(g->numeros()->width() >=
+        const int largeur_numeros = g->numeros()->width();
+        QVERIFY(largeur_numeros >=
                 g->numeros()->fontMetrics().horizontalAdvance(QString::number(lignes)));
+        g->scrollToBottom();
+        QTRY_VERIFY(g->columnWidth(0) >= large);
+        QVERIFY(g->numeros()->count() <= montrees);
+        // Sans saut quand la grille défile.
+        QCOMPARE(g->numeros()->width(), largeur_numeros);
         const QRect derniere = g->visualRect(m->index(lignes - 1, 0));
         QVERIFY(derniere.top() >= 0 && derniere.bottom() < g->viewport()->height());
         QCOMPARE(g->numeros()->ligne_a(derniere.center().y()), lignes - 1);
