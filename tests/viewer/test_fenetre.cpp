@@ -4,6 +4,7 @@
 #include "platform/profil.h"
 #include "support/dialogues_scriptes.h"
 #include "support/unite_temporaire.h"
+#include "viewer/core/dbase.h"
 #include "viewer/core/vidage.h"
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
@@ -482,6 +483,61 @@ private slots:
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(cible).center());
         QCOMPARE(g->currentIndex(), cible);
         QCOMPARE(choix->selectedIndexes(), QModelIndexList{cible});
+    }
+
+    // Une grande table défilée au bout puis remplacée par une petite : les
+    // numéros, le défilement et la cellule courante repartent du début ; une
+    // table sans fiche (toutes supprimées) se mène au clavier sans rien montrer.
+    void table_dbase_remplacee_puis_vide() {
+        QByteArray t(32, '\0');
+        t[0] = 3;
+        t[10] = 1 + 8;
+        QByteArray champ(32, '\0');
+        champ.replace(0, 3, "NOM");
+        champ[11] = 'C';
+        champ[16] = 8;
+        t += champ + '\r';
+        QByteArray fiches;
+        for (int n = 0; n < 2000; ++n)
+            fiches += ' ' + ("n" + QByteArray::number(n)).leftJustified(8);
+        Fenêtre* f = ouvrir(u"LONGUE.DBF"_s, t + fiches + "\x1a");
+        morvine::VueTable* g = f->Grille1;
+        f->sous_fenetre()->resize(400, 300);
+        QTRY_VERIFY(g->isVisible());
+        g->setFocus();
+        g->setCurrentIndex(g->model()->index(0, 0));
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTRY_COMPARE(g->numeros()->ligne_a(0), g->rowAt(0));
+        QVERIFY(g->rowAt(0) > 1000);
+
+        morvine::TableDbase petite;
+        petite.noms = QStringList{u"NOM"_s};
+        petite.types = "C";
+        petite.longueurs = {8};
+        petite.lignes = {{u"1"_s, u"a"_s}, {u"2"_s, u"b"_s}};
+        f->modele_table->definir(petite);
+        QCOMPARE(g->rowAt(0), 0);
+        QCOMPARE(g->rowAt(g->rowHeight() + 1), 1);
+        QCOMPARE(g->rowAt(2 * g->rowHeight() + 1), -1);
+        const QHeaderView* numeros = g->numeros();
+        QCOMPARE(numeros->count(), 2);
+        QCOMPARE(numeros->model()->headerData(1, Qt::Vertical).toString(), u"2"_s);
+        QCOMPARE(g->numeros()->ligne_a(0), 0);
+        // Sans cellule courante, une touche mène d'abord à la première.
+        QVERIFY(!g->currentIndex().isValid());
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(g->currentIndex(), g->model()->index(0, 0));
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(g->currentIndex(), g->model()->index(1, 0));
+
+        petite.lignes.clear();
+        f->modele_table->definir(petite);
+        QCOMPARE(numeros->count(), 0);
+        QCOMPARE(g->rowAt(0), -1);
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(g, Qt::Key_Down);
+        QVERIFY(!g->currentIndex().isValid());
+        QVERIFY(!g->grab().isNull());
     }
 
     // Chaque cellule montre son texte entier, marges de la vue comprises : une
