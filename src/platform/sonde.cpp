@@ -97,7 +97,7 @@ void decrire_vue_liste(QJsonObject& o, const QAbstractItemView* vue) {
     o[u"nombre"_s] = arbre ? n : modele->rowCount(vue->rootIndex());
 }
 
-void decrire_table(QJsonObject& o, const QTableView* table) {
+void decrire_table(QJsonObject& o, const QAbstractItemView* table) {
     const QAbstractItemModel* modele = table->model();
     if (!modele)
         return;
@@ -119,8 +119,9 @@ void decrire_table(QJsonObject& o, const QTableView* table) {
     const QModelIndex courant = table->currentIndex();
     o[u"cellule_courante"_s] = QJsonArray{courant.row(), courant.column()};
     // Première ligne et première colonne montrées : de quoi voir le défilement.
-    o[u"premiere_ligne"_s] = table->rowAt(0);
-    o[u"premiere_colonne"_s] = table->columnAt(0);
+    const QModelIndex coin = table->indexAt(QPoint(0, 0));
+    o[u"premiere_ligne"_s] = coin.row();
+    o[u"premiere_colonne"_s] = coin.column();
 }
 
 // Sections montrées d'un en-tête de table, avec leur texte et leur place.
@@ -211,10 +212,12 @@ void decrire_contenu(QJsonObject& o, const QWidget* w) {
         o[u"texte"_s] = sp->text();
     } else if (const auto* h = qobject_cast<const QHeaderView*>(w)) {
         decrire_entete(o, h);
-    } else if (const auto* tv = qobject_cast<const QTableView*>(w)) {
-        decrire_table(o, tv);
     } else if (const auto* v = qobject_cast<const QAbstractItemView*>(w)) {
-        decrire_vue_liste(o, v);
+        // Une grille à elle (propriété « grille ») est une table comme une autre.
+        if (qobject_cast<const QTableView*>(w) || v->property("grille").toBool())
+            decrire_table(o, v);
+        else
+            decrire_vue_liste(o, v);
     } else if (const auto* m = qobject_cast<const QMenu*>(w)) {
         o[u"texte"_s] = m->title();
         decrire_actions(o, m);

@@ -53,11 +53,13 @@ Controle dans_document(const Fenetre& f, const QString& titre, const QString& no
     return dans_document(f, titre, [&](const Controle& c) { return c.nom() == nom; });
 }
 
-// En-tête "horizontale" (noms des champs) ou "verticale" (numéros) de la
-// grille dBase du document de ce titre.
+// En-tête "horizontale" (noms des champs) ou "verticale" (numéros des
+// lignes montrées) de la grille dBase du document de ce titre.
 Controle entete_grille(const Fenetre& f, const QString& titre, const QString& orientation) {
+    const QString classe =
+        orientation == u"verticale"_s ? u"morvine::NumerosLignes"_s : u"QHeaderView"_s;
     return dans_document(f, titre, [&](const Controle& c) {
-        return c.classe() == u"QHeaderView"_s && c.parent() == u"Grille1"_s &&
+        return c.classe() == classe && c.parent() == u"Grille1"_s &&
                c.json().value(u"orientation"_s).toString() == orientation;
     });
 }

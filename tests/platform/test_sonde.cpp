@@ -10,12 +10,14 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QThread>
@@ -197,6 +199,21 @@ void EssaiSonde::decrit_listes_tables_et_textes() {
     QCOMPARE(t.value(u"entetes"_s).toArray().at(1).toString(), u"AGE"_s);
     QCOMPARE(t.value(u"cellules"_s).toArray().at(2).toArray().at(1).toString(), u"77"_s);
     QCOMPARE(t.value(u"premiere_ligne"_s).toInt(), 0);
+    // Une vue à elle qui se dit grille est décrite comme une table.
+    QStandardItemModel cases(3, 2);
+    cases.setItem(1, 1, new QStandardItem(u"b2"_s));
+    auto* grille = new QListView(&f);
+    grille->setObjectName(u"Grille2"_s);
+    grille->setGeometry(300, 300, 200, 100);
+    grille->setModel(&cases);
+    grille->setProperty("grille", true);
+    grille->show();
+    const QJsonObject g =
+        widget_de(fenetre_de(plateforme::decrire_fenetres(), u"Listes"_s), u"Grille2"_s);
+    QCOMPARE(g.value(u"lignes"_s).toInt(), 3);
+    QCOMPARE(g.value(u"colonnes"_s).toInt(), 2);
+    QCOMPARE(g.value(u"cellules"_s).toArray().at(1).toArray().at(1).toString(), u"b2"_s);
+    QCOMPARE(g.value(u"premiere_ligne"_s).toInt(), 0);
 
     // Défilée vers le bas : ses en-têtes disent ce qu'ils montrent, et où.
     table->scrollToBottom();

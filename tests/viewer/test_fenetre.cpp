@@ -4,12 +4,14 @@
 #include "platform/profil.h"
 #include "support/dialogues_scriptes.h"
 #include "support/unite_temporaire.h"
+#include "viewer/core/dbase.h"
 #include "viewer/core/vidage.h"
 #include "viewer/ui/editeur.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/programme_associe.h"
 #include "viewer/ui/recherche_dialogue.h"
 #include "viewer/ui/texte_editeur.h"
+#include "viewer/ui/vue_table.h"
 #include "viewer/ui/vue_vidage.h"
 
 #include <QApplication>
@@ -35,12 +37,12 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -300,7 +302,7 @@ private slots:
             t += (n % 3 == 1 ? '*' : ' ') + texte.leftJustified(40);
         }
         Fenêtre* f = ouvrir(u"MILLE.DBF"_s, t + "\x1a");
-        QTableView* g = f->Grille1;
+        morvine::VueTable* g = f->Grille1;
         const QAbstractItemModel* m = g->model();
         const int lignes = fiches - (fiches + 1) / 3;
         QCOMPARE(m->rowCount(), lignes);
@@ -312,8 +314,23 @@ private slots:
         QVERIFY(g->columnWidth(0) < large);
         f->sous_fenetre()->resize(400, 300);
         QTRY_VERIFY(g->isVisible());
+        // Rien n'est gardé par ligne : l'en-tête des numéros n'a qu'une
+        // section par ligne montrée ; il est large comme le dernier numéro,
+        // même quand il ne le montre pas.
+        const int montrees = g->viewport()->height() / g->rowHeight() + 1;
+        QVERIFY2(g->numeros()->count() <= montrees,
+                 qPrintable(QString::number(g->numeros()->count())));
+        const int largeur_numeros = g->numeros()->width();
+        QVERIFY(largeur_numeros >=
+                g->numeros()->fontMetrics().horizontalAdvance(QString::number(lignes)));
         g->scrollToBottom();
         QTRY_VERIFY(g->columnWidth(0) >= large);
+        QVERIFY(g->numeros()->count() <= montrees);
+        // Sans saut quand la grille défile.
+        QCOMPARE(g->numeros()->width(), largeur_numeros);
+        const QRect derniere = g->visualRect(m->index(lignes - 1, 0));
+        QVERIFY(derniere.top() >= 0 && derniere.bottom() < g->viewport()->height());
+        QCOMPARE(g->numeros()->ligne_a(derniere.center().y()), lignes - 1);
     }
 
     void table_dbase_et_largeurs() {
@@ -349,20 +366,178 @@ private slots:
         for (int n = 1; n <= fiches; ++n)
             t += ' ' + ("valeur " + QByteArray::number(n)).leftJustified(10).repeated(champs);
         Fenêtre* f = ouvrir(u"GRANDE.DBF"_s, t + "\x1a");
-        QTableView* g = f->Grille1;
+        morvine::VueTable* g = f->Grille1;
         f->sous_fenetre()->resize(400, 300);
         QTRY_VERIFY(g->isVisible());
         g->scrollTo(g->model()->index(fiches - 1, champs - 1));
         QTRY_VERIFY(g->rowAt(0) > 0 && g->columnAt(0) > 0);
         QVERIFY(g->horizontalHeader()->isVisible());
-        QVERIFY(g->verticalHeader()->isVisible());
+        QVERIFY(g->numeros()->isVisible());
         // Les en-têtes suivent les données : ce qu'ils montrent est ce qui est
-        // montré dessous.
+        // montré dessous, à la même hauteur.
         QCOMPARE(g->horizontalHeader()->logicalIndexAt(0), g->columnAt(0));
-        const int premiere = g->verticalHeader()->logicalIndexAt(0);
+        const int premiere = g->numeros()->ligne_a(0);
         QCOMPARE(premiere, g->rowAt(0));
+        const QHeaderView* numeros = g->numeros();
+        for (int y : {0, g->rowHeight() * 3 + 1}) {
+            const int section = numeros->logicalIndexAt(y);
+            const int ligne = g->rowAt(y);
+            QCOMPARE(numeros->model()->headerData(section, Qt::Vertical).toString(),
+                     QString::number(ligne + 1));
+            const QRect cellule = g->visualRect(g->model()->index(ligne, g->columnAt(0)));
+            QCOMPARE(numeros->mapTo(f, QPoint(0, numeros->sectionViewportPosition(section))).y(),
+                     g->viewport()->mapTo(f, cellule.topLeft()).y());
+        }
         QCOMPARE(g->model()->headerData(premiere, Qt::Vertical).toString(),
                  QString::number(premiere + 1));
+    }
+
+    // Menée au clavier et à la souris comme une grille ordinaire : flèches,
+    // pages, Ctrl+Fin et Ctrl+Origine, Tab qui passe à la ligne suivante ;
+    // un clic sur un numéro choisit la ligne (son numéro en gras), sur un
+    // nom la colonne ; un clic sur une cellule la rend courante.
+    void table_dbase_clavier_et_clics() {
+        constexpr int champs = 12, fiches = 300;
+        QByteArray t(32, '\0');
+        t[0] = 3;
+        t[10] = char(1 + champs * 12);
+        for (int k = 1; k <= champs; ++k) {
+            QByteArray d(32, '\0');
+            const QByteArray nom = "C" + QByteArray::number(k);
+            d.replace(0, nom.size(), nom);
+            d[11] = 'C';
+            d[16] = 12;
+            t += d;
+        }
+        t += '\r';
+        for (int n = 0; n < fiches; ++n) {
+            for (int k = 0; k < champs; ++k)
+                t += (k == 0 ? " " : "") +
+                     ("v" + QByteArray::number(n) + "_" + QByteArray::number(k)).leftJustified(12);
+        }
+        Fenêtre* f = ouvrir(u"CLAVIER.DBF"_s, t + "\x1a");
+        morvine::VueTable* g = f->Grille1;
+        f->sous_fenetre()->resize(400, 300);
+        QTRY_VERIFY(g->isVisible());
+        g->setFocus();
+        const auto courant = [g] {
+            return std::pair(g->currentIndex().row(), g->currentIndex().column());
+        };
+        g->setCurrentIndex(g->model()->index(0, 0));
+        QTest::keyClick(g, Qt::Key_Down);
+        QTest::keyClick(g, Qt::Key_Right);
+        QCOMPARE(courant(), std::pair(1, 1));
+        QCOMPARE(g->currentIndex().data().toString().trimmed(), u"v1_1"_s);
+        const int page = g->viewport()->height() / g->rowHeight();
+        QTest::keyClick(g, Qt::Key_PageDown);
+        QCOMPARE(courant(), std::pair(1 + page, 1));
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(courant(), std::pair(fiches - 1, champs - 1));
+        // La dernière cellule entière à l'écran, les en-têtes avec elle.
+        const QRect derniere = g->visualRect(g->currentIndex());
+        QVERIFY(g->viewport()->rect().contains(derniere));
+        QCOMPARE(g->indexAt(derniere.center()), g->currentIndex());
+        QVERIFY(g->columnAt(0) > 0);
+        QCOMPARE(g->horizontalHeader()->logicalIndexAt(0), g->columnAt(0));
+        QCOMPARE(g->numeros()->ligne_a(derniere.center().y()), fiches - 1);
+        QTest::keyClick(g, Qt::Key_Home);
+        QCOMPARE(courant(), std::pair(fiches - 1, 0));
+        QTest::keyClick(g, Qt::Key_Up);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QTest::keyClick(g, Qt::Key_End);
+        QTest::keyClick(g, Qt::Key_Tab);
+        QCOMPARE(courant(), std::pair(fiches - 1, 0));
+        QTest::keyClick(g, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(courant(), std::pair(0, 0));
+        QCOMPARE(g->rowAt(0), 0);
+        QCOMPARE(g->columnAt(0), 0);
+
+        // Clic sur le numéro de la troisième ligne montrée.
+        QHeaderView* numeros = g->numeros();
+        const int section = numeros->logicalIndexAt(2 * g->rowHeight());
+        const int y = numeros->sectionViewportPosition(section) + numeros->sectionSize(section) / 2;
+        QTest::mouseClick(numeros->viewport(), Qt::LeftButton, {}, QPoint(3, y));
+        QCOMPARE(g->currentIndex().row(), 2);
+        QItemSelectionModel* choix = g->selectionModel();
+        QVERIFY(choix->isRowSelected(2, {}));
+        QCOMPARE(choix->selectedIndexes().size(), champs);
+        QVERIFY(numeros->selectionModel()->isRowSelected(numeros->logicalIndexAt(y), {}));
+        QVERIFY(!numeros->selectionModel()->isRowSelected(numeros->logicalIndexAt(0), {}));
+        // Clic sur le nom de la deuxième colonne.
+        QHeaderView* noms = g->horizontalHeader();
+        QTest::mouseClick(noms->viewport(), Qt::LeftButton, {},
+                          QPoint(noms->sectionViewportPosition(1) + noms->sectionSize(1) / 2,
+                                 noms->height() / 2));
+        QVERIFY(choix->isColumnSelected(1, {}));
+        QVERIFY(!choix->isRowSelected(2, {}));
+        QCOMPARE(g->currentIndex().column(), 1);
+        // Double clic sur le bord d'un nom : la colonne prend la largeur de
+        // ses cellules.
+        g->setColumnWidth(2, 8);
+        QTest::mouseDClick(
+            noms->viewport(), Qt::LeftButton, {},
+            QPoint(noms->sectionViewportPosition(2) + g->columnWidth(2) - 1, noms->height() / 2));
+        QVERIFY(g->columnWidth(2) >= g->fontMetrics().horizontalAdvance(u"v9_2"_s));
+        // Clic sur une cellule.
+        const QModelIndex cible = g->model()->index(4, 2);
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(cible).center());
+        QCOMPARE(g->currentIndex(), cible);
+        QCOMPARE(choix->selectedIndexes(), QModelIndexList{cible});
+    }
+
+    // Une grande table défilée au bout puis remplacée par une petite : les
+    // numéros, le défilement et la cellule courante repartent du début ; une
+    // table sans fiche (toutes supprimées) se mène au clavier sans rien montrer.
+    void table_dbase_remplacee_puis_vide() {
+        QByteArray t(32, '\0');
+        t[0] = 3;
+        t[10] = 1 + 8;
+        QByteArray champ(32, '\0');
+        champ.replace(0, 3, "NOM");
+        champ[11] = 'C';
+        champ[16] = 8;
+        t += champ + '\r';
+        QByteArray fiches;
+        for (int n = 0; n < 2000; ++n)
+            fiches += ' ' + ("n" + QByteArray::number(n)).leftJustified(8);
+        Fenêtre* f = ouvrir(u"LONGUE.DBF"_s, t + fiches + "\x1a");
+        morvine::VueTable* g = f->Grille1;
+        f->sous_fenetre()->resize(400, 300);
+        QTRY_VERIFY(g->isVisible());
+        g->setFocus();
+        g->setCurrentIndex(g->model()->index(0, 0));
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTRY_COMPARE(g->numeros()->ligne_a(0), g->rowAt(0));
+        QVERIFY(g->rowAt(0) > 1000);
+
+        morvine::TableDbase petite;
+        petite.noms = QStringList{u"NOM"_s};
+        petite.types = "C";
+        petite.longueurs = {8};
+        petite.lignes = {{u"1"_s, u"a"_s}, {u"2"_s, u"b"_s}};
+        f->modele_table->definir(petite);
+        QCOMPARE(g->rowAt(0), 0);
+        QCOMPARE(g->rowAt(g->rowHeight() + 1), 1);
+        QCOMPARE(g->rowAt(2 * g->rowHeight() + 1), -1);
+        const QHeaderView* numeros = g->numeros();
+        QCOMPARE(numeros->count(), 2);
+        QCOMPARE(numeros->model()->headerData(1, Qt::Vertical).toString(), u"2"_s);
+        QCOMPARE(g->numeros()->ligne_a(0), 0);
+        // Sans cellule courante, une touche mène d'abord à la première.
+        QVERIFY(!g->currentIndex().isValid());
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(g->currentIndex(), g->model()->index(0, 0));
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(g->currentIndex(), g->model()->index(1, 0));
+
+        petite.lignes.clear();
+        f->modele_table->definir(petite);
+        QCOMPARE(numeros->count(), 0);
+        QCOMPARE(g->rowAt(0), -1);
+        QTest::keyClick(g, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(g, Qt::Key_Down);
+        QVERIFY(!g->currentIndex().isValid());
+        QVERIFY(!g->grab().isNull());
     }
 
     // Chaque cellule montre son texte entier, marges de la vue comprises : une
@@ -379,7 +554,7 @@ private slots:
         date[11] = 'D';
         date[16] = 8;
         Fenêtre* f = ouvrir(u"C.DBF"_s, t + nom + date + "\r" + " H\xe9l\xe8ne19980315" + "\x1a");
-        QTableView* g = f->Grille1;
+        morvine::VueTable* g = f->Grille1;
         const QAbstractItemModel* m = g->model();
         QCOMPARE(m->index(0, 1).data().toString(), u"15/03/98"_s);
         const QFontMetrics mesure(g->font());

@@ -58,8 +58,13 @@ const ModeleTableDbase::Fichier::Page& ModeleTableDbase::Fichier::page(int numer
     const int voulues = std::min(k_lignes_page, lignes - numero * k_lignes_page);
     qint64 i = pages.value(numero);
     const qint64 par_bloc = std::max<qint64>(1, k_bloc / longueur);
+    // D'abord à peu près les lignes de la page (quelques Kio, pas un bloc
+    // entier à chaque page qui vient à l'écran) ; des supprimées en nombre
+    // font lire la suite par blocs.
+    qint64 lot = std::min<qint64>(par_bloc, voulues + voulues / 4 + 1);
     while (choisie->octets.size() < qsizetype(voulues) * longueur && i < enregistrements) {
-        const qint64 n = std::min(par_bloc, enregistrements - i);
+        const qint64 n = std::min(lot, enregistrements - i);
+        lot = par_bloc;
         if (!fichier.seek(debut + i * longueur))
             break;
         const QByteArray bloc = fichier.read(n * longueur);

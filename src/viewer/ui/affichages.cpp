@@ -4,6 +4,7 @@
 #include "viewer/core/vidage.h"
 #include "viewer/ui/fenetre.h"
 #include "viewer/ui/texte_editeur.h"
+#include "viewer/ui/vue_table.h"
 #include "viewer/ui/vue_vidage.h"
 
 #include <QFontDatabase>
@@ -14,7 +15,6 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTableView>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -50,7 +50,8 @@ QFont police_vidage(int largeur_utile) {
 
 // Place que prend un texte dans une cellule : la vue le dessine entre deux
 // marges à elle ; sans elles, la fin d'une date ou d'un nom serait coupée.
-int largeur_cellule(const QTableView* grille, const QFontMetrics& mesure, const QString& texte) {
+int largeur_cellule(const morvine::VueTable* grille, const QFontMetrics& mesure,
+                    const QString& texte) {
     const int marge = grille->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grille);
     return mesure.horizontalAdvance(texte) + 2 * (marge + 1);
 }
@@ -170,7 +171,6 @@ bool Fenêtre::montrer_table(const QString& hote, const std::function<bool(int)>
     // Les octets d'un champ sont montrés tels quels : les blancs de fin ne
     // doivent pas faire couper le texte par des points de suspension.
     Grille1->setTextElideMode(Qt::ElideNone);
-    Grille1->setWordWrap(false);
     // Illisible : une table vide, comme un fichier sans enregistrement.
     const bool ouverte = modele_table->ouvrir(hote, progression);
     // Largeurs mesurées dans la police de la fenêtre : celle du nom, puis

@@ -10,6 +10,7 @@
 #include "viewer/ui/icones.h"
 #include "viewer/ui/ligne_commande.h"
 #include "viewer/ui/recherche_dialogue.h"
+#include "viewer/ui/vue_table.h"
 #include "viewer/ui/vue_vidage.h"
 
 #include <QCloseEvent>
@@ -23,7 +24,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollArea>
-#include <QTableView>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -82,15 +82,16 @@ void Fenêtre::construire_controles() {
     modele_vidage = new morvine::ModeleVidage(this);
     Dump->setModel(modele_vidage);
     // Noms des champs et numéros de ligne dans les en-têtes de la vue : ils
-    // restent visibles quand la table défile.
-    Grille1 = new QTableView(this);
+    // restent visibles quand la table défile. Un million de fiches : seules
+    // les lignes visibles sont lues et dessinées.
+    Grille1 = new morvine::VueTable(this);
     Grille1->setObjectName(u"Grille1"_s);
     modele_table = new morvine::ModeleTableDbase(this);
     Grille1->setModel(modele_table);
-    Grille1->setCornerButtonEnabled(false);
     Grille1->horizontalHeader()->setTextElideMode(Qt::ElideNone);
     // Alignés comme les textes des cellules.
-    for (QHeaderView* entete : {Grille1->horizontalHeader(), Grille1->verticalHeader()})
+    for (QHeaderView* entete :
+         {Grille1->horizontalHeader(), static_cast<QHeaderView*>(Grille1->numeros())})
         entete->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Grille1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     cadre_image = new QScrollArea(this);

@@ -18,12 +18,12 @@ class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
 class QScrollArea;
-class QTableView;
 
 namespace morvine {
 class ModeleVidage;
 class ModeleTableDbase;
 class ProducteurVidage;
+class VueTable;
 class VueVidage;
 struct TableDbase;
 
@@ -114,7 +114,7 @@ public:
     morvine::ModeleVidage* modele_vidage;
     // Écrit le fichier de vidage pendant que la liste se montre déjà.
     morvine::ProducteurVidage* producteur_vidage = nullptr;
-    QTableView* Grille1;
+    morvine::VueTable* Grille1;
     morvine::ModeleTableDbase* modele_table;
     QScrollArea* cadre_image;
     QLabel* Image1;
