@@ -23,8 +23,11 @@
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace plateforme {
 
@@ -140,6 +143,7 @@ unsigned lire_xattr(const QByteArray& chemin) {
 // l'attribut d'un nom relatif au répertoire ouvert, sans refaire tout le
 // chemin pour chaque fichier d'un grand répertoire.
 constexpr long k_appel_getxattrat = 464;
+constexpr size_t k_lectures_partagees = 4096;
 std::atomic<bool> g_sans_getxattrat{false};
 
 struct ArgumentsXattr {
@@ -153,11 +157,17 @@ struct ArgumentsXattr {
 // ne le connaît pas (ENOSYS, ou EPERM d'un filtre d'appels système).
 unsigned lire_xattr_dans(int dossier, const QByteArray& repertoire, const char* nom) {
     if (!g_sans_getxattrat.load(std::memory_order_relaxed)) {
+        // Taille seule d'abord : la plupart des fichiers n'ont pas l'attribut,
+        // et le noyau n'a alors pas de tampon à préparer.
         char tampon[64];
-        ArgumentsXattr arguments{__u64(reinterpret_cast<quintptr>(tampon)), __u32(sizeof tampon),
-                                 0};
-        const long n = ::syscall(k_appel_getxattrat, dossier, nom, 0u, k_nom_xattr, &arguments,
-                                 sizeof arguments);
+        ArgumentsXattr arguments{0, 0, 0};
+        long n = ::syscall(k_appel_getxattrat, dossier, nom, 0u, k_nom_xattr, &arguments,
+                           sizeof arguments);
+        if (n > 0) {
+            arguments = {__u64(reinterpret_cast<quintptr>(tampon)), __u32(sizeof tampon), 0};
+            n = ::syscall(k_appel_getxattrat, dossier, nom, 0u, k_nom_xattr, &arguments,
+                          sizeof arguments);
+        }
         const int code = n < 0 ? errno : 0;
         if (code != ENOSYS && code != EPERM) {
             if (code == ENOTSUP)
@@ -208,37 +218,60 @@ bool avant(const QString& a, const QString& b) {
 }
 
 // Ordre des listes (sans égard à la casse, puis avec) rendu comme une suite
-// d'indices. Les noms ASCII, presque tous, sont pliés une fois pour toutes :
-// la comparaison de Qt replie chaque caractère à chaque comparaison. Entre
-// deux noms ASCII l'ordre est le même ; les autres gardent la comparaison
-// de Qt.
+// d'indices. Les noms ASCII, presque tous, sont pliés une fois pour toutes
+// (la comparaison de Qt replie chaque caractère à chaque comparaison), leurs
+// seize premiers octets rangés dans deux entiers qui se comparent d'un coup.
+// Entre deux noms ASCII l'ordre est le même ; les autres gardent la
+// comparaison de Qt.
+struct Cle {
+    quint64 tete[2] = {0, 0}; // octets pliés 0 à 15, poids fort d'abord
+    qsizetype debut = 0;      // nom plié entier dans le tampon commun
+    qsizetype longueur = 0;
+    qsizetype indice = 0;
+    bool ascii = true;
+};
+
 QList<qsizetype> ordre_des_noms(const QStringList& noms) {
     const qsizetype n = noms.size();
     QByteArray plies;
-    QList<qsizetype> debuts(n + 1);
-    QList<bool> ascii(n);
+    std::vector<Cle> cles(static_cast<size_t>(n));
     for (qsizetype i = 0; i < n; ++i) {
-        debuts[i] = plies.size();
-        bool seul_ascii = true;
-        for (const QChar c : noms[i]) {
-            const char16_t u = c.unicode();
-            seul_ascii = seul_ascii && u < 0x80;
-            plies.append(char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u & 0x7F));
+        Cle& k = cles[static_cast<size_t>(i)];
+        k.indice = i;
+        k.debut = plies.size();
+        k.longueur = noms[i].size();
+        for (qsizetype j = 0; j < k.longueur; ++j) {
+            const char16_t u = noms[i][j].unicode();
+            k.ascii = k.ascii && u < 0x80;
+            const char c = char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u & 0x7F);
+            plies.append(c);
+            if (j < 16)
+                k.tete[j / 8] |= quint64(static_cast<unsigned char>(c)) << (56 - 8 * (j % 8));
         }
-        ascii[i] = seul_ascii;
     }
-    debuts[n] = plies.size();
-    QList<qsizetype> ordre(n);
-    for (qsizetype i = 0; i < n; ++i)
-        ordre[i] = i;
-    std::sort(ordre.begin(), ordre.end(), [&](qsizetype x, qsizetype y) {
-        if (!ascii[x] || !ascii[y])
-            return avant(noms[x], noms[y]);
-        const QByteArrayView kx(plies.constData() + debuts[x], debuts[x + 1] - debuts[x]);
-        const QByteArrayView ky(plies.constData() + debuts[y], debuts[y + 1] - debuts[y]);
-        const int c = kx.compare(ky);
-        return c != 0 ? c < 0 : noms[x] < noms[y];
+    const char* tampon = plies.constData();
+    std::sort(cles.begin(), cles.end(), [&](const Cle& x, const Cle& y) {
+        if (!x.ascii || !y.ascii)
+            return avant(noms[x.indice], noms[y.indice]);
+        if (x.tete[0] != y.tete[0])
+            return x.tete[0] < y.tete[0];
+        if (x.tete[1] != y.tete[1])
+            return x.tete[1] < y.tete[1];
+        // Têtes égales (les noms n'ont pas d'octet nul) : la suite décide.
+        const qsizetype commun = std::min(x.longueur, y.longueur);
+        const int c = commun > 16 ? std::memcmp(tampon + x.debut + 16, tampon + y.debut + 16,
+                                                static_cast<size_t>(commun - 16))
+                                  : 0;
+        if (c != 0)
+            return c < 0;
+        if (x.longueur != y.longueur)
+            return x.longueur < y.longueur;
+        return noms[x.indice] < noms[y.indice];
     });
+    QList<qsizetype> ordre;
+    ordre.reserve(n);
+    for (const Cle& k : cles)
+        ordre.append(k.indice);
     return ordre;
 }
 
@@ -356,12 +389,47 @@ QStringList lister_noms_fichiers(const QString& repertoire_dos, const QString& m
                                  unsigned attributs) {
     const MotifDos filtre(motif);
     Lecture lecture(dos_vers_hote(repertoire_dos));
+    const unsigned masques = (ATTR_CACHE | ATTR_SYSTEME) & ~attributs;
     QStringList noms;
+    QByteArray bruts; // noms de l'hôte à lire, chacun suivi d'un octet nul
+    std::vector<qsizetype> debuts;
     while (const dirent* e = lecture.suivante()) {
         QString nom = Lecture::nom_dos(e->d_name);
-        if (!nom.isEmpty() && filtre.correspond(nom) && lecture.fichier(e, nullptr) &&
-            !lecture.masque(e, attributs))
-            noms.append(std::move(nom));
+        if (nom.isEmpty() || !filtre.correspond(nom) || !lecture.fichier(e, nullptr) ||
+            (e->d_name[0] == '.' && (masques & ATTR_CACHE)))
+            continue;
+        if (masques != 0) {
+            debuts.push_back(bruts.size());
+            bruts.append(e->d_name, qsizetype(std::strlen(e->d_name)) + 1);
+        }
+        noms.append(std::move(nom));
+    }
+    if (masques != 0) {
+        std::vector<char> caches(debuts.size());
+        const auto lire = [&](size_t de, size_t a) {
+            for (size_t i = de; i < a; ++i)
+                caches[i] =
+                    (lire_xattr_dans(lecture.fd(), lecture.hote(), bruts.constData() + debuts[i]) &
+                     masques) != 0;
+        };
+        // Un appel système par fichier : sur un grand répertoire, un second
+        // fil en fait la moitié.
+        const size_t moitie = debuts.size() >= k_lectures_partagees ? debuts.size() / 2 : 0;
+        std::thread autre;
+        try {
+            if (moitie > 0)
+                autre = std::thread(lire, moitie, debuts.size());
+        } catch (const std::system_error&) {
+            // pas de second fil : tout se lit ici
+        }
+        lire(0, autre.joinable() ? moitie : debuts.size());
+        if (autre.joinable())
+            autre.join();
+        qsizetype garde = 0;
+        for (qsizetype i = 0; i < noms.size(); ++i)
+            if (!caches[static_cast<size_t>(i)])
+                noms[garde++] = std::move(noms[i]);
+        noms.resize(garde);
     }
     return noms_tries(std::move(noms));
 }

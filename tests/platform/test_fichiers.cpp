@@ -187,13 +187,59 @@ private slots:
         QCOMPARE(erreur_de([] { plateforme::lister_repertoires("C:\\fichier"); }), 76);
     }
 
+    // Un grand répertoire : les attributs y sont lus par deux fils ; les
+    // cachés et les système de chaque moitié restent filtrés, par
+    // getxattrat comme par le chemin complet.
+    void grand_repertoire() {
+        UniteTemporaire c;
+        if (!xattrs_possibles(c.hote("")))
+            QSKIP("attributs étendus user.* non pris en charge ici");
+        constexpr int n = 6000;
+        QStringList visibles, avec_caches, tous;
+        for (int i = 0; i < n; ++i) {
+            const QString nom = QStringLiteral("f%1.dat").arg(i, 5, 10, QChar(u'0'));
+            c.creer_fichier(nom);
+            if (i % 7 == 3)
+                poser_xattr(c.hote(nom), "2");
+            else if (i % 11 == 5)
+                poser_xattr(c.hote(nom), "0x4");
+            if (i % 7 != 3 && i % 11 != 5)
+                visibles << nom;
+            if (i % 7 == 3 || i % 11 != 5)
+                avec_caches << nom;
+            tous << nom;
+        }
+        const auto retour = qScopeGuard([] { lire_attributs_par_chemin(false); });
+        for (const bool par_chemin : {false, true}) {
+            lire_attributs_par_chemin(par_chemin);
+            QCOMPARE(lister_noms_fichiers("C:\\", "*.*"), visibles);
+            QCOMPARE(lister_noms_fichiers("C:\\", "*.DAT", ATTR_CACHE), avec_caches);
+            QCOMPARE(lister_noms_fichiers("C:\\", "*.*", ATTR_CACHE | ATTR_SYSTEME), tous);
+        }
+    }
+
     // Sans égard à la casse (les majuscules pliées en minuscules : '[' et
     // '_' passent avant les lettres), puis avec ; noms ASCII et accentués
-    // mêlés, et noms qui ne diffèrent que par la casse.
+    // mêlés, noms qui ne diffèrent que par la casse, longs noms de même début.
     void ordre_des_listes() {
         UniteTemporaire c;
-        const QStringList attendus{"[.txt", "_x.txt", "A",     "a",     "A.txt", "a.TXT",
-                                   "B.txt", "b.txt",  "e.txt", "Z.txt", "É.txt", "é.txt"};
+        const QStringList attendus{"[.txt",
+                                   "_x.txt",
+                                   "A",
+                                   "a",
+                                   "A.txt",
+                                   "a.TXT",
+                                   "B.txt",
+                                   "b.txt",
+                                   "e.txt",
+                                   "fichier_00000001_a.txt",
+                                   "Fichier_00000001_B.txt",
+                                   "NOM_DE_SEIZE_CAR",
+                                   "Nom_de_seize_car",
+                                   "nom_de_seize_car.txt",
+                                   "Z.txt",
+                                   "É.txt",
+                                   "é.txt"};
         QStringList melanges = attendus;
         std::reverse(melanges.begin(), melanges.end());
         std::swap(melanges[2], melanges[7]);
