@@ -194,6 +194,27 @@ private slots:
         QCOMPARE(d->questions().size(), 0);
     }
 
+    // À la fin d'une commande, l'entrée courante suit son nom dans la liste
+    // relue (des entrées apparues avant la décalent) et le compte refait
+    // suit les noms choisis : plusieurs plages, un lien compté par sa cible.
+    void fin_de_commande_suit_les_noms() {
+        fichiers({10, 20, 30, 40, 50});
+        QVERIFY(QFile::link(c->hote(u"doc/f4.txt"_s), c->hote(u"doc/g.lnk"_s)));
+        charger();
+        f->Fichier_srce->setListIndex(3);
+        choisir({0, 2, 3, 5});
+        QCOMPARE(f->Ligne_message->text(), u"   4 fichiers sélectionnés, total = 130 octets."_s);
+        etat_commande().commande_en_cours = true;
+        c->creer_fichier(u"doc/a.txt"_s, "x");
+        c->creer_fichier(u"doc/e.txt"_s, "yy");
+        QFile(c->hote(u"doc/f2.txt"_s)).resize(1234);
+        f->Rafraichir_affichage();
+        QCOMPARE(f->Fichier_srce->listIndex(), 5);
+        QCOMPARE(etat_commande().fichier_courant, u"f3.txt"_s);
+        QCOMPARE(f->Ligne_message->text(), u"   4 fichiers sélectionnés, total = 1,334 octets."_s);
+        QCOMPARE(d->questions().size(), 0);
+    }
+
     // Un fichier disparu est signalé une fois et compte pour 0 octet.
     void fichiers_sel_avec_fichier_disparu() {
         fichiers({1000, 2000});
