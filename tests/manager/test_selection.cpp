@@ -319,6 +319,32 @@ private slots:
         QCOMPARE(etat_commande().fichier_courant, u"f1.txt"_s);
     }
 
+    // Des milliers de fichiers : leurs tailles, lues par deux fils, comptent
+    // toutes. Des fichiers disparus de la seconde moitié comptent pour 0 ;
+    // le premier est signalé, une fois, quand le compte vient de l'usager.
+    void selection_globale_de_milliers_de_fichiers() {
+        constexpr int n = 4200;
+        for (int i = 0; i < n; ++i)
+            c->creer_fichier(u"doc/m%1.dat"_s.arg(i, 4, 10, QChar(u'0')), QByteArray(i % 5, 'x'));
+        charger();
+        f->Sélecte_Click();
+        QCOMPARE(f->Ligne_message->text(),
+                 u"   4200 fichiers sélectionnés, total = 8,400 octets."_s);
+        QVERIFY(QFile::remove(c->hote(u"doc/m4198.dat"_s)));
+        QVERIFY(QFile::remove(c->hote(u"doc/m4199.dat"_s)));
+        f->Fichier_srce->setSelected(1, true);
+        QCOMPARE(f->Ligne_message->text(),
+                 u"   4200 fichiers sélectionnés, total = 8,393 octets."_s);
+        QCOMPARE(d->questions().size(), 0);
+        f->Sélecte_Click();
+        d->repondre(1);
+        f->Sélecte_Click();
+        QCOMPARE(d->questions().size(), 1);
+        QVERIFY(d->dernier().texte.contains(u" m4198.dat "_s));
+        QCOMPARE(f->Ligne_message->text(),
+                 u"   4200 fichiers sélectionnés, total = 8,393 octets."_s);
+    }
+
     void selection_globale_de_plusieurs_gio() {
         fichiers({5LL << 30, 1});
         charger();

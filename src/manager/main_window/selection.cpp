@@ -19,7 +19,10 @@
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using plateforme::ErreurExecution;
@@ -100,6 +103,28 @@ public:
             ::fstatat(m_fd, QFile::encodeName(nom).constData(), &st, 0) != 0)
             return std::nullopt;
         return S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
+    }
+
+    // Les tailles de nombreux noms : un appel système chacun, qu'un second
+    // fil se partage quand il y en a des milliers.
+    std::vector<std::optional<qint64>> tailles(const QStringList& noms) const {
+        std::vector<std::optional<qint64>> t(static_cast<size_t>(noms.size()));
+        const auto lire = [&](qsizetype de, qsizetype a) {
+            for (qsizetype i = de; i < a; ++i)
+                t[static_cast<size_t>(i)] = taille(noms[i]);
+        };
+        const qsizetype moitie = noms.size() >= 4096 ? noms.size() / 2 : 0;
+        std::thread autre;
+        try {
+            if (moitie > 0)
+                autre = std::thread(lire, moitie, noms.size());
+        } catch (const std::system_error&) {
+            // pas de second fil : tout se lit ici
+        }
+        lire(0, autre.joinable() ? moitie : noms.size());
+        if (autre.joinable())
+            autre.join();
+        return t;
     }
 
 private:
@@ -323,27 +348,31 @@ void Gestion_Fichiers::recompter_selection(bool signaler) {
     // Le répertoire de la liste, non le champ Chemin_srce que l'usager a pu
     // modifier sans le valider.
     const QString repertoire = avec_barre(Fichier_srce->path());
-    const DossierOuvert dossier(Fichier_srce->path());
-    const auto compter = [&](int i) {
-        const QString nom = Fichier_srce->list(i);
-        const std::optional<qint64> taille = dossier.taille(nom);
-        taille_sélectionnée += taille ? *taille : taille_comptée(repertoire + nom, erreur);
-        ++nombre_sélectionnés;
-    };
+    QList<int> lignes;
     if (sélection_totale) {
+        lignes.reserve(Fichier_srce->listCount());
         for (int i = 0; i < Fichier_srce->listCount(); ++i)
-            compter(i);
+            lignes.append(i);
     } else {
         // Les plages choisies, dans l'ordre des lignes : demander chaque
         // ligne au modèle de sélection le parcourrait en entier chaque fois.
-        QList<int> lignes;
         for (const QItemSelectionRange& plage : Fichier_srce->selectionModel()->selection())
             for (int i = plage.top(); i <= plage.bottom(); ++i)
                 lignes.append(i);
         std::sort(lignes.begin(), lignes.end());
         lignes.erase(std::unique(lignes.begin(), lignes.end()), lignes.end());
-        for (const int i : lignes)
-            compter(i);
+    }
+    QStringList noms;
+    noms.reserve(lignes.size());
+    for (const int i : lignes)
+        noms.append(Fichier_srce->list(i));
+    const std::vector<std::optional<qint64>> tailles =
+        DossierOuvert(Fichier_srce->path()).tailles(noms);
+    // Dans l'ordre des lignes : un nom disparu est signalé à son tour.
+    for (qsizetype i = 0; i < noms.size(); ++i) {
+        const std::optional<qint64>& taille = tailles[static_cast<size_t>(i)];
+        taille_sélectionnée += taille ? *taille : taille_comptée(repertoire + noms[i], erreur);
+        ++nombre_sélectionnés;
     }
     afficher_ligne_etat();
 }
