@@ -38,7 +38,9 @@ constexpr int k_taille_petit = 4096;
 constexpr qint64 k_gros = qint64(1) << 30;
 const int k_tours = qEnvironmentVariableIsSet("KALDRON_BANC_PETITS") ? 1 : 5;
 const int k_tours_gros = qEnvironmentVariableIsSet("KALDRON_BANC_PETITS") ? 0 : 3;
-const QString k_racine = u"/tmp/kaldron-banc-copie"_s;
+// Un répertoire par processus : deux bancs lancés ensemble ne se vident pas
+// l'un l'autre.
+const QString k_racine = u"/tmp/kaldron-banc-copie-%1"_s.arg(::getpid());
 
 void echouer(const char* quoi) {
     (void)std::fprintf(stderr, "bench_copie : %s\n", quoi);
