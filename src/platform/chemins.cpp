@@ -168,7 +168,9 @@ void noter_nom_cree(const QString& chemin_hote) {
 bool nom_exprimable(const QByteArray& nom_hote) {
     QStringDecoder decodeur(QStringDecoder::Utf8);
     const QString nom = decodeur.decode(nom_hote);
-    return !decodeur.hasError() && nom_valide(nom);
+    // Une suite UTF-8 tronquée en fin de nom attend sa fin sans erreur : le
+    // nom décodé (U+FFFD) ne désignerait pas le fichier.
+    return !decodeur.hasError() && nom_valide(nom) && nom.toUtf8() == nom_hote;
 }
 
 QStringList noms_hote(const QString& repertoire_hote, int* erreur) {

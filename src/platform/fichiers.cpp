@@ -8,9 +8,11 @@
 
 #include <QFile>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,9 +21,13 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace plateforme {
 
@@ -115,11 +121,7 @@ bool ecrire_attributs_fat(const QByteArray& chemin, unsigned bits) {
 }
 
 // Valeur décimale ("34") ; l'ancienne forme hexadécimale ("0x22") est lue aussi.
-unsigned lire_xattr(const QByteArray& chemin) {
-    char tampon[64];
-    const ssize_t n = ::getxattr(chemin.constData(), k_nom_xattr, tampon, sizeof tampon);
-    if (n < 0 && errno == ENOTSUP)
-        return lire_attributs_fat(chemin).value_or(0) & k_attr_etendus;
+unsigned bits_lus(const char* tampon, ssize_t n) {
     if (n <= 0)
         return 0;
     const QByteArray texte = QByteArray(tampon, n).replace('\0', ' ').trimmed();
@@ -127,6 +129,59 @@ unsigned lire_xattr(const QByteArray& chemin) {
     const unsigned valeur =
         texte.startsWith("0x") ? texte.mid(2).toUInt(&ok, 16) : texte.toUInt(&ok);
     return ok ? valeur & k_attr_etendus : 0;
+}
+
+unsigned lire_xattr(const QByteArray& chemin) {
+    char tampon[64];
+    const ssize_t n = ::getxattr(chemin.constData(), k_nom_xattr, tampon, sizeof tampon);
+    if (n < 0 && errno == ENOTSUP)
+        return lire_attributs_fat(chemin).value_or(0) & k_attr_etendus;
+    return bits_lus(tampon, n);
+}
+
+// getxattrat (Linux 6.13) : même numéro sur toutes les architectures. Il lit
+// l'attribut d'un nom relatif au répertoire ouvert, sans refaire tout le
+// chemin pour chaque fichier d'un grand répertoire.
+constexpr long k_appel_getxattrat = 464;
+constexpr size_t k_lectures_partagees = 4096;
+std::atomic<bool> g_sans_getxattrat{false};
+
+struct ArgumentsXattr {
+    __u64 valeur;
+    __u32 taille;
+    __u32 drapeaux;
+};
+
+// Les attributs d'un nom du répertoire ouvert 'dossier' (chemin 'repertoire'
+// pour le repli) : par getxattrat, ou par le chemin complet sur un noyau qui
+// ne le connaît pas (ENOSYS, ou EPERM d'un filtre d'appels système).
+unsigned lire_xattr_dans(int dossier, const QByteArray& repertoire, const char* nom) {
+    if (!g_sans_getxattrat.load(std::memory_order_relaxed)) {
+        // Taille seule d'abord : la plupart des fichiers n'ont pas l'attribut,
+        // et le noyau n'a alors pas de tampon à préparer.
+        char tampon[64];
+        ArgumentsXattr arguments{0, 0, 0};
+        long n = ::syscall(k_appel_getxattrat, dossier, nom, 0u, k_nom_xattr, &arguments,
+                           sizeof arguments);
+        if (n > 0) {
+            arguments = {__u64(reinterpret_cast<quintptr>(tampon)), __u32(sizeof tampon), 0};
+            n = ::syscall(k_appel_getxattrat, dossier, nom, 0u, k_nom_xattr, &arguments,
+                          sizeof arguments);
+        }
+        const int code = n < 0 ? errno : 0;
+        if (code != ENOSYS && code != EPERM) {
+            if (code == ENOTSUP)
+                return lire_attributs_fat(repertoire + '/' + nom).value_or(0) & k_attr_etendus;
+            return bits_lus(tampon, n);
+        }
+        const QByteArray chemin = repertoire + '/' + nom;
+        // EPERM que le chemin complet ne donne pas : l'appel est filtré.
+        if (code == ENOSYS || ::getxattr(chemin.constData(), k_nom_xattr, nullptr, 0) >= 0 ||
+            errno != EPERM)
+            g_sans_getxattrat.store(true, std::memory_order_relaxed);
+        return lire_xattr(chemin);
+    }
+    return lire_xattr(repertoire + '/' + nom);
 }
 
 // Sans attributs étendus ni attributs vfat (exFAT...), l'archive, simple
@@ -162,16 +217,135 @@ bool avant(const QString& a, const QString& b) {
     return c != 0 ? c < 0 : a < b;
 }
 
-// Noms du répertoire ; 76 s'il n'existe pas.
-QStringList noms_de(const QString& repertoire_hote) {
-    int erreur = 0;
-    QStringList noms = noms_hote(repertoire_hote, &erreur);
-    if (erreur == ENOENT || erreur == ENOTDIR)
-        lever(ERR_CHEMIN_INTROUVABLE);
-    if (erreur != 0)
-        lever_errno(erreur);
-    return noms;
+// Ordre des listes (sans égard à la casse, puis avec) rendu comme une suite
+// d'indices. Les noms ASCII, presque tous, sont pliés une fois pour toutes
+// (la comparaison de Qt replie chaque caractère à chaque comparaison), leurs
+// seize premiers octets rangés dans deux entiers qui se comparent d'un coup.
+// Entre deux noms ASCII l'ordre est le même ; les autres gardent la
+// comparaison de Qt.
+struct Cle {
+    quint64 tete[2] = {0, 0}; // octets pliés 0 à 15, poids fort d'abord
+    qsizetype debut = 0;      // nom plié entier dans le tampon commun
+    qsizetype longueur = 0;
+    qsizetype indice = 0;
+    bool ascii = true;
+};
+
+QList<qsizetype> ordre_des_noms(const QStringList& noms) {
+    const qsizetype n = noms.size();
+    QByteArray plies;
+    std::vector<Cle> cles(static_cast<size_t>(n));
+    for (qsizetype i = 0; i < n; ++i) {
+        Cle& k = cles[static_cast<size_t>(i)];
+        k.indice = i;
+        k.debut = plies.size();
+        k.longueur = noms[i].size();
+        for (qsizetype j = 0; j < k.longueur; ++j) {
+            const char16_t u = noms[i][j].unicode();
+            k.ascii = k.ascii && u < 0x80;
+            const char c = char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u & 0x7F);
+            plies.append(c);
+            if (j < 16)
+                k.tete[j / 8] |= quint64(static_cast<unsigned char>(c)) << (56 - 8 * (j % 8));
+        }
+    }
+    const char* tampon = plies.constData();
+    std::sort(cles.begin(), cles.end(), [&](const Cle& x, const Cle& y) {
+        if (!x.ascii || !y.ascii)
+            return avant(noms[x.indice], noms[y.indice]);
+        if (x.tete[0] != y.tete[0])
+            return x.tete[0] < y.tete[0];
+        if (x.tete[1] != y.tete[1])
+            return x.tete[1] < y.tete[1];
+        // Têtes égales (les noms n'ont pas d'octet nul) : la suite décide.
+        const qsizetype commun = std::min(x.longueur, y.longueur);
+        const int c = commun > 16 ? std::memcmp(tampon + x.debut + 16, tampon + y.debut + 16,
+                                                static_cast<size_t>(commun - 16))
+                                  : 0;
+        if (c != 0)
+            return c < 0;
+        if (x.longueur != y.longueur)
+            return x.longueur < y.longueur;
+        return noms[x.indice] < noms[y.indice];
+    });
+    QList<qsizetype> ordre;
+    ordre.reserve(n);
+    for (const Cle& k : cles)
+        ordre.append(k.indice);
+    return ordre;
 }
+
+QStringList noms_tries(QStringList noms) {
+    const QList<qsizetype> ordre = ordre_des_noms(noms);
+    QStringList tries;
+    tries.reserve(noms.size());
+    for (const qsizetype i : ordre)
+        tries.append(std::move(noms[i]));
+    return tries;
+}
+
+// Répertoire ouvert et lu entrée par entrée ; 76 s'il n'existe pas.
+class Lecture {
+public:
+    explicit Lecture(const QString& repertoire_hote)
+        : m_hote(QFile::encodeName(repertoire_hote)), m_rep(::opendir(m_hote.constData())) {
+        if (!m_rep) {
+            const int code = errno;
+            lever(code == ENOENT || code == ENOTDIR ? int(ERR_CHEMIN_INTROUVABLE)
+                                                    : numero_depuis_errno(code));
+        }
+    }
+    ~Lecture() { ::closedir(m_rep); }
+    Lecture(const Lecture&) = delete;
+    Lecture& operator=(const Lecture&) = delete;
+
+    const dirent* suivante() { return ::readdir(m_rep); }
+    int fd() const { return ::dirfd(m_rep); }
+    const QByteArray& hote() const { return m_hote; }
+
+    // Le nom tel que DOS l'exprime ; vide pour "." et "..", et pour un nom
+    // que DOS ne sait pas écrire (il n'est pas listé).
+    static QString nom_dos(const char* octets) {
+        const qsizetype n = qsizetype(std::strlen(octets));
+        bool ascii = true;
+        for (qsizetype i = 0; i < n && ascii; ++i) {
+            const unsigned char c = static_cast<unsigned char>(octets[i]);
+            ascii = c >= 0x20 && c < 0x7F && !std::strchr("<>|\"*?:\\", c);
+        }
+        if (ascii)
+            return (n == 1 && octets[0] == '.') || (n == 2 && octets[0] == '.' && octets[1] == '.')
+                       ? QString()
+                       : QString::fromLatin1(octets, n);
+        const QByteArray brut(octets, n);
+        return nom_exprimable(brut) ? QString::fromUtf8(brut) : QString();
+    }
+
+    // Un fichier ordinaire, ou un lien vers l'un d'eux ; 'st' rempli si
+    // demandé (sinon le type de l'entrée suffit, sauf lien ou type inconnu).
+    bool fichier(const dirent* e, struct stat* st) const {
+        struct stat local;
+        if (!st && e->d_type == DT_REG)
+            return true;
+        if (!st && e->d_type != DT_LNK && e->d_type != DT_UNKNOWN)
+            return false;
+        return ::fstatat(fd(), e->d_name, st ? st : &local, 0) == 0 &&
+               S_ISREG((st ? st : &local)->st_mode);
+    }
+
+    // Cachés (nom commençant par '.' ou attribut) et système hors de 'montres'.
+    bool masque(const dirent* e, unsigned montres) const {
+        if ((montres & (ATTR_CACHE | ATTR_SYSTEME)) == (ATTR_CACHE | ATTR_SYSTEME))
+            return false;
+        if (e->d_name[0] == '.' && !(montres & ATTR_CACHE))
+            return true;
+        return (lire_xattr_dans(fd(), m_hote, e->d_name) & (ATTR_CACHE | ATTR_SYSTEME) &
+                ~montres) != 0;
+    }
+
+private:
+    QByteArray m_hote;
+    DIR* m_rep;
+};
 
 void changer_mode(const QByteArray& chemin, mode_t mode) {
     if (::chmod(chemin.constData(), mode & 07777) != 0)
@@ -182,88 +356,104 @@ void changer_mode(const QByteArray& chemin, mode_t mode) {
 
 QList<EntreeFichier> lister_fichiers(const QString& repertoire_dos, const QString& motif,
                                      unsigned attributs) {
-    verifier_motif_dos(motif);
-    const QString repertoire = dos_vers_hote(repertoire_dos);
-    QList<EntreeFichier> liste;
-    const QStringList noms = noms_de(repertoire);
-    // État de chaque nom relatif au répertoire ouvert : pas de chemin à refaire.
-    const int dossier =
-        ::open(QFile::encodeName(repertoire).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (const QString& nom : noms) {
-        if (!motif_dos_correspond(nom, motif))
-            continue;
-        const QByteArray chemin = QFile::encodeName(joindre_hote(repertoire, nom));
+    const MotifDos filtre(motif);
+    Lecture lecture(dos_vers_hote(repertoire_dos));
+    QList<EntreeFichier> trouves;
+    QStringList noms;
+    while (const dirent* e = lecture.suivante()) {
+        QString nom = Lecture::nom_dos(e->d_name);
         struct stat st;
-        const int r = dossier >= 0 ? ::fstatat(dossier, QFile::encodeName(nom).constData(), &st, 0)
-                                   : ::stat(chemin.constData(), &st);
         // Liens cassés, répertoires, tubes et périphériques ne sont pas des fichiers.
-        if (r != 0 || !S_ISREG(st.st_mode))
+        if (nom.isEmpty() || !filtre.correspond(nom) || !lecture.fichier(e, &st))
             continue;
-        const unsigned a = attributs_de(chemin, st);
-        if ((a & (ATTR_CACHE | ATTR_SYSTEME) & ~attributs) == 0)
-            liste.append({nom, qint64(st.st_size), date_de(st), a});
+        unsigned a = lire_xattr_dans(lecture.fd(), lecture.hote(), e->d_name);
+        if (!(st.st_mode & S_IWUSR))
+            a |= ATTR_LECTURE_SEULE;
+        if (e->d_name[0] == '.')
+            a |= ATTR_CACHE;
+        if ((a & (ATTR_CACHE | ATTR_SYSTEME) & ~attributs) != 0)
+            continue;
+        trouves.append({QString(), qint64(st.st_size), date_de(st), a});
+        noms.append(std::move(nom));
     }
-    if (dossier >= 0)
-        ::close(dossier);
-    std::sort(liste.begin(), liste.end(),
-              [](const EntreeFichier& a, const EntreeFichier& b) { return avant(a.nom, b.nom); });
+    QList<EntreeFichier> liste;
+    liste.reserve(trouves.size());
+    for (const qsizetype i : ordre_des_noms(noms)) {
+        liste.append(std::move(trouves[i]));
+        liste.last().nom = std::move(noms[i]);
+    }
     return liste;
 }
 
 QStringList lister_noms_fichiers(const QString& repertoire_dos, const QString& motif,
                                  unsigned attributs) {
-    verifier_motif_dos(motif);
-    const QString repertoire = dos_vers_hote(repertoire_dos);
-    const QByteArray hote = QFile::encodeName(repertoire);
-    DIR* rep = ::opendir(hote.constData());
-    if (!rep) {
-        const int code = errno;
-        lever(code == ENOENT || code == ENOTDIR ? int(ERR_CHEMIN_INTROUVABLE)
-                                                : numero_depuis_errno(code));
-    }
-    const bool filtrer = (attributs & (ATTR_CACHE | ATTR_SYSTEME)) != (ATTR_CACHE | ATTR_SYSTEME);
+    const MotifDos filtre(motif);
+    Lecture lecture(dos_vers_hote(repertoire_dos));
+    const unsigned masques = (ATTR_CACHE | ATTR_SYSTEME) & ~attributs;
     QStringList noms;
-    while (const dirent* e = ::readdir(rep)) {
-        const QByteArray octets(e->d_name);
-        if (octets == "." || octets == ".." || !nom_exprimable(octets))
+    QByteArray bruts; // noms de l'hôte à lire, chacun suivi d'un octet nul
+    std::vector<qsizetype> debuts;
+    while (const dirent* e = lecture.suivante()) {
+        QString nom = Lecture::nom_dos(e->d_name);
+        if (nom.isEmpty() || !filtre.correspond(nom) || !lecture.fichier(e, nullptr) ||
+            (e->d_name[0] == '.' && (masques & ATTR_CACHE)))
             continue;
-        const QString nom = QString::fromUtf8(octets);
-        if (!motif_dos_correspond(nom, motif))
-            continue;
-        // Le type de l'entrée suffit, sauf pour un lien ou un type inconnu.
-        if (e->d_type != DT_REG) {
-            struct stat st;
-            if ((e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) ||
-                ::fstatat(::dirfd(rep), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-                continue;
+        if (masques != 0) {
+            debuts.push_back(bruts.size());
+            bruts.append(e->d_name, qsizetype(std::strlen(e->d_name)) + 1);
         }
-        if (filtrer) {
-            unsigned a = lire_xattr(hote + '/' + octets);
-            if (octets.startsWith('.'))
-                a |= ATTR_CACHE;
-            if ((a & (ATTR_CACHE | ATTR_SYSTEME) & ~attributs) != 0)
-                continue;
-        }
-        noms.append(nom);
+        noms.append(std::move(nom));
     }
-    ::closedir(rep);
-    std::sort(noms.begin(), noms.end(), avant);
-    return noms;
+    if (masques != 0) {
+        std::vector<char> caches(debuts.size());
+        const auto lire = [&](size_t de, size_t a) {
+            for (size_t i = de; i < a; ++i)
+                caches[i] =
+                    (lire_xattr_dans(lecture.fd(), lecture.hote(), bruts.constData() + debuts[i]) &
+                     masques) != 0;
+        };
+        // Un appel système par fichier : sur un grand répertoire, un second
+        // fil en fait la moitié.
+        const size_t moitie = debuts.size() >= k_lectures_partagees ? debuts.size() / 2 : 0;
+        std::thread autre;
+        try {
+            if (moitie > 0)
+                autre = std::thread(lire, moitie, debuts.size());
+        } catch (const std::system_error&) {
+            // pas de second fil : tout se lit ici
+        }
+        lire(0, autre.joinable() ? moitie : debuts.size());
+        if (autre.joinable())
+            autre.join();
+        qsizetype garde = 0;
+        for (qsizetype i = 0; i < noms.size(); ++i)
+            if (!caches[static_cast<size_t>(i)])
+                noms[garde++] = std::move(noms[i]);
+        noms.resize(garde);
+    }
+    return noms_tries(std::move(noms));
 }
 
 QStringList lister_repertoires(const QString& repertoire_dos, bool avec_caches) {
-    const QString repertoire = dos_vers_hote(repertoire_dos);
+    Lecture lecture(dos_vers_hote(repertoire_dos));
     QStringList liste;
-    for (const QString& nom : noms_de(repertoire)) {
-        const QByteArray chemin = QFile::encodeName(joindre_hote(repertoire, nom));
+    while (const dirent* e = lecture.suivante()) {
+        // Le type de l'entrée suffit, sauf pour un lien ou un type inconnu.
         struct stat st;
-        if (::stat(chemin.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        if (e->d_type != DT_DIR &&
+            ((e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) ||
+             ::fstatat(lecture.fd(), e->d_name, &st, 0) != 0 || !S_ISDIR(st.st_mode)))
             continue;
-        if (avec_caches || !(attributs_de(chemin, st) & ATTR_CACHE))
-            liste.append(nom);
+        QString nom = Lecture::nom_dos(e->d_name);
+        if (nom.isEmpty() || (!avec_caches && lecture.masque(e, ATTR_SYSTEME)))
+            continue;
+        liste.append(std::move(nom));
     }
-    std::sort(liste.begin(), liste.end(), avant);
-    return liste;
+    return noms_tries(std::move(liste));
+}
+
+void lire_attributs_par_chemin(bool par_chemin) {
+    g_sans_getxattrat.store(par_chemin, std::memory_order_relaxed);
 }
 
 bool existe(const QString& chemin_dos) {

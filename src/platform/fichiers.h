@@ -41,6 +41,11 @@ QStringList lister_noms_fichiers(const QString& repertoire_dos, const QString& m
 // si 'avec_caches'. Les liens vers des répertoires sont listés.
 QStringList lister_repertoires(const QString& repertoire_dos, bool avec_caches = true);
 
+// Les listes lisent les attributs relativement au répertoire ouvert ; vrai
+// les fait lire par le chemin complet, comme sous un noyau qui n'a pas
+// getxattrat (ce repli est pris de lui-même quand l'appel manque). Essais.
+void lire_attributs_par_chemin(bool par_chemin);
+
 bool existe(const QString& chemin_dos);
 bool est_repertoire(const QString& chemin_dos);
 qint64 longueur(const QString& chemin_dos);             // 64 bits ; lève 53

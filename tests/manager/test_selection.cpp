@@ -194,6 +194,27 @@ private slots:
         QCOMPARE(d->questions().size(), 0);
     }
 
+    // À la fin d'une commande, l'entrée courante suit son nom dans la liste
+    // relue (des entrées apparues avant la décalent) et le compte refait
+    // suit les noms choisis : plusieurs plages, un lien compté par sa cible.
+    void fin_de_commande_suit_les_noms() {
+        fichiers({10, 20, 30, 40, 50});
+        QVERIFY(QFile::link(c->hote(u"doc/f4.txt"_s), c->hote(u"doc/g.lnk"_s)));
+        charger();
+        f->Fichier_srce->setListIndex(3);
+        choisir({0, 2, 3, 5});
+        QCOMPARE(f->Ligne_message->text(), u"   4 fichiers sélectionnés, total = 130 octets."_s);
+        etat_commande().commande_en_cours = true;
+        c->creer_fichier(u"doc/a.txt"_s, "x");
+        c->creer_fichier(u"doc/e.txt"_s, "yy");
+        QFile(c->hote(u"doc/f2.txt"_s)).resize(1234);
+        f->Rafraichir_affichage();
+        QCOMPARE(f->Fichier_srce->listIndex(), 5);
+        QCOMPARE(etat_commande().fichier_courant, u"f3.txt"_s);
+        QCOMPARE(f->Ligne_message->text(), u"   4 fichiers sélectionnés, total = 1,334 octets."_s);
+        QCOMPARE(d->questions().size(), 0);
+    }
+
     // Un fichier disparu est signalé une fois et compte pour 0 octet.
     void fichiers_sel_avec_fichier_disparu() {
         fichiers({1000, 2000});
@@ -296,6 +317,32 @@ private slots:
         QCOMPARE(f->Sélecte->text(), u"&Sélectionner tout"_s);
         QCOMPARE(f->Ligne_message->text(), u"   2 fichiers sélectionnés, total = 2,500 octets."_s);
         QCOMPARE(etat_commande().fichier_courant, u"f1.txt"_s);
+    }
+
+    // Des milliers de fichiers : leurs tailles, lues par deux fils, comptent
+    // toutes. Des fichiers disparus de la seconde moitié comptent pour 0 ;
+    // le premier est signalé, une fois, quand le compte vient de l'usager.
+    void selection_globale_de_milliers_de_fichiers() {
+        constexpr int n = 4200;
+        for (int i = 0; i < n; ++i)
+            c->creer_fichier(u"doc/m%1.dat"_s.arg(i, 4, 10, QChar(u'0')), QByteArray(i % 5, 'x'));
+        charger();
+        f->Sélecte_Click();
+        QCOMPARE(f->Ligne_message->text(),
+                 u"   4200 fichiers sélectionnés, total = 8,400 octets."_s);
+        QVERIFY(QFile::remove(c->hote(u"doc/m4198.dat"_s)));
+        QVERIFY(QFile::remove(c->hote(u"doc/m4199.dat"_s)));
+        f->Fichier_srce->setSelected(1, true);
+        QCOMPARE(f->Ligne_message->text(),
+                 u"   4200 fichiers sélectionnés, total = 8,393 octets."_s);
+        QCOMPARE(d->questions().size(), 0);
+        f->Sélecte_Click();
+        d->repondre(1);
+        f->Sélecte_Click();
+        QCOMPARE(d->questions().size(), 1);
+        QVERIFY(d->dernier().texte.contains(u" m4198.dat "_s));
+        QCOMPARE(f->Ligne_message->text(),
+                 u"   4200 fichiers sélectionnés, total = 8,393 octets."_s);
     }
 
     void selection_globale_de_plusieurs_gio() {

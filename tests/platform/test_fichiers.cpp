@@ -77,15 +77,17 @@ private slots:
         QTest::addColumn<unsigned>("attributs");
         QTest::addColumn<QStringList>("attendus");
         QTest::newRow("txt normaux") << "*.txt" << 0u << QStringList{"a.txt", "B.TXT", "lien.txt"};
-        QTest::newRow("txt et cachés") << "*.TXT" << unsigned(ATTR_CACHE)
-                                       << QStringList{"a.txt", "B.TXT", "cach.txt", "lien.txt"};
+        // Un lien prend les attributs de sa cible.
+        QTest::newRow("txt et cachés")
+            << "*.TXT" << unsigned(ATTR_CACHE)
+            << QStringList{"a.txt", "B.TXT", "cach.txt", "lien.txt", "lien_cache.txt"};
         QTest::newRow("tout, système")
             << "*.*" << unsigned(ATTR_SYSTEME)
             << QStringList{"a.txt", "B.TXT", "c.doc", "lien.txt", "sys.bin"};
         QTest::newRow("caché et système exige les deux")
             << "*.*" << unsigned(ATTR_CACHE | ATTR_SYSTEME)
-            << QStringList{".profil",  "a.txt",  "B.TXT",    "c.doc",
-                           "cach.txt", "cs.bin", "lien.txt", "sys.bin"};
+            << QStringList{".profil", "a.txt",    "B.TXT",          "c.doc",  "cach.txt",
+                           "cs.bin",  "lien.txt", "lien_cache.txt", "sys.bin"};
         QTest::newRow("plusieurs motifs") << "*.doc;a.*" << 0u << QStringList{"a.txt", "c.doc"};
         QTest::newRow("aucun") << "*.xyz" << 0u << QStringList{};
     }
@@ -103,10 +105,17 @@ private slots:
         poser_xattr(c.hote("cs.bin"), "6");
         c.creer_repertoire("rep.txt");
         QVERIFY(QFile::link(c.hote("c.doc"), c.hote("lien.txt")));
+        QVERIFY(QFile::link(c.hote("cach.txt"), c.hote("lien_cache.txt")));
         QVERIFY(QFile::link(c.hote("absent"), c.hote("casse.txt")));
-        QTEST(noms(lister_fichiers("C:\\", motif, attributs)), "attendus");
-        // La lecture des seuls noms (celle des listes) suit les mêmes règles.
-        QTEST(lister_noms_fichiers("C:\\", motif, attributs), "attendus");
+        // Attributs lus relativement au répertoire ouvert, puis par le chemin
+        // complet comme sous un noyau sans getxattrat : mêmes listes.
+        const auto retour = qScopeGuard([] { lire_attributs_par_chemin(false); });
+        for (const bool par_chemin : {false, true}) {
+            lire_attributs_par_chemin(par_chemin);
+            QTEST(noms(lister_fichiers("C:\\", motif, attributs)), "attendus");
+            // La lecture des seuls noms (celle des listes) suit les mêmes règles.
+            QTEST(lister_noms_fichiers("C:\\", motif, attributs), "attendus");
+        }
     }
 
     void lister_details() {
@@ -132,10 +141,16 @@ private slots:
         UniteTemporaire c;
         for (const char* nom : {"ok.txt", "a\\b.txt", "c:d.txt", "e\x01.txt"})
             c.creer_fichier(QString::fromUtf8(nom));
+        // Octets qui ne sont pas de l'UTF-8, et une suite tronquée en fin de
+        // nom (décodée, elle désignerait un autre fichier).
         const QByteArray brut = hote(c.hote("")) + "/\xff\xfe.txt";
-        const int fd = ::open(brut.constData(), O_CREAT | O_WRONLY, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
+        const QByteArray tronque = hote(c.hote("")) + "/fin\xc3";
+        for (const QByteArray& nom : {brut, tronque}) {
+            const int fd = ::open(nom.constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        QVERIFY(::mkdir((hote(c.hote("")) + "/rep\xc3").constData(), 0755) == 0);
         c.creer_repertoire("bon");
         c.creer_repertoire("mau\\vais");
         QCOMPARE(noms(lister_fichiers("C:\\", "*.*", ATTR_CACHE | ATTR_SYSTEME)),
@@ -144,8 +159,10 @@ private slots:
                  QStringList{"ok.txt"});
         QCOMPARE(plateforme::lister_repertoires("C:\\"), QStringList{"bon"});
         QCOMPARE(noms_hote(c.hote("")).size(), 2);
-        // QTemporaryDir ne saurait pas nommer ce fichier pour l'effacer.
+        // QTemporaryDir ne saurait pas nommer ces fichiers pour les effacer.
         QCOMPARE(::unlink(brut.constData()), 0);
+        QCOMPARE(::unlink(tronque.constData()), 0);
+        QCOMPARE(::rmdir((hote(c.hote("")) + "/rep\xc3").constData()), 0);
     }
 
     void lister_repertoires_data() {
@@ -168,6 +185,71 @@ private slots:
         QVERIFY(QFile::link(c.hote("nulle-part"), c.hote("casse")));
         QTEST(plateforme::lister_repertoires("C:\\", avec_caches), "attendus");
         QCOMPARE(erreur_de([] { plateforme::lister_repertoires("C:\\fichier"); }), 76);
+    }
+
+    // Un grand répertoire : les attributs y sont lus par deux fils ; les
+    // cachés et les système de chaque moitié restent filtrés, par
+    // getxattrat comme par le chemin complet.
+    void grand_repertoire() {
+        UniteTemporaire c;
+        if (!xattrs_possibles(c.hote("")))
+            QSKIP("attributs étendus user.* non pris en charge ici");
+        constexpr int n = 6000;
+        QStringList visibles, avec_caches, tous;
+        for (int i = 0; i < n; ++i) {
+            const QString nom = QStringLiteral("f%1.dat").arg(i, 5, 10, QChar(u'0'));
+            c.creer_fichier(nom);
+            if (i % 7 == 3)
+                poser_xattr(c.hote(nom), "2");
+            else if (i % 11 == 5)
+                poser_xattr(c.hote(nom), "0x4");
+            if (i % 7 != 3 && i % 11 != 5)
+                visibles << nom;
+            if (i % 7 == 3 || i % 11 != 5)
+                avec_caches << nom;
+            tous << nom;
+        }
+        const auto retour = qScopeGuard([] { lire_attributs_par_chemin(false); });
+        for (const bool par_chemin : {false, true}) {
+            lire_attributs_par_chemin(par_chemin);
+            QCOMPARE(lister_noms_fichiers("C:\\", "*.*"), visibles);
+            QCOMPARE(lister_noms_fichiers("C:\\", "*.DAT", ATTR_CACHE), avec_caches);
+            QCOMPARE(lister_noms_fichiers("C:\\", "*.*", ATTR_CACHE | ATTR_SYSTEME), tous);
+        }
+    }
+
+    // Sans égard à la casse (les majuscules pliées en minuscules : '[' et
+    // '_' passent avant les lettres), puis avec ; noms ASCII et accentués
+    // mêlés, noms qui ne diffèrent que par la casse, longs noms de même début.
+    void ordre_des_listes() {
+        UniteTemporaire c;
+        const QStringList attendus{"[.txt",
+                                   "_x.txt",
+                                   "A",
+                                   "a",
+                                   "A.txt",
+                                   "a.TXT",
+                                   "B.txt",
+                                   "b.txt",
+                                   "e.txt",
+                                   "fichier_00000001_a.txt",
+                                   "Fichier_00000001_B.txt",
+                                   "NOM_DE_SEIZE_CAR",
+                                   "Nom_de_seize_car",
+                                   "nom_de_seize_car.txt",
+                                   "Z.txt",
+                                   "É.txt",
+                                   "é.txt"};
+        QStringList melanges = attendus;
+        std::reverse(melanges.begin(), melanges.end());
+        std::swap(melanges[2], melanges[7]);
+        for (const QString& nom : melanges) {
+            c.creer_fichier(nom);
+            c.creer_repertoire(QStringLiteral("rep/") + nom);
+        }
+        QCOMPARE(lister_noms_fichiers("C:\\", "*.*"), attendus);
+        QCOMPARE(noms(lister_fichiers("C:\\", "*.*")), attendus);
+        QCOMPARE(plateforme::lister_repertoires("C:\\rep"), attendus);
     }
 
     void attributs_aller_retour_data() {

@@ -72,13 +72,11 @@ void Gestion_Fichiers::Rafraichir_affichage() {
     etat.curseur = 0;
     if (Fichier_srce->listCount() > 0) {
         // La position suit le nom : une entrée apparue avant ne la décale pas.
-        int garde = qBound(0, index, Fichier_srce->listCount() - 1);
-        for (int i = 0; i < Fichier_srce->listCount(); ++i)
-            if (Fichier_srce->list(i) == nom_courant)
-                garde = i;
+        const int ligne = nom_courant.isEmpty() ? -1 : Fichier_srce->indexDe(nom_courant);
+        const int garde = ligne >= 0 ? ligne : qBound(0, index, Fichier_srce->listCount() - 1);
         Fichier_srce->setListIndex(garde);
         // Le choix de l'usager qui a survécu à la relecture reste seul choisi.
-        if (Fichier_srce->selectedItems().isEmpty())
+        if (!Fichier_srce->selectionModel()->hasSelection())
             Fichier_srce->setSelected(garde, true);
         // La commande a pu changer la sélection et les fichiers : la ligne
         // lue par la commande suivante vient de la liste telle qu'elle est.

@@ -4,6 +4,7 @@
 #include "manager/common/etat_commande.h"
 #include "manager/common/rapport_erreur.h"
 #include "manager/main_window/gestion_fichiers.h"
+#include "platform/chemins.h"
 #include "platform/dialogues.h"
 #include "platform/fichiers.h"
 #include "platform/formats.h"
@@ -13,9 +14,15 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
+#include <algorithm>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using plateforme::ErreurExecution;
@@ -68,6 +75,61 @@ std::optional<qint64> taille_directe(const QString& chemin_reel) {
         return std::nullopt;
     return S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
 }
+
+// Le répertoire de la liste ouvert une fois : la taille de chacun de ses
+// noms (nom exact sur le disque) est lue relativement à lui, sans refaire le
+// chemin DOS ni celui de l'hôte. Rien pour un nom qui n'y est plus : le
+// décompte ordinaire le reprend, et le signale.
+class DossierOuvert {
+public:
+    explicit DossierOuvert(const QString& chemin_dos) {
+        try {
+            m_fd = ::open(QFile::encodeName(plateforme::dos_vers_hote(chemin_dos)).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        } catch (const ErreurExecution&) {
+            m_fd = -1;
+        }
+    }
+    ~DossierOuvert() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    DossierOuvert(const DossierOuvert&) = delete;
+    DossierOuvert& operator=(const DossierOuvert&) = delete;
+
+    std::optional<qint64> taille(const QString& nom) const {
+        struct stat st;
+        if (m_fd < 0 || nom.isEmpty() || nom.contains(u'\\') ||
+            ::fstatat(m_fd, QFile::encodeName(nom).constData(), &st, 0) != 0)
+            return std::nullopt;
+        return S_ISDIR(st.st_mode) ? 0 : qint64(st.st_size);
+    }
+
+    // Les tailles de nombreux noms : un appel système chacun, qu'un second
+    // fil se partage quand il y en a des milliers.
+    std::vector<std::optional<qint64>> tailles(const QStringList& noms) const {
+        std::vector<std::optional<qint64>> t(static_cast<size_t>(noms.size()));
+        const auto lire = [&](qsizetype de, qsizetype a) {
+            for (qsizetype i = de; i < a; ++i)
+                t[static_cast<size_t>(i)] = taille(noms[i]);
+        };
+        const qsizetype moitie = noms.size() >= 4096 ? noms.size() / 2 : 0;
+        std::thread autre;
+        try {
+            if (moitie > 0)
+                autre = std::thread(lire, moitie, noms.size());
+        } catch (const std::system_error&) {
+            // pas de second fil : tout se lit ici
+        }
+        lire(0, autre.joinable() ? moitie : noms.size());
+        if (autre.joinable())
+            autre.join();
+        return t;
+    }
+
+private:
+    int m_fd = -1;
+};
 
 QString avec_barre(const QString& chemin) {
     return chemin.endsWith(u'\\') ? chemin : chemin + u'\\';
@@ -286,10 +348,30 @@ void Gestion_Fichiers::recompter_selection(bool signaler) {
     // Le répertoire de la liste, non le champ Chemin_srce que l'usager a pu
     // modifier sans le valider.
     const QString repertoire = avec_barre(Fichier_srce->path());
-    for (int i = 0; i < Fichier_srce->listCount(); ++i) {
-        if (!sélection_totale && !Fichier_srce->selected(i))
-            continue;
-        taille_sélectionnée += taille_comptée(repertoire + Fichier_srce->list(i), erreur);
+    QList<int> lignes;
+    if (sélection_totale) {
+        lignes.reserve(Fichier_srce->listCount());
+        for (int i = 0; i < Fichier_srce->listCount(); ++i)
+            lignes.append(i);
+    } else {
+        // Les plages choisies, dans l'ordre des lignes : demander chaque
+        // ligne au modèle de sélection le parcourrait en entier chaque fois.
+        for (const QItemSelectionRange& plage : Fichier_srce->selectionModel()->selection())
+            for (int i = plage.top(); i <= plage.bottom(); ++i)
+                lignes.append(i);
+        std::sort(lignes.begin(), lignes.end());
+        lignes.erase(std::unique(lignes.begin(), lignes.end()), lignes.end());
+    }
+    QStringList noms;
+    noms.reserve(lignes.size());
+    for (const int i : lignes)
+        noms.append(Fichier_srce->list(i));
+    const std::vector<std::optional<qint64>> tailles =
+        DossierOuvert(Fichier_srce->path()).tailles(noms);
+    // Dans l'ordre des lignes : un nom disparu est signalé à son tour.
+    for (qsizetype i = 0; i < noms.size(); ++i) {
+        const std::optional<qint64>& taille = tailles[static_cast<size_t>(i)];
+        taille_sélectionnée += taille ? *taille : taille_comptée(repertoire + noms[i], erreur);
         ++nombre_sélectionnés;
     }
     afficher_ligne_etat();
