@@ -267,8 +267,11 @@ int main(int argc, char** argv) {
         b.placer(u"k"_s + n, u"d"_s + n);
         deplace.notre << b.lancer([&] { b.f.Déplacer_Click(); }, b.f.Fichier_dest, fin);
         deplace.fin << fin;
-        if (nombre(u"d"_s + n) != k_petits || nombre(u"k"_s + n) != 0)
+        if (nombre(u"d"_s + n) != k_petits || nombre(u"k"_s + n) != 0) {
+            (void)std::fprintf(stderr, "%d arrivés, %d restent ; %s\n", nombre(u"d"_s + n),
+                               nombre(u"k"_s + n), qPrintable(b.f.Ligne_message->text()));
             echouer("DEPLACER n'a pas tout déplacé");
+        }
         vide(u"dp"_s + n);
         deplace.pair << commande(
             u"cd %1 && mv -- * %2/"_s.arg(chemin(u"c"_s + n), chemin(u"dp"_s + n)));

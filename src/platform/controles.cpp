@@ -522,7 +522,9 @@ bool ListeFichiers::entree_montree(const QString& nom) const {
         if (m_caches && m_systeme)
             return true;
         const unsigned montres = (m_caches ? ATTR_CACHE : 0u) | (m_systeme ? ATTR_SYSTEME : 0u);
-        return (attributs(joindre(m_chemin, nom)) & (ATTR_CACHE | ATTR_SYSTEME) & ~montres) == 0;
+        // Le chemin de l'hôte est déjà connu : pas de seconde résolution.
+        const std::optional<unsigned> lus = attributs_hote(hote);
+        return lus && (*lus & (ATTR_CACHE | ATTR_SYSTEME) & ~montres) == 0;
     } catch (const ErreurExecution&) {
         return false;
     }

@@ -7,6 +7,7 @@
 #include "platform/unites.h"
 
 #include <QFile>
+#include <QSet>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -800,6 +801,171 @@ void renommer(const QString& ancien_dos, const QString& nouveau_dos) {
 
 bool renommer_sur_place(const QString& ancien_dos, const QString& nouveau_dos) {
     return renommer_avec(ancien_dos, nouveau_dos, false);
+}
+
+// ---- Renommages successifs ----
+
+namespace {
+
+bool meme_instant(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// Un répertoire cherché et ouvert une fois pour toute une commande.
+struct RepertoireOuvert {
+    QString dos; // chemin DOS absolu
+    QByteArray hote;
+    int fd = -1;
+    struct stat st {};
+    // Noms en minuscules, gardés tant que la date du répertoire ne change
+    // pas : un homonyme de casse se voit sans relire le répertoire à chaque
+    // fichier.
+    bool noms_lus = false;
+    timespec date{};
+    QSet<QString> minuscules;
+
+    RepertoireOuvert() = default;
+    RepertoireOuvert(const RepertoireOuvert&) = delete;
+    RepertoireOuvert& operator=(const RepertoireOuvert&) = delete;
+    ~RepertoireOuvert() { fermer(); }
+
+    void fermer() {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        noms_lus = false;
+        minuscules.clear();
+    }
+
+    // Faux si le répertoire ne s'ouvre pas : le chemin ordinaire dira pourquoi.
+    bool ouvrir(const QString& repertoire_dos) {
+        if (fd >= 0 && dos == repertoire_dos)
+            return true;
+        fermer();
+        dos = repertoire_dos;
+        try {
+            hote = hote_de(repertoire_dos);
+        } catch (const ErreurExecution&) {
+            return false;
+        }
+        fd = ::open(hote.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0 && ::fstat(fd, &st) == 0)
+            return true;
+        fermer();
+        return false;
+    }
+
+    QByteArray chemin(const QByteArray& nom) const { return hote + '/' + nom; }
+
+    // Un nom égal à 'nom' sans égard à la casse est-il là ? Rien si le
+    // répertoire ne se lit pas.
+    std::optional<bool> homonyme(const QString& nom) {
+        struct stat maintenant;
+        if (::fstat(fd, &maintenant) != 0)
+            return std::nullopt;
+        if ((!noms_lus || !meme_instant(maintenant.st_mtim, date)) && !relire(maintenant.st_mtim))
+            return std::nullopt;
+        return minuscules.contains(nom.toLower());
+    }
+
+    bool relire(const timespec& depuis) {
+        const int double_fd = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (double_fd < 0)
+            return false;
+        DIR* rep = ::fdopendir(double_fd);
+        if (!rep) {
+            ::close(double_fd);
+            return false;
+        }
+        minuscules.clear();
+        while (const dirent* entree = ::readdir(rep)) {
+            const QByteArray nom(entree->d_name);
+            // Un nom que DOS ne sait pas dire ne peut être visé.
+            if (nom != "." && nom != ".." && nom_exprimable(nom))
+                minuscules.insert(QString::fromUtf8(nom).toLower());
+        }
+        ::closedir(rep);
+        date = depuis;
+        noms_lus = true;
+        return true;
+    }
+
+    // Nom que l'on vient de créer : la liste reste bonne sans relecture.
+    void nom_cree(const QString& nom) {
+        struct stat maintenant;
+        if (noms_lus && ::fstat(fd, &maintenant) == 0) {
+            minuscules.insert(nom.toLower());
+            date = maintenant.st_mtim;
+        } else {
+            noms_lus = false;
+        }
+    }
+};
+
+} // namespace
+
+struct Renommages::Impl {
+    RepertoireOuvert source;
+    RepertoireOuvert cible;
+};
+
+Renommages::Renommages() : d(new Impl) {}
+Renommages::~Renommages() = default;
+
+bool Renommages::renommer_sur_place(const QString& ancien_dos, const QString& nouveau_dos) {
+    const QString ancien = chemin_dos_absolu(ancien_dos);
+    const QString nouveau = chemin_dos_absolu(nouveau_dos);
+    const QString nom = dernier_composant(ancien);
+    const QString nouveau_nom = dernier_composant(nouveau);
+    // Tout ce qui sort du cas courant (autre unité, racine, répertoire
+    // introuvable) passe par le chemin ordinaire et ses erreurs.
+    if (ancien.at(0) != nouveau.at(0) || nom.isEmpty() || nouveau_nom.isEmpty() ||
+        !d->source.ouvrir(repertoire_parent(ancien)) ||
+        !d->cible.ouvrir(repertoire_parent(nouveau)))
+        return renommer_avec(ancien, nouveau, false);
+    const QByteArray n_source = QFile::encodeName(nom);
+    const QByteArray n_cible = QFile::encodeName(nouveau_nom);
+    struct stat st;
+    // Absent sous ce nom exact : à chercher sans égard à la casse, ou disparu.
+    if (::fstatat(d->source.fd, n_source.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return renommer_avec(ancien, nouveau, false);
+    const bool meme_repertoire =
+        d->source.st.st_dev == d->cible.st.st_dev && d->source.st.st_ino == d->cible.st.st_ino;
+    if (meme_repertoire && n_source == n_cible)
+        return true;
+    bool meme_fichier = false;
+    struct stat occupant;
+    if (::fstatat(d->cible.fd, n_cible.constData(), &occupant, AT_SYMLINK_NOFOLLOW) == 0) {
+        meme_fichier = occupant.st_dev == st.st_dev && occupant.st_ino == st.st_ino &&
+                       nom.compare(nouveau_nom, Qt::CaseInsensitive) == 0;
+        if (!meme_fichier)
+            lever(ERR_FICHIER_EXISTE);
+    } else {
+        // Un homonyme de casse : le chemin ordinaire sait qui il est.
+        const std::optional<bool> homonyme =
+            errno == ENOENT ? d->cible.homonyme(nouveau_nom) : std::nullopt;
+        if (!homonyme || *homonyme)
+            return renommer_avec(ancien, nouveau, false);
+    }
+    int r = ::renameat2(d->source.fd, n_source.constData(), d->cible.fd, n_cible.constData(),
+                        RENAME_NOREPLACE);
+    if (r != 0 && errno == EEXIST && meme_fichier)
+        r = ::renameat(d->source.fd, n_source.constData(), d->cible.fd, n_cible.constData());
+    else if (r != 0 && (errno == EINVAL || errno == ENOSYS))
+        r = deplacer_par_lien(d->source.chemin(n_source), d->cible.chemin(n_cible), meme_fichier)
+                ? 0
+                : -1;
+    if (r != 0) {
+        if (errno != EXDEV)
+            lever_renommage(errno);
+        return false;
+    }
+    if (meme_repertoire)
+        d->cible.noms_lus = false;
+    else
+        d->cible.nom_cree(nouveau_nom);
+    noter_nom_cree(QFile::decodeName(d->cible.chemin(n_cible)));
+    return true;
 }
 
 // ---- Fichier ouvert ----

@@ -62,6 +62,23 @@ void renommer(const QString& ancien_dos, const QString& nouveau_dos);
 // Le même renommage sans repli : faux, sans rien changer, quand les deux noms
 // sont sur deux systèmes de fichiers ; l'appelant copie alors lui-même.
 bool renommer_sur_place(const QString& ancien_dos, const QString& nouveau_dos);
+// Renommages successifs entre les mêmes répertoires (DEPLACER de milliers de
+// fichiers) : chaque répertoire est cherché et ouvert une fois, et chaque
+// fichier renommé par rapport à lui. Mêmes règles et mêmes erreurs que
+// renommer_sur_place ; un nom qu'il faut chercher sans égard à la casse
+// prend le chemin ordinaire.
+class Renommages {
+public:
+    Renommages();
+    ~Renommages();
+    Renommages(const Renommages&) = delete;
+    Renommages& operator=(const Renommages&) = delete;
+    bool renommer_sur_place(const QString& ancien_dos, const QString& nouveau_dos);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};
 // Nom du fichier temporaire de ce repli (".kaldron-" et six caractères),
 // noté au journal des provisoires (provisoires.h) avant d'être créé.
 bool est_nom_temporaire(const QString& nom);

@@ -251,6 +251,8 @@ private slots:
     void deplacer_sur_lui_meme();
     void deplacer_vers_une_autre_unite();
     void deplacer_remplacement_refuse();
+    void deplacer_pendant_la_commande_data();
+    void deplacer_pendant_la_commande();
     void deplacer_arrete_garde_la_source();
     void deplacer_entre_systemes_data();
     void deplacer_entre_systemes();
@@ -591,6 +593,45 @@ void TestCopier::deplacer_vers_une_autre_unite() {
     QCOMPARE(autre->contenu(u"b.txt"_s), QByteArray("bbbb"));
     QVERIFY(QDir(c->hote(u"doc"_s)).entryList(QDir::Files).isEmpty());
     QCOMPARE(f->En_cours->text(), u" DEPLACE le fichier b.txt "_s);
+}
+
+// Ce qui change sur le disque entre le choix et le déplacement, ou pendant
+// qu'il dure, arrête la commande par le rapport d'erreur sans rien perdre.
+void TestCopier::deplacer_pendant_la_commande_data() {
+    QTest::addColumn<QString>("pris");  // nom créé dans C:\dest à l'arrivée de a.txt
+    QTest::addColumn<bool>("disparue"); // b.txt effacé après le choix
+    QTest::addColumn<QString>("explication");
+    QTest::newRow("source disparue") << QString() << true << u"le fichier b.txt est introuvable"_s;
+    QTest::newRow("nom pris") << u"b.txt"_s << false << u"(code = 58)"_s;
+    QTest::newRow("nom pris, autre casse") << u"B.TXT"_s << false << u"(code = 58)"_s;
+}
+
+void TestCopier::deplacer_pendant_la_commande() {
+    QFETCH(QString, pris);
+    QFETCH(bool, disparue);
+    QFETCH(QString, explication);
+    charger();
+    choisir({0, 1});
+    if (disparue)
+        QVERIFY(QFile::remove(c->hote(u"doc/b.txt"_s)));
+    connect(f->Fichier_dest->model(), &QAbstractItemModel::rowsInserted, f.get(), [&] {
+        if (pris.isEmpty() || QFile::exists(c->hote(u"dest/"_s + pris)))
+            return;
+        c->creer_fichier(u"dest/"_s + pris, "autre");
+        // Le répertoire a changé : sa date le dit, même dans le même instant.
+        const struct timespec dates[2] = {{1000000000, 0}, {1000000000, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(c->hote(u"dest"_s)).constData(), dates, 0);
+    });
+    d->repondre(1);
+    f->Déplacer_Click();
+    QVERIFY(d->dernier().texte.contains(explication));
+    QCOMPARE(c->contenu(u"dest/a.txt"_s), motif(40000));
+    QCOMPARE(c->contenu(u"doc/b.txt"_s), disparue ? QByteArray() : QByteArray("bbbb"));
+    if (!pris.isEmpty())
+        QCOMPARE(c->contenu(u"dest/"_s + pris), QByteArray("autre"));
+    QCOMPARE(noms_sur_disque(*c, u"dest"_s).size(), pris.isEmpty() ? 1 : 2);
+    QCOMPARE(noms(f->Fichier_srce), disparue ? QStringList() : QStringList({u"b.txt"_s}));
+    QVERIFY(!etat_commande().commande_en_cours);
 }
 
 void TestCopier::deplacer_remplacement_refuse() {

@@ -303,33 +303,41 @@ private slots:
         QCOMPARE(erreur_de([] { definir_attributs("C:\\absent\\x", 0); }), 76);
     }
 
+    // Chaque cas, par le renommage seul puis par des répertoires ouverts
+    // une fois pour plusieurs fichiers (DEPLACER).
     void renommer_data() {
         QTest::addColumn<QString>("ancien");
         QTest::addColumn<QString>("nouveau");
         QTest::addColumn<int>("numero");
         QTest::addColumn<QString>("resultat"); // nom sur l'hôte après coup
-        QTest::newRow("simple") << "C:\\a.txt"
-                                << "C:\\c.txt" << 0 << "c.txt";
-        QTest::newRow("casse seule") << "C:\\a.txt"
-                                     << "C:\\A.TXT" << 0 << "A.TXT";
-        QTest::newRow("même nom") << "C:\\a.txt"
-                                  << "C:\\a.txt" << 0 << "a.txt";
-        QTest::newRow("vers un autre répertoire") << "C:\\A.TXT"
-                                                  << "C:\\sous\\n.txt" << 0 << "sous/n.txt";
-        QTest::newRow("cible existante") << "C:\\a.txt"
-                                         << "C:\\b.txt" << 58 << "a.txt";
-        QTest::newRow("cible existante, autre casse") << "C:\\a.txt"
-                                                      << "C:\\B.TXT" << 58 << "a.txt";
-        QTest::newRow("source absente") << "C:\\x.txt"
-                                        << "C:\\y.txt" << 53 << "a.txt";
-        QTest::newRow("chemin absent") << "C:\\a.txt"
-                                       << "C:\\non\\y.txt" << 76 << "a.txt";
-        QTest::newRow("autre unité") << "C:\\a.txt"
-                                     << "D:\\a.txt" << 74 << "a.txt";
-        QTest::newRow("répertoire") << "C:\\sous"
-                                    << "C:\\Dessous" << 0 << "Dessous/b.txt";
-        QTest::newRow("lecture seule") << "C:\\ro.txt"
-                                       << "C:\\RO2.TXT" << 0 << "RO2.TXT";
+        QTest::addColumn<bool>("ouverts");
+        const struct {
+            const char* cas;
+            const char* ancien;
+            const char* nouveau;
+            int numero;
+            const char* resultat;
+        } cas[] = {
+            {"simple", "C:\\a.txt", "C:\\c.txt", 0, "c.txt"},
+            {"casse seule", "C:\\a.txt", "C:\\A.TXT", 0, "A.TXT"},
+            {"même nom", "C:\\a.txt", "C:\\a.txt", 0, "a.txt"},
+            {"vers un autre répertoire", "C:\\A.TXT", "C:\\sous\\n.txt", 0, "sous/n.txt"},
+            {"cible existante", "C:\\a.txt", "C:\\b.txt", 58, "a.txt"},
+            {"cible existante, autre casse", "C:\\a.txt", "C:\\B.TXT", 58, "a.txt"},
+            {"cible existante, autre répertoire", "C:\\b.txt", "C:\\SOUS\\B.TXT", 58, "b.txt"},
+            {"source absente", "C:\\x.txt", "C:\\y.txt", 53, "a.txt"},
+            {"chemin absent", "C:\\a.txt", "C:\\non\\y.txt", 76, "a.txt"},
+            {"source dans un chemin absent", "C:\\non\\a.txt", "C:\\y.txt", 76, "a.txt"},
+            {"autre unité", "C:\\a.txt", "D:\\a.txt", 74, "a.txt"},
+            {"racine", "C:\\", "C:\\x", 75, "a.txt"},
+            {"répertoire", "C:\\sous", "C:\\Dessous", 0, "Dessous/b.txt"},
+            {"lecture seule", "C:\\ro.txt", "C:\\RO2.TXT", 0, "RO2.TXT"},
+        };
+        for (const bool ouverts : {false, true})
+            for (const auto& c : cas)
+                QTest::addRow("%s%s", c.cas, ouverts ? " (répertoires ouverts)" : "")
+                    << QString::fromUtf8(c.ancien) << QString::fromUtf8(c.nouveau) << c.numero
+                    << QString::fromUtf8(c.resultat) << ouverts;
     }
     void renommer() {
         QFETCH(QString, ancien);
@@ -339,7 +347,15 @@ private slots:
         c.creer_fichier("b.txt", "B");
         c.creer_fichier("sous/b.txt", "S");
         lecture_seule(c.creer_fichier("ro.txt"));
-        QTEST(erreur_de([&] { plateforme::renommer(ancien, nouveau); }), "numero");
+        QFETCH(bool, ouverts);
+        Renommages renommages;
+        QTEST(erreur_de([&] {
+                  if (ouverts)
+                      QVERIFY(renommages.renommer_sur_place(ancien, nouveau));
+                  else
+                      plateforme::renommer(ancien, nouveau);
+              }),
+              "numero");
         QFETCH(QString, resultat);
         QVERIFY(QFileInfo::exists(c.hote(resultat)));
         QCOMPARE(c.contenu("b.txt"), "B");
@@ -373,6 +389,7 @@ private slots:
 
         // Sans repli, rien ne bouge : l'appelant copie lui-même.
         QVERIFY(!renommer_sur_place("C:\\f.bin", "C:\\shm\\g.bin"));
+        QVERIFY(!Renommages().renommer_sur_place("C:\\f.bin", "C:\\shm\\g.bin"));
         QVERIFY(QFileInfo::exists(source));
         QVERIFY(!QFileInfo::exists(ailleurs.filePath("g.bin")));
         QVERIFY(renommer_sur_place("C:\\deja.bin", "C:\\deja2.bin"));
@@ -390,6 +407,38 @@ private slots:
             QCOMPARE(attributs("C:\\shm\\g.bin"), unsigned(ATTR_ARCHIVE | ATTR_SYSTEME));
         // Aucun fichier temporaire laissé derrière.
         QCOMPARE(QDir(ailleurs.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
+    // Des répertoires ouverts pour toute une commande voient ce qui change
+    // pendant qu'elle dure : nom pris, homonyme de casse, source disparue.
+    void renommages_successifs() {
+        UniteTemporaire c;
+        for (const char* nom : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"})
+            c.creer_fichier(QString("src/") + nom, nom);
+        c.creer_repertoire("dest");
+        Renommages r;
+        const auto deplacer = [&](const char* ancien, const char* nouveau) {
+            return erreur_de([&] { QVERIFY(r.renommer_sur_place(ancien, nouveau)); });
+        };
+        QCOMPARE(deplacer("C:\\src\\a.txt", "C:\\dest\\a.txt"), 0);
+        c.creer_fichier("dest/b.txt", "autre");
+        QCOMPARE(deplacer("C:\\src\\b.txt", "C:\\dest\\b.txt"), 58);
+        QCOMPARE(c.contenu("dest/b.txt"), "autre");
+        QCOMPARE(c.contenu("src/b.txt"), "b.txt");
+        // Le répertoire a changé (sa date le dit) : ses noms sont relus.
+        c.creer_fichier("dest/C.TXT", "autre");
+        const struct timespec dates[2] = {{1000000000, 0}, {1000000000, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, hote(c.hote("dest")).constData(), dates, 0), 0);
+        QCOMPARE(deplacer("C:\\src\\c.txt", "C:\\dest\\c.txt"), 58);
+        QCOMPARE(c.contenu("src/c.txt"), "c.txt");
+        QVERIFY(QFile::remove(c.hote("src/d.txt")));
+        QCOMPARE(deplacer("C:\\src\\d.txt", "C:\\dest\\d.txt"), 53);
+        // Nom tapé dans une autre casse que celle du disque.
+        QCOMPARE(deplacer("C:\\SRC\\E.TXT", "C:\\dest\\e.txt"), 0);
+        QCOMPARE(QDir(c.hote("dest")).entryList(QDir::Files, QDir::Name),
+                 QStringList({"C.TXT", "a.txt", "b.txt", "e.txt"}));
+        QCOMPARE(QDir(c.hote("src")).entryList(QDir::Files, QDir::Name),
+                 QStringList({"b.txt", "c.txt"}));
     }
 
     // Chaque processus note ses provisoires, avant de les créer, dans son

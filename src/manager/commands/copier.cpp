@@ -9,6 +9,7 @@
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -113,6 +114,9 @@ void Gestion_Fichiers::Déplacer_Click() {
     // le remet à Oui quand on déplace dans l'unité sans confirmation.
     etat_commande().réponse_de_commande = plateforme::REP_OUI;
     bool premier = true;
+    plateforme::Renommages ouverts;
+    renommages = &ouverts;
+    const auto oublier = qScopeGuard([this] { renommages = nullptr; });
     if (Ligne_message->text().isEmpty())
         Signaler_aucune_selection();
     else
@@ -170,7 +174,10 @@ bool Gestion_Fichiers::renommer_dans_l_unite() {
     const int index = Fichier_srce->listIndex();
     bool sur_place = true;
     if (!etape_copie([&] {
-            sur_place = plateforme::renommer_sur_place(etat.chemin_source, etat.chemin_destination);
+            sur_place =
+                renommages
+                    ? renommages->renommer_sur_place(etat.chemin_source, etat.chemin_destination)
+                    : plateforme::renommer_sur_place(etat.chemin_source, etat.chemin_destination);
         }))
         return false;
     if (!sur_place && !deplacer_entre_systemes())
@@ -182,7 +189,15 @@ bool Gestion_Fichiers::renommer_dans_l_unite() {
         return true;
     }
     if (sélection_totale) {
-        Fichier_srce->setSelected(index == nombre ? index - 1 : index, true);
+        // L'entrée retirée laisse la liste à remettre en page : un choix
+        // montré aussitôt la remettrait toute en page à chaque fichier. Elle
+        // est redessinée d'un coup quand la fenêtre reprend la main.
+        const int suivante = index == nombre ? index - 1 : index;
+        if (!Fichier_srce->selected(suivante)) {
+            Fichier_srce->setUpdatesEnabled(false);
+            Fichier_srce->setSelected(suivante, true);
+            Fichier_srce->setUpdatesEnabled(true);
+        }
     } else if (etat.curseur > 0) {
         // L'entrée déplacée a disparu : la suivante a pris sa place.
         --etat.curseur;

@@ -126,6 +126,8 @@ private:
     void rafraichir_apres_copie();
     void recaler_parcours();
     bool copie_complete = false;
+    // Les répertoires du DEPLACER en cours, ouverts une fois pour tous ses fichiers.
+    plateforme::Renommages* renommages = nullptr;
 
 public:
     // --- fin copie ---
