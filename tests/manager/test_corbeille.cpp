@@ -639,28 +639,31 @@ private slots:
         Ouvrir_corbeille();
         const corbeille::Lot lot;
         effacer(u"a.txt"_s, "a");
+        effacer(u"b.txt"_s, "bb"); // l'index est maintenant ouvert
         ajouter_ligne_brute("crb35000.042 0000");
-        effacer(u"b.txt"_s, "bb");
-        QCOMPARE(lignes_index().size(), 3);
-        QCOMPARE(lignes_index()[1], QByteArray("crb35000.042 0000"));
+        effacer(u"c.txt"_s, "ccc");
+        QCOMPARE(lignes_index().size(), 4);
+        QCOMPARE(lignes_index()[2], QByteArray("crb35000.042 0000"));
         // Un autre programme remplace l'index par un autre fichier.
         const QList<QByteArray> lignes = lignes_index();
-        c->creer_fichier(u"KALDRON.NEW"_s, lignes[1] + "\r\n" + lignes[2] + "\r\n");
+        c->creer_fichier(u"KALDRON.NEW"_s, lignes[3] + "\r\n");
         QCOMPARE(::rename(QFile::encodeName(c->hote(u"KALDRON.NEW"_s)).constData(),
                           QFile::encodeName(index_hote()).constData()),
                  0);
-        effacer(u"c.txt"_s, "ccc");
+        effacer(u"d.txt"_s, "dddd");
+        QCOMPARE(lignes_index().size(), 2);
+        QVERIFY(lignes_index()[1].contains(" d.txt "));
         QFile::remove(index_hote());
         etat_corbeille().noms_pris.reset();
-        effacer(u"d.txt"_s, "dddd");
-        QVERIFY(attributs(corbeille::chemin_index()) & ATTR_CACHE);
         effacer(u"e.txt"_s, "eeeee");
+        QVERIFY(attributs(corbeille::chemin_index()) & ATTR_CACHE);
+        effacer(u"f.txt"_s, "ffffff");
         QStringList noms;
         for (const EntreeCorbeille& e : entrees_corbeille()) {
             QVERIFY(stocke_present(e));
             noms << e.nom;
         }
-        QCOMPARE(noms, (QStringList{u"d.txt"_s, u"e.txt"_s}));
+        QCOMPARE(noms, (QStringList{u"e.txt"_s, u"f.txt"_s}));
         QVERIFY(c->contenu(u"KALDRON.CRB"_s).endsWith("\r\n"));
     }
 
