@@ -6,6 +6,7 @@
 #include "platform/motifs.h"
 #include "platform/unites.h"
 
+#include <QAccessible>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -595,6 +596,40 @@ void ListeFichiers::keyPressEvent(QKeyEvent* e) {
     QListWidget::keyPressEvent(e);
     if (m_changements != avant)
         emit clicked();
+}
+
+void ListeFichiers::rowsAboutToBeRemoved(const QModelIndex& parent, int debut, int fin) {
+    QListWidget::rowsAboutToBeRemoved(parent, debut, fin);
+    m_mise_en_page_attendue = true;
+}
+
+// Sans lecteur d'écran, la liste entière est redessinée au prochain dessin ;
+// sinon Qt annonce le changement (et met en page tout de suite).
+void ListeFichiers::selectionChanged(const QItemSelection& choisis, const QItemSelection& rendus) {
+    if (m_mise_en_page_attendue && !QAccessible::isActive()) {
+        viewport()->update();
+        return;
+    }
+    QListWidget::selectionChanged(choisis, rendus);
+}
+
+void ListeFichiers::currentChanged(const QModelIndex& courant, const QModelIndex& precedent) {
+    if (m_mise_en_page_attendue && !QAccessible::isActive() && isVisible()) {
+        m_defilement_attendu = courant.isValid() && hasAutoScroll();
+        viewport()->update();
+        return;
+    }
+    QListWidget::currentChanged(courant, precedent);
+}
+
+void ListeFichiers::doItemsLayout() {
+    m_mise_en_page_attendue = false;
+    QListWidget::doItemsLayout();
+    if (m_defilement_attendu) {
+        m_defilement_attendu = false;
+        if (currentIndex().isValid())
+            scrollTo(currentIndex());
+    }
 }
 
 // ----------------------------------------------------------------- jauge

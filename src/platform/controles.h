@@ -155,8 +155,20 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    // Après une entrée retirée, la mise en page de toute la liste attend le
+    // prochain dessin : choisir ou montrer l'entrée suivante ne la force plus
+    // à chaque fichier d'une commande (quadratique). Le défilement vers
+    // l'entrée courante se fait juste après cette mise en page.
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int debut, int fin) override;
+    void selectionChanged(const QItemSelection& choisis, const QItemSelection& rendus) override;
+    void currentChanged(const QModelIndex& courant, const QModelIndex& precedent) override;
+
+public:
+    void doItemsLayout() override;
 
 private:
+    bool m_mise_en_page_attendue = false;
+    bool m_defilement_attendu = false;
     QStringList lire(const QString& chemin, const QString& motif, bool caches, bool systeme);
     void remplir(const QStringList& noms, bool garder_selection);
     QStringList choisis() const;

@@ -14,7 +14,9 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QtTest>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -627,6 +629,69 @@ private slots:
         QCOMPARE(lignes_index()[0], QByteArray("crb35000.042 0000"));
         QCOMPARE(entrees_corbeille().size(), 1);
         QCOMPARE(entrees_corbeille()[0].nom, u"a.txt"_s);
+    }
+
+    // Une commande range plusieurs fichiers par l'index resté ouvert. Entre
+    // deux fichiers, un autre programme peut couper une ligne (arrêt brutal),
+    // remplacer l'index (purge, rendu) ou l'effacer (vidage) : chaque ligne
+    // va dans l'index du moment, entière, et rien ne se perd.
+    void lot_suit_l_index_du_moment() {
+        Ouvrir_corbeille();
+        const corbeille::Lot lot;
+        effacer(u"a.txt"_s, "a");
+        effacer(u"b.txt"_s, "bb"); // l'index est maintenant ouvert
+        ajouter_ligne_brute("crb35000.042 0000");
+        effacer(u"c.txt"_s, "ccc");
+        QCOMPARE(lignes_index().size(), 4);
+        QCOMPARE(lignes_index()[2], QByteArray("crb35000.042 0000"));
+        // Un autre programme remplace l'index par un autre fichier.
+        const QList<QByteArray> lignes = lignes_index();
+        c->creer_fichier(u"KALDRON.NEW"_s, lignes[3] + "\r\n");
+        QCOMPARE(::rename(QFile::encodeName(c->hote(u"KALDRON.NEW"_s)).constData(),
+                          QFile::encodeName(index_hote()).constData()),
+                 0);
+        effacer(u"d.txt"_s, "dddd");
+        QCOMPARE(lignes_index().size(), 2);
+        QVERIFY(lignes_index()[1].contains(" d.txt "));
+        QFile::remove(index_hote());
+        etat_corbeille().noms_pris.reset();
+        effacer(u"e.txt"_s, "eeeee");
+        QVERIFY(attributs(corbeille::chemin_index()) & ATTR_CACHE);
+        effacer(u"f.txt"_s, "ffffff");
+        QStringList noms;
+        for (const EntreeCorbeille& e : entrees_corbeille()) {
+            QVERIFY(stocke_present(e));
+            noms << e.nom;
+        }
+        QCOMPARE(noms, (QStringList{u"e.txt"_s, u"f.txt"_s}));
+        QVERIFY(c->contenu(u"KALDRON.CRB"_s).endsWith("\r\n"));
+    }
+
+    // Écriture de la ligne refusée par l'index resté ouvert (fichier trop
+    // gros pour la limite du processus) : pas de moitié de ligne, le fichier
+    // reprend son nom, l'erreur est celle d'un disque plein.
+    void lot_ecriture_refusee() {
+        Ouvrir_corbeille();
+        const corbeille::Lot lot;
+        effacer(u"a.txt"_s, "a");
+        const QByteArray avant = c->contenu(u"KALDRON.CRB"_s);
+        c->creer_fichier(u"DOC/b.txt"_s, "bb");
+        struct rlimit ancienne {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &ancienne), 0);
+        const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limite = ancienne;
+        limite.rlim_cur = rlim_t(avant.size() + 10);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+        const int erreur = essai::erreur_de(
+            [&] { Mettre_en_corbeille(c->dos(u"DOC/b.txt"_s), u"b.txt"_s, c->dos(u"DOC"_s), 2); });
+        ::setrlimit(RLIMIT_FSIZE, &ancienne);
+        std::signal(SIGXFSZ, signal);
+        QCOMPARE(erreur, int(ERR_DISQUE_PLEIN));
+        QCOMPARE(c->contenu(u"KALDRON.CRB"_s), avant);
+        QCOMPARE(c->contenu(u"DOC/b.txt"_s), QByteArray("bb"));
+        QCOMPARE(attributs(c->dos(u"DOC/b.txt"_s)), unsigned(ATTR_NORMAL));
+        effacer(u"c.txt"_s, "ccc"); // l'index se rouvre
+        QCOMPARE(entrees_corbeille().size(), 2);
     }
 
     // Remplacement d'un seul coup, même sur un reste de KALDRON.NEW protégé.

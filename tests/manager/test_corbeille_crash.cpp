@@ -16,6 +16,7 @@
 #include <QtTest>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,11 +34,16 @@ QByteArray contenu_de(const QString& nom, int taille) {
     return octets + QByteArray(std::max<qsizetype>(taille - octets.size(), 0), 'z');
 }
 
-// Travail du fils, jusqu'à ce que le père le tue.
+// Travail du fils, jusqu'à ce que le père le tue. Un tour sur deux, tout
+// se fait dans un lot, comme EFFACER : l'index reste ouvert pendant que
+// purges et rendus le remplacent.
 [[noreturn]] void travailler(essai::UniteTemporaire& c, int tour) {
     try {
         etat_corbeille().reinitialiser();
         Ouvrir_corbeille();
+        std::optional<corbeille::Lot> lot;
+        if (tour % 2 == 0)
+            lot.emplace();
         QRandomGenerator hasard(quint32(tour) * 7919u + 1);
         for (int i = 0; i < 100'000; ++i) {
             const QString nom = u"f%1-%2.txt"_s.arg(tour).arg(i);
@@ -57,12 +63,13 @@ QByteArray contenu_de(const QString& nom, int taille) {
     ::_exit(0);
 }
 
-// Second programme sur le même index : range des fichiers de A jusqu'à ce
-// que le père crée STOP.
+// Second programme sur le même index : range des fichiers de A, dans un
+// lot comme EFFACER, jusqu'à ce que le père crée STOP.
 [[noreturn]] void ranger_en_boucle(essai::UniteTemporaire& c, int maximum) {
     try {
         etat_corbeille().reinitialiser();
         Ouvrir_corbeille();
+        const corbeille::Lot lot;
         for (int i = 0; i < maximum && !QFile::exists(c.hote(u"STOP"_s)); ++i) {
             const QString nom = u"a%1.txt"_s.arg(i);
             const QByteArray octets = contenu_de(nom, 40);

@@ -9,7 +9,9 @@
 #include "support/unite_temporaire.h"
 #include <QDir>
 #include <QtTest>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 
@@ -212,6 +214,40 @@ private slots:
         // La purge finale détruit l'entrée plus ancienne, jamais la dernière.
         QCOMPARE(rangés(), range ? QStringList{u"e.txt"_s} : QStringList{NOMS[3]});
         QCOMPARE(restants().contains(u"e.txt"_s), !range);
+    }
+
+    // GLOBAL quand l'index refuse la ligne (limite de taille du processus,
+    // comme un disque plein) : message en français, aucun fichier ne quitte
+    // son nom, l'index reste tel quel.
+    void ecriture_de_l_index_refusee() {
+        charger();
+        corbeille(1000);
+        c->creer_fichier(u"doc/e.txt"_s, "e");
+        Mettre_en_corbeille(c->dos(u"doc\\e.txt"_s), u"e.txt"_s, c->dos(u"doc"_s), 1);
+        const QByteArray index = c->contenu(u"KALDRON.CRB"_s);
+        choisir({0, 1, 2, 3});
+        d->repondre(2); // GLOBAL
+        d->repondre(1); // le message d'erreur
+        struct rlimit ancienne {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &ancienne), 0);
+        const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limite = ancienne;
+        limite.rlim_cur = rlim_t(index.size() + 10);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+        // La limite tombe quand le message paraît : la purge écrit ensuite.
+        const auto rendre = [&] { ::setrlimit(RLIMIT_FSIZE, &ancienne); };
+        d->avant_reponse = [&](const essai::Question& q) {
+            if (q.texte.startsWith(u"Disque "_s))
+                rendre();
+        };
+        f->Effacer_Click();
+        rendre();
+        std::signal(SIGXFSZ, signal);
+        QCOMPARE(d->questions().size(), 2);
+        QVERIFY2(d->dernier().texte.startsWith(u"Disque "_s), qPrintable(d->dernier().texte));
+        QCOMPARE(restants(), NOMS);
+        QCOMPARE(c->contenu(u"KALDRON.CRB"_s), index);
+        QCOMPARE(rangés(), QStringList{u"e.txt"_s});
     }
 
     void aucune_selection() {

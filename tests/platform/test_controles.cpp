@@ -85,6 +85,7 @@ private slots:
     void fichiers_repertoire_absent();
     void fichiers_clics();
     void entree_actualisee();
+    void retrait_puis_suivante_montree();
     void selection_en_un_changement();
     void lecture_unique();
 };
@@ -455,6 +456,36 @@ void TestControles::fichiers_clics() {
 
 // Un fichier créé, remplacé ou retiré par le programme : seule son entrée
 // est relue, à sa place dans l'ordre du disque, la sélection des autres reste.
+// Pas à pas vers le bas d'une longue liste montrée : chaque entrée retirée
+// laisse la suivante choisie, courante et visible, une fois la liste
+// dessinée (la mise en page attend ce dessin).
+void TestControles::retrait_puis_suivante_montree() {
+    UniteTemporaire c(u'C');
+    for (int i = 0; i < 300; ++i)
+        c.creer_fichier(QStringLiteral("f%1.txt").arg(i, 3, 10, QLatin1Char('0')));
+    ListeFichiers l;
+    l.resize(200, 120);
+    l.setPath(QStringLiteral("C:\\"));
+    l.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&l));
+    for (int i = 0; i < 250; ++i) {
+        l.setSelected(0, true);
+        l.setListIndex(0);
+        QVERIFY(QFile::remove(c.hote(l.list(0))));
+        l.actualiserEntree(l.list(0));
+        l.setSelected(0, true);
+        l.setListIndex(0);
+        if (i % 100 == 0)
+            QCoreApplication::processEvents();
+    }
+    l.setSelected(20, true);
+    l.setListIndex(20);
+    QCOMPARE(l.listCount(), 50);
+    QTRY_VERIFY(l.viewport()->rect().contains(l.visualRect(l.currentIndex())));
+    QCOMPARE(l.list(l.listIndex()), QStringLiteral("f270.txt"));
+    QVERIFY(l.selected(0) && l.selected(20));
+}
+
 void TestControles::entree_actualisee() {
     UniteTemporaire c(u'C');
     for (const char* n : {"a.txt", "c.txt", "README", "sous/a.txt"})

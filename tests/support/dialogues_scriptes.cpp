@@ -67,6 +67,8 @@ void DialoguesScriptes::noter(const QString& anomalie) {
 
 bool DialoguesScriptes::prendre(Genre genre, const Question& q, Reponse& r) {
     m_questions.append(q);
+    if (avant_reponse)
+        avant_reponse(q);
     if (m_file.isEmpty() || m_file.first().genre != genre) {
         noter(QStringLiteral("question inattendue : ") + resume(q));
         return false;

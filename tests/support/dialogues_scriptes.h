@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace essai {
 
@@ -42,6 +43,9 @@ public:
     bool verifier() const;
     QStringList anomalies() const;
     int reponses_restantes() const { return int(m_file.size()); }
+    // Appelée à chaque question, avant sa réponse (rendre une ressource que
+    // l'essai avait retirée, par exemple).
+    std::function<void(const Question&)> avant_reponse;
 
     int message(const QString& texte, int style, const QString& titre) override;
     QString saisie(const QString& invite, const QString& titre,

@@ -9,6 +9,7 @@
 #include "platform/erreurs.h"
 #include "platform/fichiers.h"
 #include <QCoreApplication>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -51,15 +52,22 @@ void Gestion_Fichiers::Effacer_Click() {
         Rafraichir_affichage();
         return;
     }
-    for (;;) {
-        sélection_totale ? Fichier_suivant_pas_a_pas(1) : Fichier_suivant(1);
-        if (!etat.fichier_trouvé)
-            break;
-        Confirmer_commande();
-        if (etat.réponse_de_commande == plateforme::REP_OUI && !effacer_fichier_courant())
-            break;
-        if (etat.réponse_de_commande == plateforme::REP_ANNULER || etat.demande_d_arrêt)
-            break;
+    {
+        // L'index et son verrou restent ouverts d'un fichier à l'autre ; le
+        // verrou, lui, est rendu après chaque fichier.
+        std::optional<corbeille::Lot> lot;
+        if (reglages().corbeille_active)
+            lot.emplace();
+        for (;;) {
+            sélection_totale ? Fichier_suivant_pas_a_pas(1) : Fichier_suivant(1);
+            if (!etat.fichier_trouvé)
+                break;
+            Confirmer_commande();
+            if (etat.réponse_de_commande == plateforme::REP_OUI && !effacer_fichier_courant())
+                break;
+            if (etat.réponse_de_commande == plateforme::REP_ANNULER || etat.demande_d_arrêt)
+                break;
+        }
     }
     if (reglages().corbeille_active) {
         plateforme::executer_avec_reprise([] { Purger_corbeille(); }, rapporter);

@@ -66,7 +66,7 @@ void preparer_index() {
 // programme l'a changé.
 Empreinte empreinte_index() {
     struct stat st {};
-    const QByteArray hote = QFile::encodeName(plateforme::dos_vers_hote(corbeille::chemin_index()));
+    const QByteArray hote = corbeille::chemin_index_hote();
     if (::stat(hote.constData(), &st) != 0)
         return {};
     return {quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
@@ -105,14 +105,15 @@ int tirage() {
 // Premier nom libre à partir d'un numéro tiré au hasard : ni fichier du
 // répertoire ni entrée de l'index ne le porte déjà. Un pas premier avec
 // 46 656 disperse la recherche : un répertoire plein de noms consécutifs ne
-// la ralentit pas.
+// la ralentit pas. Le renommage refuse lui-même un nom pris sur le disque,
+// à la casse près : pas de question de plus au disque par fichier.
 QString ranger(const QString& source, const QString& repertoire, qint64 jour) {
     const QSet<QString>& pris = noms_pris();
     const int depart = tirage();
     for (int i = 0; i < NUMEROS; ++i) {
         QString nom = corbeille::nom_stocke(jour, int((depart + qint64(i) * PAS) % NUMEROS));
         const QString chemin = repertoire + nom;
-        if (pris.contains(chemin.toUpper()) || plateforme::existe(chemin))
+        if (pris.contains(chemin.toUpper()))
             continue;
         try {
             plateforme::renommer(source, chemin);
@@ -317,7 +318,8 @@ void Mettre_en_corbeille(const QString& chemin_source, const QString& fichier_co
         !corbeille::repertoire_acceptable(repertoire))
         plateforme::lever(plateforme::ERR_NOM_INCORRECT);
     // Rendu, il perdrait sa protection : on le refuse tant qu'elle est là.
-    if (plateforme::attributs(chemin_source) & plateforme::ATTR_LECTURE_SEULE)
+    const unsigned avant = plateforme::attributs(chemin_source);
+    if (avant & plateforme::ATTR_LECTURE_SEULE)
         plateforme::lever(plateforme::ERR_ACCES);
     if (taille < 0)
         taille = plateforme::longueur(chemin_source);
@@ -328,9 +330,9 @@ void Mettre_en_corbeille(const QString& chemin_source, const QString& fichier_co
     const EntreeCorbeille entree{ranger(chemin_source, repertoire, jour), jour, taille,
                                  fichier_courant, repertoire};
     inscrire(entree, chemin_source);
-    const QString stocke = entree.chemin_stocke();
-    plateforme::definir_attributs(stocke, plateforme::attributs(stocke) | plateforme::ATTR_CACHE |
-                                              plateforme::ATTR_LECTURE_SEULE);
+    // Le renommage garde les attributs lus plus haut : pas de relecture.
+    plateforme::definir_attributs(entree.chemin_stocke(),
+                                  avant | plateforme::ATTR_CACHE | plateforme::ATTR_LECTURE_SEULE);
 }
 
 void Purger_corbeille() {

@@ -106,7 +106,26 @@ constexpr qint64 ATTENTE_VERROU_MS = 30'000;
 int g_profondeur = 0;
 int g_verrou = -1;
 
-int prendre_verrou() {
+// Ce qu'un lot garde ouvert d'une étape à l'autre.
+struct EtatLot {
+    int lots = 0;
+    int verrou = -1; // fichier verrou, ouvert pour tout le lot
+    int index = -1;  // index ouvert en ajout, tant qu'il est le même fichier
+    QByteArray chemin_index;
+    dev_t appareil = 0;
+    ino_t inode = 0;
+    off_t taille = 0; // taille attendue de l'index ouvert
+    bool fin_de_ligne = true;
+
+    void fermer_index() {
+        if (index >= 0)
+            ::close(index);
+        index = -1;
+    }
+};
+EtatLot g_lot;
+
+int ouvrir_verrou() {
     const QString chemin = chemin_verrou();
     const QByteArray hote = QFile::encodeName(plateforme::dos_vers_hote(chemin));
     const bool nouveau = ::access(hote.constData(), F_OK) != 0;
@@ -121,6 +140,15 @@ int prendre_verrou() {
         } catch (const plateforme::ErreurExecution&) {
         }
     }
+    return fd;
+}
+
+// Hors d'un lot, le fichier verrou s'ouvre et se ferme à chaque prise.
+int prendre_verrou() {
+    const bool du_lot = g_lot.lots > 0;
+    if (du_lot && g_lot.verrou < 0)
+        g_lot.verrou = ouvrir_verrou();
+    const int fd = du_lot ? g_lot.verrou : ouvrir_verrou();
     QElapsedTimer attente;
     attente.start();
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -128,7 +156,8 @@ int prendre_verrou() {
         if (erreur == EINTR)
             continue;
         if (erreur != EWOULDBLOCK || attente.elapsed() > ATTENTE_VERROU_MS) {
-            ::close(fd);
+            if (!du_lot)
+                ::close(fd);
             if (erreur == EWOULDBLOCK)
                 plateforme::lever(plateforme::ERR_PERMISSION);
             plateforme::lever_errno(erreur);
@@ -136,6 +165,68 @@ int prendre_verrou() {
         ::usleep(2000);
     }
     return fd;
+}
+
+void rendre_verrou(int fd) {
+    if (fd == g_lot.verrou)
+        ::flock(fd, LOCK_UN);
+    else
+        ::close(fd); // rend le verrou
+}
+
+// Ajout par l'index déjà ouvert du lot. Faux quand l'index n'est plus le
+// fichier ouvert (remplacé, effacé, allongé par un autre) et ne peut être
+// rouvert tel quel : l'ajout ordinaire s'en charge (création, message).
+bool ajouter_par_le_lot(const QByteArray& ligne) {
+    const QByteArray hote = chemin_index_hote();
+    struct stat st {};
+    if (::stat(hote.constData(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0 ||
+        !(st.st_mode & S_IWUSR)) {
+        g_lot.fermer_index();
+        return false;
+    }
+    if (g_lot.index >= 0 &&
+        (st.st_dev != g_lot.appareil || st.st_ino != g_lot.inode || st.st_size != g_lot.taille))
+        g_lot.fermer_index();
+    if (g_lot.index < 0) {
+        const int fd = ::open(hote.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+        struct stat ouvert {};
+        char dernier = 0;
+        if (fd < 0 || ::fstat(fd, &ouvert) != 0 || ouvert.st_size == 0 ||
+            ::pread(fd, &dernier, 1, ouvert.st_size - 1) != 1) {
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        g_lot.index = fd;
+        g_lot.appareil = ouvert.st_dev;
+        g_lot.inode = ouvert.st_ino;
+        g_lot.taille = ouvert.st_size;
+        g_lot.fin_de_ligne = dernier == '\n';
+    }
+    // Une ligne coupée par une interruption ne doit pas se souder à celle-ci.
+    const QByteArray octets =
+        (g_lot.fin_de_ligne ? QByteArray() : QByteArray("\r\n")) + ligne + "\r\n";
+    const off_t avant = g_lot.taille;
+    for (qsizetype fait = 0; fait < octets.size();) {
+        const ssize_t n =
+            ::write(g_lot.index, octets.constData() + fait, size_t(octets.size() - fait));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int erreur = n < 0 ? errno : ENOSPC;
+            // Une ligne à moitié écrite (disque plein) est retirée de l'index.
+            if (::ftruncate(g_lot.index, avant) != 0)
+                qWarning("KALDRON.CRB : ligne partielle");
+            g_lot.fermer_index();
+            // Quota ou limite de taille : pour l'usager, le disque est plein.
+            plateforme::lever_errno(erreur == EDQUOT || erreur == EFBIG ? ENOSPC : erreur);
+        }
+        fait += n;
+    }
+    g_lot.taille = avant + off_t(octets.size());
+    g_lot.fin_de_ligne = true;
+    return true;
 }
 
 QString prefixe_index() {
@@ -235,9 +326,33 @@ Verrou::Verrou() {
 
 Verrou::~Verrou() {
     if (--g_profondeur == 0) {
-        ::close(g_verrou); // rend le verrou
+        rendre_verrou(g_verrou);
         g_verrou = -1;
     }
+}
+
+Lot::Lot() {
+    ++g_lot.lots;
+}
+
+Lot::~Lot() {
+    if (--g_lot.lots > 0)
+        return;
+    g_lot.fermer_index();
+    g_lot.chemin_index.clear();
+    // Pris en ce moment (lot fini sous un verrou) : la dernière prise le fermera.
+    if (g_lot.verrou >= 0 && g_lot.verrou != g_verrou)
+        ::close(g_lot.verrou);
+    g_lot.verrou = -1;
+}
+
+QByteArray chemin_index_hote() {
+    if (g_lot.lots > 0 && !g_lot.chemin_index.isEmpty())
+        return g_lot.chemin_index;
+    const QByteArray hote = QFile::encodeName(plateforme::dos_vers_hote(chemin_index()));
+    if (g_lot.lots > 0)
+        g_lot.chemin_index = hote;
+    return hote;
 }
 
 QList<QByteArray> lire_lignes() {
@@ -260,6 +375,7 @@ QList<QByteArray> lire_lignes() {
 
 void ecrire_lignes(const QList<QByteArray>& lignes) {
     const Verrou verrou;
+    g_lot.fermer_index(); // remplacé : l'ancien fichier ne reçoit plus rien
     QByteArray contenu;
     for (const QByteArray& l : lignes)
         contenu += l + "\r\n";
@@ -268,6 +384,8 @@ void ecrire_lignes(const QList<QByteArray>& lignes) {
 
 void ajouter_ligne(const QByteArray& ligne) {
     const Verrou verrou;
+    if (g_lot.lots > 0 && ajouter_par_le_lot(ligne))
+        return;
     const QString chemin = chemin_index();
     plateforme::FichierOuvert index(chemin, plateforme::FichierOuvert::Ajout);
     const qint64 avant = index.taille();

@@ -68,6 +68,22 @@ public:
     Verrou& operator=(const Verrou&) = delete;
 };
 
+// Pendant une commande qui range fichier après fichier : le fichier verrou
+// et l'index restent ouverts d'une étape à l'autre. Le verrou est toujours
+// rendu à la fin de chaque étape (un autre programme passe entre deux
+// fichiers, et aucune question n'attend sous le verrou) ; l'index ouvert ne
+// sert que s'il est encore le même fichier, de la même taille.
+class Lot {
+public:
+    Lot();
+    ~Lot();
+    Lot(const Lot&) = delete;
+    Lot& operator=(const Lot&) = delete;
+};
+
+// Chemin de l'index sur l'hôte (gardé pendant un lot).
+QByteArray chemin_index_hote();
+
 // Lignes de l'index sans fin de ligne ni lignes vides ; aucune s'il manque.
 QList<QByteArray> lire_lignes();
 // Remplace l'index, caché, par ces lignes, d'un seul coup.
