@@ -5,6 +5,7 @@
 #include "manager/search/cherche_fichier.h"
 #include "platform/dialogues.h"
 #include "platform/fichiers.h"
+#include "platform/formats.h"
 #include "support/quand.h"
 #include <QDir>
 #include <QFileInfo>
@@ -474,6 +475,54 @@ private slots:
         QVERIFY(QFileInfo::exists(c->hote(u"doc/garde.txt"_s)));
         QVERIFY(!e.mode_recherche); // la commande finie, retour à l'affichage normal
         QVERIFY(f->Fichier_sél->isHidden());
+    }
+
+    // Tout choisir puis OK : la ligne d'état compte les tailles vues par la
+    // recherche. La seconde recherche revoit le disque : un fichier renommé,
+    // un autre grossi, un troisième caché depuis la première, et un lien
+    // compté pour la taille de sa cible.
+    void tout_choisir_apres_changements_entre_deux_recherches() {
+        for (int i = 0; i < 4; ++i)
+            c->creer_fichier(u"r%1/f%1.txt"_s.arg(i), QByteArray(10 * (i + 1), 'x'));
+        c->creer_fichier(u"r2/x.dat"_s, QByteArray(7, 'x'));
+        ouvrir();
+        const auto tout_choisir = [this] {
+            cde->Fichiers_cherchés->setText(u"f*.txt"_s);
+            cde->Fichiers_exclus->clear();
+            quand(
+                f.get(), [this] { return cde->isVisible(); }, [this] { cde->OK_Click(); });
+            quand(
+                f.get(), [this] { return f->résultats_recherche && !res->Ok->isHidden(); },
+                [this] {
+                    res->Liste_sél->selectAll();
+                    res->OK_Click();
+                });
+            f->Chercher_Click();
+            QStringList lignes;
+            for (int i = 0; i < f->Fichier_sél->count(); ++i)
+                lignes << f->Fichier_sél->item(i)->text();
+            return lignes;
+        };
+        QCOMPARE(tout_choisir().size(), 4);
+        QCOMPARE(f->Ligne_message->text(), u"   4 fichiers sélectionnés, total = 100 octets."_s);
+
+        QVERIFY(QFile::rename(c->hote(u"r1/f1.txt"_s), c->hote(u"r1/g1.txt"_s)));
+        QVERIFY(QFile::rename(c->hote(u"r2/x.dat"_s), c->hote(u"r2/f9.txt"_s)));
+        c->creer_fichier(u"r3/f3.txt"_s, QByteArray(1000, 'y'));
+        const QByteArray cache = QFile::encodeName(c->hote(u"r0/f0.txt"_s));
+        const bool attribut = ::setxattr(cache.constData(), "user.DOSATTRIB", "2", 1, 0) == 0;
+        QVERIFY(::symlink("f9.txt", QFile::encodeName(c->hote(u"r2/flien.txt"_s)).constData()) ==
+                0);
+        QStringList attendus{montre_c(u"r2/f2.txt"_s), montre_c(u"r2/f9.txt"_s),
+                             montre_c(u"r2/flien.txt"_s), montre_c(u"r3/f3.txt"_s)};
+        if (!attribut)
+            attendus.prepend(montre_c(u"r0/f0.txt"_s));
+        QCOMPARE(tout_choisir(), attendus);
+        const qint64 total = 30 + 7 + 7 + 1000 + (attribut ? 0 : 10);
+        QCOMPARE(f->taille_sélectionnée, total);
+        QCOMPARE(f->nombre_sélectionnés, int(attendus.size()));
+        QVERIFY(f->Ligne_message->text().endsWith(
+            u"total = "_s + plateforme::format_milliers(total) + u" octets."_s));
     }
 
     // Annuler la recherche ne laisse pas de demande d'arrêt, qui couperait

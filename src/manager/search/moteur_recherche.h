@@ -5,6 +5,7 @@
 #include "platform/parcours.h"
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace recherche {
@@ -36,11 +37,16 @@ public:
     bool suivant();
     qsizetype index() const { return m_index; }
     const QStringList& trouves() const { return m_trouves; }
+    // Taille de chaque trouvé, au même index, lue pendant le balayage ; -1
+    // quand elle n'a pu l'être (chemin trop long pour le système).
+    const std::vector<qint64>& tailles() const { return m_tailles; }
     // Les chemins trouvés, dans l'ordre alphabétique.
     QStringList trouves_tries() const;
 
 private:
-    bool retenu(const plateforme::FichierGarde& fichier) const;
+    // Taille du fichier s'il est retenu (-1 : retenu, taille inconnue).
+    std::optional<qint64> retenu(const plateforme::ContenuRepertoire& contenu,
+                                 const plateforme::FichierGarde& fichier) const;
 
     const QStringList& m_repertoires;
     std::vector<plateforme::ContenuRepertoire>& m_contenus;
@@ -50,6 +56,7 @@ private:
     plateforme::Actualisation m_actualisation;
     qsizetype m_index = 0;
     QStringList m_trouves;
+    std::vector<qint64> m_tailles;
 };
 
 } // namespace recherche
