@@ -143,11 +143,12 @@ void Cherche_Fichier::Rechercher() {
     Liste_sél->clear(); // rien d'une recherche arrêtée en route
     Recherche->setText(motif.toUpper());
     const QString unite = m_principale->Unité_srce->drive().left(2);
-    if (arbre_a_refaire(unite) && !construire_arbre(unite))
+    const bool arbre_neuf = arbre_a_refaire(unite);
+    if (arbre_neuf && !construire_arbre(unite))
         return;
     Mess_infos->setText(u"0 fichier trouvé"_s);
     QCoreApplication::processEvents();
-    if (!balayer(unite))
+    if (!balayer(unite, arbre_neuf))
         return;
     plateforme::dialogues().bip();
     if (Liste_sél->count() == 0) {
@@ -194,9 +195,10 @@ bool Cherche_Fichier::construire_arbre(const QString& unite) {
     }
 }
 
-bool Cherche_Fichier::balayer(const QString& unite) {
+bool Cherche_Fichier::balayer(const QString& unite, bool arbre_neuf) {
     recherche::Criteres criteres{motif, exclus, m_principale->Fichier_srce->hiddenShown()};
-    recherche::Balayage balayage(m_principale->Liste_rép, m_principale->contenus_rép, criteres);
+    recherche::Balayage balayage(m_principale->Liste_rép, m_principale->contenus_rép, criteres,
+                                 arbre_neuf);
     Cadence cadence;
     qsizetype montre = 0;
     for (;;) {

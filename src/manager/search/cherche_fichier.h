@@ -57,7 +57,7 @@ private:
     bool arbre_a_refaire(const QString& unite) const;
     // Faux quand la recherche doit s'arrêter là (arrêt ou erreur sans reprise).
     bool construire_arbre(const QString& unite);
-    bool balayer(const QString& unite);
+    bool balayer(const QString& unite, bool arbre_neuf);
     void ranger(const QStringList& trouves, const std::vector<qint64>& tailles, qsizetype depuis);
     void montrer_repertoire(const QString& repertoire);
     void montrer_compte(qsizetype nombre);

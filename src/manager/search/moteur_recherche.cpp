@@ -56,17 +56,22 @@ bool en_conflit(const QString& cherche, const QString& exclus) {
 }
 
 Balayage::Balayage(const QStringList& repertoires,
-                   std::vector<plateforme::ContenuRepertoire>& contenus, Criteres criteres)
+                   std::vector<plateforme::ContenuRepertoire>& contenus, Criteres criteres,
+                   bool lu_a_l_instant)
     : m_repertoires(repertoires), m_contenus(contenus), m_criteres(std::move(criteres)),
-      m_motif(m_criteres.motif), m_actualisation(contenus) {}
+      m_motif(m_criteres.motif), m_actualisation(contenus), m_lu_a_l_instant(lu_a_l_instant) {}
 
 bool Balayage::suivant() {
     const qsizetype i = m_index;
     if (i >= m_repertoires.size() || size_t(i) >= m_contenus.size())
         return false;
     plateforme::ContenuRepertoire& contenu = m_contenus[size_t(i)];
+    // Lu à l'instant, il serait revu pour rien ; mais un chemin près de la
+    // limite du système passe par l'actualisation, qui l'ouvre dans son parent.
+    const bool a_revoir = !m_lu_a_l_instant || contenu.hote.size() + NAME_MAX + 1 >= PATH_MAX;
     // Lève avant d'avancer : sur Réessayer, le même répertoire est repris.
-    if (m_actualisation.actualiser(size_t(i)) != plateforme::EtatContenu::Illisible) {
+    if (a_revoir ? m_actualisation.actualiser(size_t(i)) != plateforme::EtatContenu::Illisible
+                 : !contenu.hote.isEmpty()) {
         // Le chemin DOS fait du répertoire et du nom lu, le fichier vu par
         // son répertoire ouvert : rien à résoudre composant par composant.
         const QString& repertoire = m_repertoires.at(i);

@@ -30,8 +30,10 @@ class Balayage {
 public:
     // 'repertoires' et 'contenus' : l'arbre gardé, au même index. Lève 380
     // pour un motif invalide.
+    // 'lu_a_l_instant' : l'arbre vient d'être lu pour cette recherche, ses
+    // répertoires n'ont pas à être revus.
     Balayage(const QStringList& repertoires, std::vector<plateforme::ContenuRepertoire>& contenus,
-             Criteres criteres);
+             Criteres criteres, bool lu_a_l_instant = false);
     // Traite le répertoire suivant ; faux quand il n'y en a plus. Une erreur
     // du support lève ErreurExecution sans avancer : l'appel se refait.
     bool suivant();
@@ -54,6 +56,7 @@ private:
     plateforme::MotifDos m_motif;
     // Chaque répertoire ouvert par son nom dans son parent.
     plateforme::Actualisation m_actualisation;
+    bool m_lu_a_l_instant;
     qsizetype m_index = 0;
     QStringList m_trouves;
     std::vector<qint64> m_tailles;
