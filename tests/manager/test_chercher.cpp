@@ -5,6 +5,7 @@
 #include "manager/search/cherche_fichier.h"
 #include "platform/dialogues.h"
 #include "platform/fichiers.h"
+#include "platform/formats.h"
 #include "support/quand.h"
 #include <QDir>
 #include <QFileInfo>
@@ -474,6 +475,69 @@ private slots:
         QVERIFY(QFileInfo::exists(c->hote(u"doc/garde.txt"_s)));
         QVERIFY(!e.mode_recherche); // la commande finie, retour à l'affichage normal
         QVERIFY(f->Fichier_sél->isHidden());
+    }
+
+    // La ligne d'état compte les tailles vues par la recherche, chacune avec
+    // sa ligne (un trouvé profond, vu en dernier, est rangé en tête). La
+    // seconde recherche revoit le disque : un fichier renommé, un autre
+    // grossi, un troisième caché depuis la première, un lien compté pour la
+    // taille de sa cible.
+    void tailles_comptees_apres_changements_entre_deux_recherches() {
+        for (int i = 0; i < 4; ++i)
+            c->creer_fichier(u"r%1/f%1.txt"_s.arg(i), QByteArray(10 * (i + 1), 'x'));
+        c->creer_fichier(u"a/b/f0.txt"_s, "abc");
+        c->creer_fichier(u"r2/x.dat"_s, QByteArray(7, 'x'));
+        ouvrir();
+        // Lignes choisies ('premiere_et_derniere' : ces deux seules, sinon toutes).
+        const auto chercher_f = [this](bool premiere_et_derniere) {
+            cde->Fichiers_cherchés->setText(u"f*.txt"_s);
+            cde->Fichiers_exclus->clear();
+            quand(
+                f.get(), [this] { return cde->isVisible(); }, [this] { cde->OK_Click(); });
+            quand(
+                f.get(), [this] { return f->résultats_recherche && !res->Ok->isHidden(); },
+                [this, premiere_et_derniere] {
+                    QListWidget* l = res->Liste_sél;
+                    if (premiere_et_derniere) {
+                        l->item(0)->setSelected(true);
+                        l->item(l->count() - 1)->setSelected(true);
+                    } else {
+                        l->selectAll();
+                    }
+                    res->OK_Click();
+                });
+            f->Chercher_Click();
+            QStringList lignes;
+            for (int i = 0; i < f->Fichier_sél->count(); ++i)
+                lignes << f->Fichier_sél->item(i)->text();
+            return lignes;
+        };
+        QCOMPARE(chercher_f(false).size(), 5);
+        QCOMPARE(f->Ligne_message->text(), u"   5 fichiers sélectionnés, total = 103 octets."_s);
+        QCOMPARE(chercher_f(true),
+                 (QStringList{montre_c(u"a/b/f0.txt"_s), montre_c(u"r3/f3.txt"_s)}));
+        QCOMPARE(f->taille_sélectionnée, 3 + 40);
+
+        QVERIFY(QFile::rename(c->hote(u"r1/f1.txt"_s), c->hote(u"r1/g1.txt"_s)));
+        QVERIFY(QFile::rename(c->hote(u"r2/x.dat"_s), c->hote(u"r2/f9.txt"_s)));
+        c->creer_fichier(u"r3/f3.txt"_s, QByteArray(1000, 'y'));
+        const QByteArray cache = QFile::encodeName(c->hote(u"r0/f0.txt"_s));
+        const bool attribut = ::setxattr(cache.constData(), "user.DOSATTRIB", "2", 1, 0) == 0;
+        QVERIFY(::symlink("f9.txt", QFile::encodeName(c->hote(u"r2/flien.txt"_s)).constData()) ==
+                0);
+        QStringList attendus{montre_c(u"a/b/f0.txt"_s), montre_c(u"r2/f2.txt"_s),
+                             montre_c(u"r2/f9.txt"_s), montre_c(u"r2/flien.txt"_s),
+                             montre_c(u"r3/f3.txt"_s)};
+        if (!attribut)
+            attendus.insert(1, montre_c(u"r0/f0.txt"_s));
+        QCOMPARE(chercher_f(false), attendus);
+        const qint64 total = 3 + 30 + 7 + 7 + 1000 + (attribut ? 0 : 10);
+        QCOMPARE(f->taille_sélectionnée, total);
+        QCOMPARE(f->nombre_sélectionnés, int(attendus.size()));
+        QVERIFY(f->Ligne_message->text().endsWith(
+            u"total = "_s + plateforme::format_milliers(total) + u" octets."_s));
+        chercher_f(true);
+        QCOMPARE(f->taille_sélectionnée, 3 + 1000);
     }
 
     // Annuler la recherche ne laisse pas de demande d'arrêt, qui couperait

@@ -13,6 +13,8 @@
 #include "platform/dialogues.h"
 #include "platform/erreurs.h"
 #include "platform/motifs.h"
+#include <algorithm>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -208,6 +210,18 @@ void Gestion_Fichiers::Chercher_Click() {
     Croiser->setEnabled(true);
     Croiser->setVisible(true);
     // La ligne d'état compte les fichiers trouvés : les commandes la lisent.
-    if (etat_commande().mode_recherche)
+    // Tous choisis, leurs tailles lues pendant la recherche suffisent ; sans
+    // elles, chacun est revu sur le disque.
+    if (!etat_commande().mode_recherche)
+        return;
+    const qint64 taille = cde_chercher->résultats->taille_rendue;
+    const std::vector<bool> choisis = lignes_choisies(Fichier_sél);
+    if (taille < 0 || std::find(choisis.begin(), choisis.end(), false) != choisis.end()) {
         Fichier_sél_Click();
+        return;
+    }
+    etat_commande().curseur = 0;
+    taille_sélectionnée = taille;
+    nombre_sélectionnés = Fichier_sél->count();
+    afficher_ligne_etat();
 }

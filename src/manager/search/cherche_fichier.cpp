@@ -28,20 +28,25 @@ constexpr double HAUTEUR = 4920;
 
 // Rendre la main à la boucle d'événements à chaque répertoire coûterait plus
 // que la lecture elle-même : au premier, puis toutes les 20 ms, ce qui
-// garde la fenêtre aussi vive pour l'usager.
+// garde la fenêtre aussi vive pour l'usager. Quand un passage par la boucle
+// s'allonge (des dizaines de milliers de lignes à tenir à jour), les
+// passages s'espacent : ils ne prennent jamais plus du cinquième du temps.
 class Cadence {
 public:
     bool maintenant() {
-        if (m_premier || m_minuterie.elapsed() >= 20) {
+        if (m_premier || m_minuterie.elapsed() >= m_intervalle) {
             m_premier = false;
             m_minuterie.start();
             return true;
         }
         return false;
     }
+    // À appeler au retour de la boucle d'événements.
+    void rendu() { m_intervalle = std::max<qint64>(20, 4 * m_minuterie.elapsed()); }
 
 private:
     bool m_premier = true;
+    qint64 m_intervalle = 20;
     QElapsedTimer m_minuterie;
 };
 } // namespace
@@ -102,6 +107,7 @@ int Cherche_Fichier::executer(const QString& motif_cherche, const QString& motif
     motif = motif_cherche;
     exclus = motif_exclus;
     nombre_rendu = 0;
+    taille_rendue = -1;
     recherche_demandée = true;
     exec();
     recherche_demandée = false;
@@ -131,16 +137,18 @@ void Cherche_Fichier::Rechercher() {
     recherche_demandée = false;
     etat.demande_d_arrêt = false;
     m_principale->résultats_recherche = false;
+    taille_rendue = -1;
     Ok->hide();
     Ok->setEnabled(false);
     Liste_sél->clear(); // rien d'une recherche arrêtée en route
     Recherche->setText(motif.toUpper());
     const QString unite = m_principale->Unité_srce->drive().left(2);
-    if (arbre_a_refaire(unite) && !construire_arbre(unite))
+    const bool arbre_neuf = arbre_a_refaire(unite);
+    if (arbre_neuf && !construire_arbre(unite))
         return;
     Mess_infos->setText(u"0 fichier trouvé"_s);
     QCoreApplication::processEvents();
-    if (!balayer(unite))
+    if (!balayer(unite, arbre_neuf))
         return;
     plateforme::dialogues().bip();
     if (Liste_sél->count() == 0) {
@@ -187,9 +195,10 @@ bool Cherche_Fichier::construire_arbre(const QString& unite) {
     }
 }
 
-bool Cherche_Fichier::balayer(const QString& unite) {
+bool Cherche_Fichier::balayer(const QString& unite, bool arbre_neuf) {
     recherche::Criteres criteres{motif, exclus, m_principale->Fichier_srce->hiddenShown()};
-    recherche::Balayage balayage(m_principale->Liste_rép, m_principale->contenus_rép, criteres);
+    recherche::Balayage balayage(m_principale->Liste_rép, m_principale->contenus_rép, criteres,
+                                 arbre_neuf);
     Cadence cadence;
     qsizetype montre = 0;
     for (;;) {
@@ -207,14 +216,15 @@ bool Cherche_Fichier::balayer(const QString& unite) {
         // Les trouvés paraissent pendant la recherche, par lots : ceux
         // arrivés depuis le dernier tour de la boucle d'événements.
         if (cadence.maintenant()) {
-            ranger(balayage.trouves(), montre);
+            ranger(balayage.trouves(), balayage.tailles(), montre);
             montre = balayage.trouves().size();
             montrer_compte(montre);
             QCoreApplication::processEvents();
+            cadence.rendu();
         }
     }
     if (montre != balayage.trouves().size()) {
-        ranger(balayage.trouves(), montre);
+        ranger(balayage.trouves(), balayage.tailles(), montre);
         montrer_compte(balayage.trouves().size());
     }
     return true;
@@ -225,11 +235,13 @@ bool Cherche_Fichier::balayer(const QString& unite) {
 // le chemin réel, pour deux noms qui ne diffèrent que par la casse).
 // Les nouveaux qui vont au même endroit entrent d'un bloc : une insertion
 // par trouvé ferait refaire la mise en page de la liste autant de fois.
-void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
+void Cherche_Fichier::ranger(const QStringList& trouves, const std::vector<qint64>& tailles,
+                             qsizetype depuis) {
     std::vector<Cle> nouveaux;
     nouveaux.reserve(size_t(trouves.size() - depuis));
     for (qsizetype i = depuis; i < trouves.size(); ++i)
-        nouveaux.emplace_back(trouves.at(i).toLower(), trouves.at(i));
+        nouveaux.push_back({trouves.at(i).toLower(), trouves.at(i),
+                            size_t(i) < tailles.size() ? tailles[size_t(i)] : -1});
     std::sort(nouveaux.begin(), nouveaux.end());
     // Les clés des lignes, gardées à côté : les recalculer à chaque
     // comparaison coûterait plus que le reste (liste vidée ailleurs : refaites).
@@ -237,7 +249,7 @@ void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
         m_cles.clear();
         for (int i = 0; i < Liste_sél->count(); ++i) {
             const QString reel = Liste_sél->item(i)->data(ROLE_CHEMIN_REEL).toString();
-            m_cles.emplace_back(reel.toLower(), reel);
+            m_cles.push_back({reel.toLower(), reel, -1});
         }
     }
     // Les nouveaux étant triés, chacun se cherche après la place du précédent.
@@ -257,13 +269,13 @@ void Cherche_Fichier::ranger(const QStringList& trouves, qsizetype depuis) {
         QStringList textes;
         textes.reserve(qsizetype(bout - k));
         for (size_t j = k; j < bout; ++j)
-            textes.append(plateforme::chemin_montre(nouveaux[j].second));
+            textes.append(plateforme::chemin_montre(nouveaux[j].reel));
         Liste_sél->insertItems(int(debut), textes);
         {
             // Le chemin réel n'est pas montré : aucune vue n'a à l'apprendre.
             const QSignalBlocker silence(Liste_sél->model());
             for (size_t j = k; j < bout; ++j)
-                Liste_sél->item(int(debut + j - k))->setData(ROLE_CHEMIN_REEL, nouveaux[j].second);
+                Liste_sél->item(int(debut + j - k))->setData(ROLE_CHEMIN_REEL, nouveaux[j].reel);
         }
         m_cles.insert(m_cles.begin() + qsizetype(debut),
                       std::make_move_iterator(nouveaux.begin() + qsizetype(k)),
@@ -306,20 +318,35 @@ void Cherche_Fichier::Liste_sél_Click() {
     Ok->setEnabled(true);
 }
 
+std::vector<bool> lignes_choisies(const QListWidget* liste) {
+    const int total = liste->count();
+    std::vector<bool> choisie(size_t(total), false);
+    for (const QItemSelectionRange& plage : liste->selectionModel()->selection())
+        for (int i = std::max(plage.top(), 0); i <= plage.bottom() && i < total; ++i)
+            choisie[size_t(i)] = true;
+    return choisie;
+}
+
 void Cherche_Fichier::OK_Click() {
     curseur_sablier();
     nombre_rendu = 0;
+    taille_rendue = 0;
     QListWidget* sel = m_principale->Fichier_sél;
     sel->clear();
+    const int total = Liste_sél->count();
+    const std::vector<bool> choisie = lignes_choisies(Liste_sél);
+    const bool cles_a_jour = m_cles.size() == size_t(total);
     // D'un bloc, comme dans Liste_sél : des milliers de trouvés choisis.
     QStringList textes;
     QStringList reels;
-    for (int i = 0; i < Liste_sél->count(); ++i) {
+    for (int i = 0; i < total; ++i) {
+        if (!choisie[size_t(i)])
+            continue;
         const QListWidgetItem* e = Liste_sél->item(i);
-        if (e->isSelected()) {
-            textes.append(e->text());
-            reels.append(e->data(ROLE_CHEMIN_REEL).toString());
-        }
+        textes.append(e->text());
+        reels.append(cles_a_jour ? m_cles[size_t(i)].reel : e->data(ROLE_CHEMIN_REEL).toString());
+        const qint64 taille = cles_a_jour ? m_cles[size_t(i)].taille : -1;
+        taille_rendue = taille < 0 || taille_rendue < 0 ? -1 : taille_rendue + taille;
     }
     sel->addItems(textes);
     {

@@ -13,6 +13,10 @@ namespace plateforme {
 class ErreurExecution;
 }
 
+// Les lignes choisies d'une liste, d'après les plages de sa sélection :
+// demander à chaque ligne si elle l'est coûte une recherche dans ces plages.
+std::vector<bool> lignes_choisies(const QListWidget* liste);
+
 class Cherche_Fichier : public QDialog {
 public:
     explicit Cherche_Fichier(Gestion_Fichiers* principale, QWidget* parent);
@@ -40,6 +44,9 @@ public:
     QString motif;
     QString exclus;
     int nombre_rendu = 0;
+    // Somme des tailles des fichiers rendus, lues pendant la recherche ; -1
+    // quand l'une manque (la ligne d'état les recompte alors sur le disque).
+    qint64 taille_rendue = -1;
 
 protected:
     void showEvent(QShowEvent* evenement) override;
@@ -50,8 +57,8 @@ private:
     bool arbre_a_refaire(const QString& unite) const;
     // Faux quand la recherche doit s'arrêter là (arrêt ou erreur sans reprise).
     bool construire_arbre(const QString& unite);
-    bool balayer(const QString& unite);
-    void ranger(const QStringList& trouves, qsizetype depuis);
+    bool balayer(const QString& unite, bool arbre_neuf);
+    void ranger(const QStringList& trouves, const std::vector<qint64>& tailles, qsizetype depuis);
     void montrer_repertoire(const QString& repertoire);
     void montrer_compte(qsizetype nombre);
     // Erreur passée au rapport : vrai si l'usager veut réessayer.
@@ -60,7 +67,16 @@ private:
     void fermer();
 
     Gestion_Fichiers* m_principale;
-    // Clés de rangement des lignes de Liste_sél (minuscules, chemin réel).
-    using Cle = std::pair<QString, QString>;
+    // Une ligne de Liste_sél : clé de rangement (minuscules, puis chemin
+    // réel) et taille lue pendant la recherche (-1 : inconnue).
+    struct Cle {
+        QString minuscules;
+        QString reel;
+        qint64 taille = -1;
+        bool operator<(const Cle& autre) const {
+            const int c = minuscules.compare(autre.minuscules);
+            return c != 0 ? c < 0 : reel < autre.reel;
+        }
+    };
     std::vector<Cle> m_cles;
 };

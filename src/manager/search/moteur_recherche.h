@@ -5,6 +5,7 @@
 #include "platform/parcours.h"
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace recherche {
@@ -29,18 +30,25 @@ class Balayage {
 public:
     // 'repertoires' et 'contenus' : l'arbre gardé, au même index. Lève 380
     // pour un motif invalide.
+    // 'lu_a_l_instant' : l'arbre vient d'être lu pour cette recherche, ses
+    // répertoires n'ont pas à être revus.
     Balayage(const QStringList& repertoires, std::vector<plateforme::ContenuRepertoire>& contenus,
-             Criteres criteres);
+             Criteres criteres, bool lu_a_l_instant = false);
     // Traite le répertoire suivant ; faux quand il n'y en a plus. Une erreur
     // du support lève ErreurExecution sans avancer : l'appel se refait.
     bool suivant();
     qsizetype index() const { return m_index; }
     const QStringList& trouves() const { return m_trouves; }
+    // Taille de chaque trouvé, au même index, lue pendant le balayage ; -1
+    // quand elle n'a pu l'être (chemin trop long pour le système).
+    const std::vector<qint64>& tailles() const { return m_tailles; }
     // Les chemins trouvés, dans l'ordre alphabétique.
     QStringList trouves_tries() const;
 
 private:
-    bool retenu(const plateforme::FichierGarde& fichier) const;
+    // Taille du fichier s'il est retenu (-1 : retenu, taille inconnue).
+    std::optional<qint64> retenu(const plateforme::ContenuRepertoire& contenu,
+                                 const plateforme::FichierGarde& fichier) const;
 
     const QStringList& m_repertoires;
     std::vector<plateforme::ContenuRepertoire>& m_contenus;
@@ -48,8 +56,10 @@ private:
     plateforme::MotifDos m_motif;
     // Chaque répertoire ouvert par son nom dans son parent.
     plateforme::Actualisation m_actualisation;
+    bool m_lu_a_l_instant;
     qsizetype m_index = 0;
     QStringList m_trouves;
+    std::vector<qint64> m_tailles;
 };
 
 } // namespace recherche
