@@ -84,8 +84,9 @@ class DossierOuvert {
 public:
     explicit DossierOuvert(const QString& chemin_dos) {
         try {
+            // O_PATH : le répertoire n'est pas lu, seulement tenu pour fstatat.
             m_fd = ::open(QFile::encodeName(plateforme::dos_vers_hote(chemin_dos)).constData(),
-                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                          O_PATH | O_DIRECTORY | O_CLOEXEC);
         } catch (const ErreurExecution&) {
             m_fd = -1;
         }
