@@ -1,4 +1,5 @@
 #include "platform/fichiers.h"
+#include "platform/deux_fils.h"
 
 #include "platform/chemins.h"
 #include "platform/erreurs.h"
@@ -24,8 +25,6 @@
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -407,25 +406,12 @@ QStringList lister_noms_fichiers(const QString& repertoire_dos, const QString& m
     }
     if (masques != 0) {
         std::vector<char> caches(debuts.size());
-        const auto lire = [&](size_t de, size_t a) {
+        en_deux_fils(debuts.size(), k_lectures_partagees, [&](size_t de, size_t a) {
             for (size_t i = de; i < a; ++i)
                 caches[i] =
                     (lire_xattr_dans(lecture.fd(), lecture.hote(), bruts.constData() + debuts[i]) &
                      masques) != 0;
-        };
-        // Un appel système par fichier : sur un grand répertoire, un second
-        // fil en fait la moitié.
-        const size_t moitie = debuts.size() >= k_lectures_partagees ? debuts.size() / 2 : 0;
-        std::thread autre;
-        try {
-            if (moitie > 0)
-                autre = std::thread(lire, moitie, debuts.size());
-        } catch (const std::system_error&) {
-            // pas de second fil : tout se lit ici
-        }
-        lire(0, autre.joinable() ? moitie : debuts.size());
-        if (autre.joinable())
-            autre.join();
+        });
         qsizetype garde = 0;
         for (qsizetype i = 0; i < noms.size(); ++i)
             if (!caches[static_cast<size_t>(i)])

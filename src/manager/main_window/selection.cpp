@@ -5,6 +5,7 @@
 #include "manager/common/rapport_erreur.h"
 #include "manager/main_window/gestion_fichiers.h"
 #include "platform/chemins.h"
+#include "platform/deux_fils.h"
 #include "platform/dialogues.h"
 #include "platform/fichiers.h"
 #include "platform/formats.h"
@@ -19,8 +20,6 @@
 #include <functional>
 #include <optional>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -110,21 +109,10 @@ public:
     // fil se partage quand il y en a des milliers.
     std::vector<std::optional<qint64>> tailles(const QStringList& noms) const {
         std::vector<std::optional<qint64>> t(static_cast<size_t>(noms.size()));
-        const auto lire = [&](qsizetype de, qsizetype a) {
-            for (qsizetype i = de; i < a; ++i)
-                t[static_cast<size_t>(i)] = taille(noms[i]);
-        };
-        const qsizetype moitie = noms.size() >= 4096 ? noms.size() / 2 : 0;
-        std::thread autre;
-        try {
-            if (moitie > 0)
-                autre = std::thread(lire, moitie, noms.size());
-        } catch (const std::system_error&) {
-            // pas de second fil : tout se lit ici
-        }
-        lire(0, autre.joinable() ? moitie : noms.size());
-        if (autre.joinable())
-            autre.join();
+        plateforme::en_deux_fils(t.size(), 4096, [&](size_t de, size_t a) {
+            for (size_t i = de; i < a; ++i)
+                t[i] = taille(noms[qsizetype(i)]);
+        });
         return t;
     }
 

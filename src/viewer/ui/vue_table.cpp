@@ -1,5 +1,6 @@
 // Grille dBase : défilement par lignes, dessin des seules cellules visibles.
 #include "viewer/ui/vue_table.h"
+#include "viewer/ui/defilement.h"
 
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
@@ -210,28 +211,8 @@ QRect VueTable::visualRect(const QModelIndex& index) const {
 void VueTable::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid() || index.row() >= lignes() || index.column() >= colonnes())
         return;
-    const int ligne = index.row();
-    const int haut = premiere_ligne();
-    const int visibles = lignes_visibles();
-    int valeur = haut;
-    switch (hint) {
-    case PositionAtTop:
-        valeur = ligne;
-        break;
-    case PositionAtBottom:
-        valeur = ligne - visibles + 1;
-        break;
-    case PositionAtCenter:
-        valeur = ligne - visibles / 2;
-        break;
-    case EnsureVisible:
-        if (ligne < haut)
-            valeur = ligne;
-        else if (ligne >= haut + visibles)
-            valeur = ligne - visibles + 1;
-        break;
-    }
-    verticalScrollBar()->setValue(valeur);
+    verticalScrollBar()->setValue(
+        haut_pour(index.row(), premiere_ligne(), lignes_visibles(), hint));
     // La colonne entière à l'écran ; plus large que la vue, son début.
     const int gauche = m_colonnes->sectionPosition(index.column());
     const int droite = gauche + m_colonnes->sectionSize(index.column());

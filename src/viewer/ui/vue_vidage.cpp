@@ -1,5 +1,6 @@
 // Liste du vidage : défilement par lignes, dessin des seules lignes visibles.
 #include "viewer/ui/vue_vidage.h"
+#include "viewer/ui/defilement.h"
 
 #include <QPainter>
 #include <QScrollBar>
@@ -76,28 +77,8 @@ QRect VueVidage::visualRect(const QModelIndex& index) const {
 void VueVidage::scrollTo(const QModelIndex& index, ScrollHint hint) {
     if (!index.isValid() || index.row() >= nombre())
         return;
-    const int ligne = index.row();
-    const int haut = premiere_ligne();
-    const int visibles = lignes_visibles();
-    int valeur = haut;
-    switch (hint) {
-    case PositionAtTop:
-        valeur = ligne;
-        break;
-    case PositionAtBottom:
-        valeur = ligne - visibles + 1;
-        break;
-    case PositionAtCenter:
-        valeur = ligne - visibles / 2;
-        break;
-    case EnsureVisible:
-        if (ligne < haut)
-            valeur = ligne;
-        else if (ligne >= haut + visibles)
-            valeur = ligne - visibles + 1;
-        break;
-    }
-    verticalScrollBar()->setValue(valeur);
+    verticalScrollBar()->setValue(
+        haut_pour(index.row(), premiere_ligne(), lignes_visibles(), hint));
 }
 
 QModelIndex VueVidage::indexAt(const QPoint& point) const {
